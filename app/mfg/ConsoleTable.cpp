@@ -1,0 +1,87 @@
+#include "ConsoleTable.h"
+
+#include <algorithm>
+
+namespace mfg {
+namespace {
+
+nlohmann::json JsonValue(const Variant& value)
+{
+    switch (value.Type()) {
+    case FieldType::Unknown: return nullptr;
+    case FieldType::Integer: return value.AsInteger();
+    case FieldType::Float: return value.AsFloat();
+    case FieldType::Bool: return value.AsBool();
+    default: return value.AsString();
+    }
+}
+
+std::string Cell(const Variant& value) { return value.IsNull() ? "NULL" : value.AsString(); }
+
+}  // namespace
+
+size_t DisplayWidth(std::string_view text)
+{
+    size_t width = 0;
+    for (size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
+        unsigned codePoint = c;
+        if (length == 2) codePoint = c & 0x1f;
+        if (length == 3) codePoint = c & 0x0f;
+        if (length == 4) codePoint = c & 0x07;
+        for (size_t k = 1; k < length && i + k < text.size(); ++k)
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3f);
+        width += (codePoint >= 0x1100 && (codePoint <= 0x115f || (codePoint >= 0x2e80 && codePoint <= 0xa4cf) ||
+                                          (codePoint >= 0xac00 && codePoint <= 0xd7a3) ||
+                                          (codePoint >= 0xf900 && codePoint <= 0xfaff) ||
+                                          (codePoint >= 0xfe30 && codePoint <= 0xfe4f) ||
+                                          (codePoint >= 0xff00 && codePoint <= 0xff60) ||
+                                          (codePoint >= 0xffe0 && codePoint <= 0xffe6)))
+                     ? 2
+                     : 1;
+        i += length;
+    }
+    return width;
+}
+
+void PrintTable(std::ostream& out, const ResultSet& rows)
+{
+    std::vector<size_t> widths;
+    for (const auto& column : rows.columns) widths.push_back(DisplayWidth(column.name));
+    for (const auto& row : rows.rows)
+        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(Cell(row[i])));
+    auto pad = [&](const std::string& text, size_t width, bool right) {
+        std::string fill(width - DisplayWidth(text), ' ');
+        out << (right ? fill + text : text + fill);
+    };
+    for (size_t i = 0; i < rows.columns.size(); ++i) {
+        if (i) out << "  ";
+        pad(rows.columns[i].name, widths[i], false);
+    }
+    out << '\n';
+    for (size_t i = 0; i < rows.columns.size(); ++i) out << (i ? "  " : "") << std::string(widths[i], '-');
+    out << '\n';
+    for (const auto& row : rows.rows) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i) out << "  ";
+            bool number = row[i].Type() == FieldType::Integer || row[i].Type() == FieldType::Float;
+            pad(Cell(row[i]), widths[i], number);
+        }
+        out << '\n';
+    }
+    out << "(" << rows.rows.size() << " 行)\n";
+}
+
+nlohmann::json ToJson(const ResultSet& rows)
+{
+    auto array = nlohmann::json::array();
+    for (const auto& row : rows.rows) {
+        nlohmann::json object = nlohmann::json::object();
+        for (size_t i = 0; i < row.size(); ++i) object[rows.columns[i].name] = JsonValue(row[i]);
+        array.push_back(std::move(object));
+    }
+    return array;
+}
+
+}  // namespace mfg

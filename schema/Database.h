@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/Connection.h"
+
+namespace mfg {
+
+//! Opens the module's database from a URL with the schema's routines in place.
+std::unique_ptr<Connection> OpenDatabase(const std::string& url);
+
+//! Reports the file being loaded and how many of all files are done.
+using LoadProgress = std::function<void(std::string_view file, size_t done, size_t total)>;
+
+//! Creates every table of the module and of the host tables it uses, in one transaction.
+void InstallSchema(Connection& db, const LoadProgress& progress = {});
+//! Loads the demo factory, in one transaction.
+void LoadDemoFactory(Connection& db, const LoadProgress& progress = {});
+//! True when the database holds no user table.
+bool IsEmptyDatabase(Connection& db);
+//! Drops every user table (for `init --force`).
+void DropAllTables(Connection& db);
+
+//! Splits a SQL file into the batches between lines holding only "GO".
+std::vector<std::string_view> SplitBatches(std::string_view text);
+
+}  // namespace mfg

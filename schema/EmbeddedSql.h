@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace mfg {
+
+//! A SQL file compiled into the program.
+struct EmbeddedSql {
+    std::string_view name;
+    std::string_view text;
+};
+
+//! schema/tables/*.sql in name order.
+const std::vector<EmbeddedSql>& TableSql();
+//! schema/demo/*.sql in name order.
+const std::vector<EmbeddedSql>& DemoSql();
+
+}  // namespace mfg

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+#include "types/Variant.h"
+
+namespace mfg {
+
+class SqliteConnection;
+
+//! Registers the schema's routines (AG_GETNEWKEY, fn_codetoserialno, ...) on a SQLite connection.
+void RegisterSqliteRoutines(SqliteConnection& db);
+
+//! The numeric serial at the end of a bill code: its last `width` characters (at most 15) when
+//! they are all digits; null otherwise.
+Variant CodeToSerialNo(const Variant& code, const Variant& width);
+
+}  // namespace mfg

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# mfg init --demo builds the demo factory; mfg sql reads it back as JSON; a second init is refused.
+set -euo pipefail
+mfg="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+db="$dir/demo.db"
+
+"$mfg" --db "$db" init --demo
+out=$("$mfg" --db "$db" sql "select top 3 Code, Name from L_Goods order by Code" --json)
+echo "$out"
+count=$(grep -c '"Code"' <<<"$out")
+[ "$count" -eq 3 ] || { echo "expected 3 goods, got $count"; exit 1; }
+
+if "$mfg" --db "$db" init 2>"$dir/err"; then
+  echo "init on a non-empty database was not refused"; exit 1
+fi
+grep -q -- '--force' "$dir/err" || { echo "refusal does not tell about --force"; cat "$dir/err"; exit 1; }
+"$mfg" --db "$db" init --demo --force >/dev/null
+
+MFG_DB="$db" "$mfg" sql "select count(*) as n from L_Goods" | grep -q '(1 行)'
+if "$mfg" --db "$db" sql "select * from no_such_table" 2>"$dir/err"; then
+  echo "a bad statement exited 0"; exit 1
+fi
+grep -q 'no_such_table' "$dir/err"
+echo "acceptance: init and sql behave"
