@@ -91,11 +91,16 @@ UpdateSql UpdateSql::ForTable(std::string_view table, std::string_view keyFields
         if (!Trim(key).empty()) keys.emplace_back(Trim(key));
     if (table.empty() || keys.empty() || columns.empty())
         throw std::invalid_argument(fmt::format("生成更新语句需要表名、关键字段和字段列表 (表 '{}')", table));
+    // The names also become parameter names, which must be plain words to be found again.
+    for (const auto& name : keys)
+        if (!IsPlainName(name)) throw std::invalid_argument(fmt::format("关键字段名 '{}' 不能用作参数名", name));
+    for (const auto& name : columns)
+        if (!IsPlainName(name)) throw std::invalid_argument(fmt::format("字段名 '{}' 不能用作参数名", name));
 
     std::string where;
     for (const auto& key : keys) {
         where += where.empty() ? " where " : " and ";
-        where += fmt::format("{} = :OLD_{}", SqlName(key), key);
+        where += fmt::format("{} = :OLD_{}", key, key);
     }
     std::string names, values, sets;
     for (const auto& column : columns) {
@@ -104,9 +109,9 @@ UpdateSql UpdateSql::ForTable(std::string_view table, std::string_view keyFields
             values += ", ";
             sets += ", ";
         }
-        names += SqlName(column);
+        names += column;
         values += ":" + column;
-        sets += fmt::format("{} = :{}", SqlName(column), column);
+        sets += fmt::format("{} = :{}", column, column);
     }
     UpdateSql sql;
     sql.InsertSQL = fmt::format("insert into {} ({}) values ({})", SqlName(table), names, values);
