@@ -1,6 +1,10 @@
 #include "sqlite/SqliteRoutines.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -43,6 +47,122 @@ ResultSet GetNewKey(SqliteConnection& db, std::vector<Variant>& args)
     return {};
 }
 
+//! The ids of a goods scope text such as "12,34,56" (the quotes of the EXEC argument already gone).
+std::vector<std::int64_t> ScopeIds(const Variant& scope)
+{
+    std::vector<std::int64_t> ids;
+    for (const auto& part : Split(scope.AsString(), ',')) {
+        auto text = Trim(part);
+        if (text.empty()) continue;
+        ids.push_back(Variant(std::string(text)).AsInteger());
+    }
+    return ids;
+}
+
+//! getmrpgoodsid 'ids': the (parent, component) links of the audited BOM reachable from the scope
+//! goods, and (parent, substitute) pairs so that substitutes and their own BOMs are planned too.
+ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
+{
+    std::unordered_map<std::int64_t, std::vector<std::int64_t>> children;
+    for (const auto& row : db.QueryNative("select GoodsID, ElemGID from L_GoodsBom where State = 1").rows)
+        children[row[0].AsInteger()].push_back(row[1].AsInteger());
+    std::map<std::pair<std::int64_t, std::int64_t>, std::vector<std::int64_t>> substitutes;
+    for (const auto& row : db.QueryNative("select GoodsID, ElemgID, SubGoodsID from L_GoodsBomsub").rows)
+        substitutes[{row[0].AsInteger(), row[1].AsInteger()}].push_back(row[2].AsInteger());
+
+    ResultSet result;
+    result.columns = {{"goodsid", FieldType::Integer}, {"elemgid", FieldType::Integer}};
+    std::set<std::pair<std::int64_t, std::int64_t>> seen;
+    std::set<std::int64_t> visited;
+    std::vector<std::int64_t> pending = ScopeIds(args.empty() ? Variant() : args[0]);
+    auto emit = [&](std::int64_t parent, std::int64_t child) {
+        if (seen.insert({parent, child}).second) result.rows.push_back({parent, child});
+        pending.push_back(child);
+    };
+    while (!pending.empty()) {
+        std::int64_t goods = pending.back();
+        pending.pop_back();
+        if (!visited.insert(goods).second) continue;
+        auto it = children.find(goods);
+        if (it == children.end()) continue;
+        for (auto child : it->second) {
+            emit(goods, child);
+            if (auto sub = substitutes.find({goods, child}); sub != substitutes.end())
+                for (auto substitute : sub->second) emit(goods, substitute);
+        }
+    }
+    return result;
+}
+
+//! getmanuorderqty(date, shop, unaudited): component quantity still to be drawn by the open
+//! manufacture orders of a shop, per goods; the stock the MRP must not count as free.
+ResultSet ManuOrderQty(SqliteConnection& db, const std::vector<Variant>& args)
+{
+    if (args.size() != 3) throw DbError("getmanuorderqty 需要 3 个参数", "getmanuorderqty");
+    std::string state = args[2].AsInteger() != 0 ? "m.BillState <> 2" : "m.BillState = 1";
+    return db.QueryNative("select d.GoodsID as goodsid, sum(d.Quantity - d.ReferQty) as manuorderqty "
+                          "from MNF_MANUORDER m join MNF_MANUORDERDETAIL d on m.BillID = d.BillID "
+                          "where m.Closed = 0 and m.ShopID = :shop and m.FinishedQty < m.Quantity and " + state +
+                              " and d.Quantity > d.ReferQty and (m.PlanDate is null or m.PlanDate >= :date - 366) "
+                              "group by d.GoodsID",
+                          {{"shop", args[1]}, {"date", args[0].IsNull() ? Variant() : Variant(args[0].AsFloat())}});
+}
+
+//! getduecharge(shop) and getduepay(shop): open receivables or payables by due date.
+SqliteConnection::TableFunction DueAmounts(const std::string& table)
+{
+    return [table](SqliteConnection& db, const std::vector<Variant>& args) {
+        if (args.size() != 1) throw DbError(fmt::format("{} 需要 1 个参数", table), table);
+        return db.QueryNative(fmt::format("select PayDate as paydate, Amount - PaidAmt as amount from {} "
+                                          "where ShopID = :shop and Closed = 0 and Amount <> PaidAmt order by PayDate",
+                                          table),
+                              {{"shop", args[0]}});
+    };
+}
+
+//! up_ab_billprint_insert billtype, billid, 'code', 'date', opid, shopid: the print record of a new bill.
+ResultSet BillPrintInsert(SqliteConnection& db, std::vector<Variant>& args)
+{
+    if (args.size() != 6) throw DbError("up_ab_billprint_insert 需要 6 个参数", "exec up_ab_billprint_insert");
+    db.QueryNative("insert into AB_BILLPRINT (BillType, BillID, BillCode, BillDate, OPID, ShopID, CreateTime) "
+                   "values (:type, :id, :code, :date, :op, :shop, :now) on conflict(BillType, BillID) do update set "
+                   "BillCode = excluded.BillCode, BillDate = excluded.BillDate, OPID = excluded.OPID, ShopID = excluded.ShopID",
+                   {{"type", args[0]}, {"id", args[1]}, {"code", args[2]}, {"date", args[3].AsDateTime()},
+                    {"op", args[4]}, {"shop", args[5]}, {"now", db.ServerTime()}});
+    return {};
+}
+
+//! getbomlastgoodsid(product): the product's BOM tree, one row per line reached, with the quantity
+//! per product unit along the path and flag 1 on the leaf materials.
+ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
+{
+    if (args.size() != 1) throw DbError("getbomlastgoodsid 需要 1 个参数", "getbomlastgoodsid");
+    struct Line {
+        std::int64_t elem;
+        double quantity;
+        double wasteRate;
+    };
+    std::unordered_map<std::int64_t, std::vector<Line>> lines;
+    for (const auto& row : db.QueryNative("select GoodsID, ElemGID, Quantity, WasteRate from L_GoodsBom order by GoodsID, ItemNo").rows)
+        lines[row[0].AsInteger()].push_back({row[1].AsInteger(), row[2].AsFloat(), row[3].AsFloat()});
+    ResultSet result;
+    result.columns = {{"goodsid", FieldType::Integer}, {"elemgid", FieldType::Integer}, {"Quantity", FieldType::Float},
+                      {"WasteRate", FieldType::Float}, {"flag", FieldType::Integer}, {"level", FieldType::Integer}};
+    // A BOM deeper than 30 levels is a cycle; stop there as the browsers do.
+    std::function<void(std::int64_t, double, int)> walk = [&](std::int64_t parent, double factor, int level) {
+        auto it = lines.find(parent);
+        if (it == lines.end() || level > 30) return;
+        for (const auto& line : it->second) {
+            double quantity = factor * line.quantity;
+            bool leaf = !lines.count(line.elem);
+            result.rows.push_back({parent, line.elem, quantity, line.wasteRate, leaf ? 1 : 0, level});
+            if (!leaf) walk(line.elem, quantity, level + 1);
+        }
+    };
+    walk(args[0].AsInteger(), 1.0, 1);
+    return result;
+}
+
 }  // namespace
 
 Variant CodeToSerialNo(const Variant& code, const Variant& width)
@@ -61,6 +181,15 @@ void RegisterSqliteRoutines(SqliteConnection& db)
     db.RegisterScalar("fn_codetoserialno", 2,
                       [](const std::vector<Variant>& a) { return CodeToSerialNo(a[0], a[1]); });
     db.RegisterProcedure("ag_getnewkey", GetNewKey);
+    db.RegisterProcedure("getmrpgoodsid", MrpGoodsScope);
+    db.RegisterProcedure("up_ab_billprint_insert", BillPrintInsert);
+    db.RegisterTableFunction("getmanuorderqty", ManuOrderQty);
+    db.RegisterTableFunction("getduecharge", DueAmounts("ac_duecharge"));
+    db.RegisterTableFunction("getduepay", DueAmounts("ac_duepay"));
+    db.RegisterTableFunction("getbomlastgoodsid", BomLastGoods);
+    db.RegisterScalar("getaccountbalance", 1, [&db](const std::vector<Variant>& a) {
+        return db.QueryNative("select Balance from ac_account where AccountID = :id", {{"id", a[0]}}).FirstValue();
+    });
 }
 
 }  // namespace mfg

@@ -404,7 +404,51 @@ void RewriteConcatenation(Tokens& t, const Dialect& dialect)
     }
 }
 
+// --- select-list aliases ------------------------------------------------------------------------
+
+//! T-SQL's "alias = expression" in a select list becomes "expression as alias".
+void RewriteEqualsAliases(Tokens& t)
+{
+    for (size_t s = 0; s < t.size(); ++s) {
+        if (!t[s].Is("select")) continue;
+        size_t itemStart = s + 1;
+        if (itemStart < t.size() && (t[itemStart].Is("distinct") || t[itemStart].Is("all"))) ++itemStart;
+        int depth = 0;
+        for (size_t i = itemStart; i <= t.size(); ++i) {
+            bool atEnd = i == t.size();
+            if (!atEnd && t[i].IsSymbol("(")) {
+                ++depth;
+                continue;
+            }
+            if (!atEnd && t[i].IsSymbol(")") && depth > 0) {
+                --depth;
+                continue;
+            }
+            if (!atEnd && depth > 0) continue;
+            bool listEnds = atEnd || t[i].IsSymbol(")") || t[i].Is("from") || t[i].Is("into") || t[i].Is("where") ||
+                            t[i].Is("union") || t[i].Is("group") || t[i].Is("order");
+            if (!listEnds && !t[i].IsSymbol(",")) continue;
+            if (i >= itemStart + 3 && t[itemStart].kind == TokenKind::Word && !IsKeyword(t[itemStart]) &&
+                t[itemStart + 1].IsSymbol("=")) {
+                Token alias = t[itemStart];
+                t.erase(t.begin() + itemStart, t.begin() + itemStart + 2);
+                i -= 2;
+                t.insert(t.begin() + i, {Raw("as"), alias});
+                i += 2;
+            }
+            if (listEnds) break;
+            itemStart = i + 1;
+        }
+    }
+}
+
 // --- rendering ---------------------------------------------------------------------------------
+
+bool IsWordLike(const Token& t)
+{
+    return t.kind == TokenKind::Word || t.kind == TokenKind::Number || t.kind == TokenKind::Parameter ||
+           t.kind == TokenKind::Variable || IsDateLiteral(t);
+}
 
 NativeStatement Render(const Tokens& t, const Dialect& dialect)
 {
@@ -412,7 +456,8 @@ NativeStatement Render(const Tokens& t, const Dialect& dialect)
     std::string& sql = out.sql;
     for (size_t i = 0; i < t.size(); ++i) {
         const Token& token = t[i];
-        if (i > 0 && (token.spaceBefore || t[i - 1].kind == TokenKind::Raw)) sql += ' ';
+        if (i > 0 && (token.spaceBefore || t[i - 1].kind == TokenKind::Raw || (IsWordLike(t[i - 1]) && IsWordLike(token))))
+            sql += ' ';
         switch (token.kind) {
         case TokenKind::Word:
             if (token.text.starts_with("#")) sql += dialect.TempTableName(token.text);
@@ -449,6 +494,7 @@ Rewritten RewriteStatement(Tokens tokens, const Dialect& dialect)
     RewriteHead(tokens, dialect);
     RewriteColumnTypes(tokens, dialect);
     RewriteTop(tokens);
+    RewriteEqualsAliases(tokens);
     FunctionContext context{dialect, result.tableCalls};
     RewriteFunctions(tokens, context);
     RewriteConcatenation(tokens, dialect);

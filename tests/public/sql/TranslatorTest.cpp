@@ -56,6 +56,17 @@ TEST_F(TranslatorTest, PlusJoinsTextAndAddsNumbers)
     EXPECT_EQ(Value("select (Qty + 1) * 2 from L_Goods where GoodsID = 1").AsFloat(), 5.0);
 }
 
+TEST_F(TranslatorTest, GluedPiecesAndEqualsAliases)
+{
+    // Text assembled as "shopid = " + id + "and ..." has no blank before "and"; the server reads it all the same.
+    EXPECT_EQ(Value("select count(*) from L_Goods where Kind = 3and GoodsID = 1").AsInteger(), 1);
+    auto rows = db.Query("select Code, price=(select max(Qty) from L_Goods), n = GoodsID + 1 from L_Goods where GoodsID = 3");
+    EXPECT_EQ(rows.columns[1].name, "price");
+    EXPECT_EQ(rows.rows[0][1].AsFloat(), 4.0);
+    EXPECT_EQ(rows.rows[0][2].AsInteger(), 4);
+    EXPECT_EQ(Value("select count(*) from L_Goods where Code = 'A01' or Kind = 2").AsInteger(), 2);
+}
+
 TEST_F(TranslatorTest, TopBecomesLimitWhereverItStands)
 {
     EXPECT_EQ(db.Query("select top 2 Code from L_Goods order by Code desc").rows.size(), 2u);
