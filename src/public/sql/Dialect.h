@@ -18,6 +18,8 @@ public:
     virtual std::string Name() const = 0;
     virtual std::string QuoteName(std::string_view name) const;
     virtual std::string StringLiteral(std::string_view text) const;
+    //! A text literal inside a query or data statement, compared the way the server compares text.
+    virtual std::string TextValue(std::string_view text) const { return StringLiteral(text); }
     //! A date literal of the module's text ('2026-12-06', '12/06/2026').
     virtual std::string DateLiteral(DateTime value) const = 0;
     //! The placeholder of the index-th (0-based) parameter named `name`.

@@ -15,6 +15,8 @@ class SqliteDialect : public Dialect {
 public:
     std::string Name() const override { return "sqlite"; }
     std::string DateLiteral(DateTime value) const override;
+    //! Literals compare without case too, also against expressions that carry no column collation.
+    std::string TextValue(std::string_view text) const override { return StringLiteral(text) + " collate nocase"; }
     std::string Placeholder(std::string_view name, size_t index) const override;
     std::optional<std::string> FunctionName(std::string_view lowerName) const override;
     std::string ColumnType(std::string_view lowerType, const std::vector<std::string>& args) const override;

@@ -453,6 +453,8 @@ bool IsWordLike(const Token& t)
 NativeStatement Render(const Tokens& t, const Dialect& dialect)
 {
     NativeStatement out;
+    out.isDdl = !t.empty() && (t[0].Is("create") || t[0].Is("drop") || t[0].Is("alter") ||
+                               (t[0].kind == TokenKind::Raw && StartsWithNoCase(t[0].text, "create")));
     std::string& sql = out.sql;
     for (size_t i = 0; i < t.size(); ++i) {
         const Token& token = t[i];
@@ -466,7 +468,7 @@ NativeStatement Render(const Tokens& t, const Dialect& dialect)
         case TokenKind::QuotedName: sql += dialect.QuoteName(token.text); break;
         case TokenKind::String:
             if (IsDateLiteral(token)) sql += dialect.DateLiteral(*DateTime::Parse(Trim(token.text)));
-            else sql += dialect.StringLiteral(token.text);
+            else sql += out.isDdl ? dialect.StringLiteral(token.text) : dialect.TextValue(token.text);
             break;
         case TokenKind::Parameter:
         case TokenKind::Variable: {
@@ -479,8 +481,6 @@ NativeStatement Render(const Tokens& t, const Dialect& dialect)
         default: sql += token.text;
         }
     }
-    out.isDdl = !t.empty() && (t[0].Is("create") || t[0].Is("drop") || t[0].Is("alter") ||
-                               (t[0].kind == TokenKind::Raw && StartsWithNoCase(t[0].text, "create")));
     return out;
 }
 
