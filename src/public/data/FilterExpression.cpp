@@ -275,6 +275,8 @@ private:
         const Variant& value = literal.operand.literal;
         if (value.IsNull() || type == FieldType::Unknown || type == FieldType::Blob || value.Type() == type) return value;
         if (type == FieldType::Text) return Variant(value.AsString());
+        // Numbers already compare by value with numeric, date and bool fields; converting would truncate 1.5 for an integer.
+        if (!literal.isText) return value;
         if (literal.isText && Trim(value.AsString()).empty()) Fail("空文本不能与非文本字段比较", literal.offset);
         try {
             return value.ConvertedTo(type);
@@ -353,7 +355,7 @@ private:
                 literal.pop_back();
                 node.prefix = true;
                 node.a = std::move(left.operand);
-                node.b.literal = Variant(std::move(literal));
+                node.prefixText = std::move(literal);
                 return Add(std::move(node));
             }
         }
@@ -453,14 +455,15 @@ bool FilterExpression::Evaluate(int index, std::span<const Variant> row) const
 bool FilterExpression::EvaluateCompare(const Node& node, std::span<const Variant> row) const
 {
     const Variant& a = node.a.field >= 0 ? row[static_cast<size_t>(node.a.field)] : node.a.literal;
-    const Variant& b = node.b.field >= 0 ? row[static_cast<size_t>(node.b.field)] : node.b.literal;
-    if (a.IsNull() || b.IsNull()) return false;
+    if (a.IsNull()) return false;
     if (node.prefix) {
         std::string value = a.AsString();
-        const std::string prefix = b.AsString();
-        bool starts = caseInsensitive ? StartsWithNoCase(value, prefix) : std::string_view(value).starts_with(prefix);
+        bool starts = caseInsensitive ? StartsWithNoCase(value, node.prefixText)
+                                      : std::string_view(value).starts_with(node.prefixText);
         return node.op == CompareOp::Equal ? starts : !starts;
     }
+    const Variant& b = node.b.field >= 0 ? row[static_cast<size_t>(node.b.field)] : node.b.literal;
+    if (b.IsNull()) return false;
     int c = Variant::Compare(a, b, caseInsensitive);
     switch (node.op) {
     case CompareOp::Equal: return c == 0;

@@ -75,7 +75,8 @@ private:
         int right = -1;
         Operand a;
         Operand b;
-        bool prefix = false;  // b is a text prefix ('A*')
+        bool prefix = false;  // a text prefix match ('A*'), the prefix in prefixText
+        std::string prefixText;
         std::vector<Variant> list;
     };
 
@@ -88,6 +89,7 @@ private:
     std::vector<Node> nodes;
     int root = -1;
     bool caseInsensitive = false;
+    bool partialDisabled = false;
 };
 
 }  // namespace mfg
