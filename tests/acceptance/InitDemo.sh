@@ -23,4 +23,9 @@ if "$mfg" --db "$db" sql "select * from no_such_table" 2>"$dir/err"; then
   echo "a bad statement exited 0"; exit 1
 fi
 grep -q 'no_such_table' "$dir/err"
-echo "acceptance: init and sql behave"
+code=$("$mfg" --db "$db" --today 2026-12-06 billcode --type 2 --table P_ORDER)
+[ "$code" = "CG-2026-12-0004" ] || { echo "next purchase order code: $code"; exit 1; }
+if "$mfg" --db "$db" billcode --type 77 --table P_ORDER 2>/dev/null; then
+  echo "a bill type without a rule gave a code"; exit 1
+fi
+echo "acceptance: init, sql and billcode behave"

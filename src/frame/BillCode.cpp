@@ -1,0 +1,81 @@
+#include "BillCode.h"
+
+#include <fmt/format.h>
+
+#include "host/Dialogs.h"
+#include "host/Host.h"
+#include "host/LookupCache.h"
+#include "types/TextUtil.h"
+
+namespace mfg {
+namespace {
+
+constexpr size_t kMaxCodeLength = 32;
+constexpr int kSerialDigits = 15;
+
+size_t CharacterCount(std::string_view text)
+{
+    size_t count = 0;
+    for (unsigned char c : text)
+        if ((c & 0xc0) != 0x80) ++count;
+    return count;
+}
+
+struct DateRule {
+    std::string datePart;  // the bill date as the mode writes it, separators included
+    std::string condition; // the same period as a condition on BillDate
+};
+
+DateRule RuleOfMode(std::string_view mode, std::string_view sepa, DateTime date)
+{
+    std::string y = date.Format("yyyy"), m = date.Format("mm"), d = date.Format("dd");
+    std::string year = fmt::format(" and Year(BillDate)={}", date.Year());
+    std::string month = fmt::format("{} and Month(BillDate)={}", year, date.Month());
+    std::string day = fmt::format("{} and Day(BillDate)={}", month, date.Day());
+    auto join = [&](std::initializer_list<std::string> parts) {
+        std::string out;
+        for (const auto& part : parts) out += (out.empty() ? "" : std::string(sepa)) + part;
+        return out;
+    };
+    if (mode == "年") return {y, year};
+    if (mode == "年月") return {join({y, m}), month};
+    if (mode == "月年") return {join({m, y}), month};
+    if (mode == "年月日") return {join({y, m, d}), day};
+    if (mode == "月日年") return {join({m, d, y}), day};
+    return {};
+}
+
+}  // namespace
+
+std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::string_view table)
+{
+    auto rule = CreateAutoQuery("select * from L_BillType where id=:BillType ", true, {{"BillType", billType}});
+    std::string head(Trim(rule->FieldByName("Head").AsString()));
+    std::string sepa(Trim(rule->FieldByName("Sepa").AsString()));
+    std::string mode(Trim(rule->FieldByName("Mode").AsString()));
+    auto width = static_cast<int>(CharacterCount(rule->FieldByName("Code").AsString()));
+    DateRule dates = RuleOfMode(mode, sepa, billDate);
+    bool branchNumbering = LookupSysParam("ShopBillCode") == "1";
+    int shop = CurrentHost().ShopID();
+
+    if (serialNo == -1) {
+        std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From {} Where 1=1 {}", width,
+                                      table, dates.condition);
+        if (branchNumbering) sql += fmt::format(" and (Shopid={} or Shopid is NULL) ", shop);
+        serialNo = static_cast<int>(GetValueOfSql(sql, 0).AsInteger()) + 1;
+    }
+
+    std::string code;
+    if (!head.empty()) code += head + sepa;
+    if (branchNumbering) code += LookupData(39, shop, "Code").AsString() + sepa;
+    if (!dates.datePart.empty()) code += dates.datePart + sepa;
+    std::string digits = fmt::format("{:0{}}", serialNo, kSerialDigits);
+    code += digits.substr(digits.size() - static_cast<size_t>(std::min(width, kSerialDigits)));
+    if (CharacterCount(code) > kMaxCodeLength) {
+        ShowError("分支机构编号过长，无法生成单据编号，请重新设定分支机构编码！");
+        return {};
+    }
+    return code;
+}
+
+}  // namespace mfg

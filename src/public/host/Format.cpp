@@ -1,0 +1,64 @@
+#include "host/Format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include <fmt/format.h>
+
+#include "host/Host.h"
+
+namespace mfg {
+
+double RoundToEx(double value, int digits)
+{
+    if (!std::isfinite(value) || value == 0) return value;
+    digits = std::clamp(digits, -400, 400);
+    // Fifteen significant digits are what a double holds exactly as decimal text; the binary noise
+    // beyond them (2.675 is stored as 2.67499999...) must not decide the rounding.
+    auto text = fmt::format("{:.14e}", std::fabs(value));
+    std::string mantissa = text.substr(0, 1) + text.substr(2, 14);
+    int exponent = std::stoi(text.substr(text.find('e') + 1));
+    int keep = exponent + 1 + digits;
+    if (keep >= static_cast<int>(mantissa.size())) return value;
+    if (keep < 0) return 0.0;
+    std::int64_t kept = keep == 0 ? 0 : std::stoll(mantissa.substr(0, static_cast<size_t>(keep)));
+    if (mantissa[static_cast<size_t>(keep)] >= '5') ++kept;
+    if (kept == 0) return 0.0;
+    // Read back from decimal text: the nearest double to the rounded decimal, not kept / 10^digits.
+    auto rounded = fmt::format("{}e{}", kept, -digits);
+    double result = 0;
+    std::from_chars(rounded.data(), rounded.data() + rounded.size(), result);
+    return value < 0 ? -result : result;
+}
+
+std::string FixedText(double value, int decimals)
+{
+    if (decimals < 0) decimals = 0;
+    double rounded = RoundToEx(value, decimals);
+    if (rounded == 0) rounded = 0.0;
+    return fmt::format("{:.{}f}", rounded, decimals);
+}
+
+double FormatQuantity(double value) { return RoundToEx(value, CurrentHost().GetDecimals().quantity); }
+
+double FormatPrice(double value) { return RoundToEx(value, CurrentHost().GetDecimals().price); }
+
+double FormatAmount(double value) { return RoundToEx(value, CurrentHost().GetDecimals().amount); }
+
+std::string FormatQuantityText(double value)
+{
+    auto text = FixedText(value, CurrentHost().GetDecimals().quantity);
+    if (text.find('.') == std::string::npos) return text;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+std::string FormatPriceText(double value) { return FixedText(value, CurrentHost().GetDecimals().price); }
+
+std::string FormatAmountText(double value) { return FixedText(value, CurrentHost().GetDecimals().amount); }
+
+}  // namespace mfg

@@ -1,0 +1,259 @@
+#include "host/Host.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+
+#include <fmt/format.h>
+
+#include "host/ConsoleDialogs.h"
+#include "types/TextUtil.h"
+
+namespace mfg {
+namespace {
+
+Host* currentHost = nullptr;
+
+// The module appends file names to the directories, so they carry their separator.
+std::string FolderText(const std::filesystem::path& folder)
+{
+    std::string text = folder.string();
+    if (text.empty() || text.back() != '/') text += '/';
+    return text;
+}
+
+std::filesystem::path DefaultTempFolder()
+{
+    std::error_code error;
+    auto system = std::filesystem::temp_directory_path(error);
+    if (error) system = "/tmp";
+    // One folder per user: template files of two users on one machine must not overwrite each other.
+    auto folder = system / fmt::format("mfg-{}", ::getuid());
+    std::filesystem::create_directories(folder, error);
+    return error ? system : folder;
+}
+
+std::optional<int> ParseInt(std::string_view text)
+{
+    text = Trim(text);
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    text = Trim(text);
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+// Upgrades are named as decimal numbers ("3.30", "3.40"), so "3.5" comes after "3.40"; a name that
+// is no number compares as text.
+int CompareVersions(std::string_view a, std::string_view b)
+{
+    auto x = ParseNumber(a);
+    auto y = ParseNumber(b);
+    if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
+    return CompareNoCase(Trim(a), Trim(b));
+}
+
+}  // namespace
+
+Host::Host(std::unique_ptr<Connection> db) : connection(std::move(db))
+{
+    if (!connection) throw std::invalid_argument("宿主需要一个数据库连接");
+    dialogs = std::make_unique<ConsoleDialogs>();
+    lookups = std::make_unique<LookupCache>(*connection);
+    tempDirectory = FolderText(DefaultTempFolder());
+    std::error_code error;
+    auto current = std::filesystem::current_path(error);
+    currDirectory = FolderText(error ? std::filesystem::path(".") : current);
+}
+
+Host::~Host()
+{
+    if (currentHost == this) currentHost = nullptr;
+}
+
+std::unique_ptr<DataSet> Host::CreateAutoQuery(std::string sql, bool open, const Params& params)
+{
+    auto query = std::make_unique<DataSet>("AutoQuery");
+    query->SetSql(std::move(sql));
+    for (const auto& [name, value] : params) query->SetParam(name, value);
+    if (open) query->Open(*connection);
+    return query;
+}
+
+std::int64_t Host::SqlExecute(std::string_view sql, const Params& params)
+{
+    TransactionGuard transaction(*connection);
+    auto changed = connection->Execute(sql, params);
+    transaction.Commit();
+    return changed;
+}
+
+std::int64_t Host::SqlExecuteNoTran(std::string_view sql, const Params& params)
+{
+    return connection->Execute(sql, params);
+}
+
+Variant Host::GetValueOfSql(std::string_view sql, const Variant& defaultValue, const Params& params)
+{
+    auto value = connection->Query(sql, params).FirstValue();
+    return value.IsNull() ? defaultValue : value;
+}
+
+void Host::SetUser(int id, std::string name)
+{
+    userID = id;
+    userName = std::move(name);
+}
+
+void Host::SetTempDirectory(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    tempDirectory = FolderText(folder);
+}
+
+void Host::SetCurrDirectory(const std::filesystem::path& folder) { currDirectory = FolderText(folder); }
+
+void Host::SetClock(Clock clock) { connection->SetClock(std::move(clock)); }
+
+void Host::SetToday(DateTime today)
+{
+    SetClock([today] { return today; });
+}
+
+std::string Host::LookupSysParam(std::string_view name)
+{
+    auto value = connection->Query("select ParamValue from L_SysParam where ParamName = :ParamName",
+                                   {{"ParamName", std::string(name)}})
+                     .FirstValue();
+    return std::string(Trim(value.AsString()));
+}
+
+const Decimals& Host::GetDecimals()
+{
+    if (decimalsRead) return decimals;
+    auto read = [this](std::string_view name, int fallback) {
+        auto value = ParseInt(LookupSysParam(name));
+        return value && *value >= 0 && *value <= 10 ? *value : fallback;
+    };
+    Decimals defaults;
+    decimals.quantity = read("QuantityDecimals", defaults.quantity);
+    decimals.price = read("PriceDecimals", defaults.price);
+    decimals.amount = read("AmountDecimals", defaults.amount);
+    decimalsRead = true;
+    return decimals;
+}
+
+std::pair<DateTime, DateTime> Host::PostingMonth()
+{
+    auto rows = connection->Query(
+        "select top 1 BegDate, EndDate from AG_ACCPERIOD where Closed = 0 order by PeriodYear, PeriodMonth");
+    if (!rows.Empty() && !rows.rows[0][0].IsNull() && !rows.rows[0][1].IsNull())
+        return {rows.rows[0][0].AsDateTime().Date(), rows.rows[0][1].AsDateTime().Date()};
+    auto today = GetSystemTime().Date();
+    return {DateTime::FromYmd(today.Year(), today.Month(), 1),
+            DateTime::FromYmd(today.Year(), today.Month(), DateTime::DaysInMonth(today.Year(), today.Month()))};
+}
+
+DateTime Host::GetFirstDayOfPosMonth() { return PostingMonth().first; }
+
+DateTime Host::GetLastDayOfPosMonth() { return PostingMonth().second; }
+
+void Host::WriteLog(char logType, int eventID, char objType, std::string_view caption, std::string_view memo,
+                    int flag1, int flag2)
+{
+    // The key and the entry go together: a failed insert must not use up a key either.
+    TransactionGuard transaction(*connection);
+    auto logID =
+        connection->Query("declare @iNewKey integer exec AG_GETNEWKEY 'M_OPLOG',@iNewKey output select @iNewKey")
+            .FirstValue()
+            .AsInteger();
+    connection->Execute(
+        "insert into m_oplog (LogID, OPID, ShopID, LogTime, LogType, EventID, ObjType, Caption, Memo, Flag1, Flag2) "
+        "values (:LogID, :OPID, :ShopID, :LogTime, :LogType, :EventID, :ObjType, :Caption, :Memo, :Flag1, :Flag2)",
+        {{"LogID", logID},
+         {"OPID", userID},
+         {"ShopID", shopID},
+         {"LogTime", GetSystemTime()},
+         {"LogType", std::string(1, logType)},
+         {"EventID", eventID},
+         {"ObjType", std::string(1, objType)},
+         {"Caption", std::string(caption)},
+         {"Memo", std::string(memo)},
+         {"Flag1", flag1},
+         {"Flag2", flag2}});
+    transaction.Commit();
+}
+
+bool Host::HadUpgradeTo(std::string_view version)
+{
+    auto rows = connection->Query("select Version from AG_VERSION");
+    for (const auto& row : rows.rows)
+        if (!row[0].IsNull() && CompareVersions(row[0].AsString(), version) >= 0) return true;
+    return false;
+}
+
+Host& CurrentHost()
+{
+    if (!currentHost) throw std::logic_error("没有当前宿主: 宿主程序登录后须先设定当前宿主");
+    return *currentHost;
+}
+
+bool HasCurrentHost() { return currentHost != nullptr; }
+
+void SetCurrentHost(Host* host) { currentHost = host; }
+
+CurrentHostScope::CurrentHostScope(Host& host) : previous(currentHost) { currentHost = &host; }
+
+CurrentHostScope::~CurrentHostScope() { currentHost = previous; }
+
+std::unique_ptr<DataSet> CreateAutoQuery(std::string sql, bool open, const Params& params)
+{
+    return CurrentHost().CreateAutoQuery(std::move(sql), open, params);
+}
+
+std::int64_t SqlExecute(std::string_view sql, const Params& params) { return CurrentHost().SqlExecute(sql, params); }
+
+std::int64_t SqlExecuteNoTran(std::string_view sql, const Params& params)
+{
+    return CurrentHost().SqlExecuteNoTran(sql, params);
+}
+
+Variant GetValueOfSql(std::string_view sql, const Variant& defaultValue, const Params& params)
+{
+    return CurrentHost().GetValueOfSql(sql, defaultValue, params);
+}
+
+void BeginTran() { CurrentHost().BeginTran(); }
+
+void CommitTran() { CurrentHost().CommitTran(); }
+
+void RollbackTran() { CurrentHost().RollbackTran(); }
+
+std::string LookupSysParam(std::string_view name) { return CurrentHost().LookupSysParam(name); }
+
+DateTime GetSystemTime() { return CurrentHost().GetSystemTime(); }
+
+DateTime GetFirstDayOfPosMonth() { return CurrentHost().GetFirstDayOfPosMonth(); }
+
+DateTime GetLastDayOfPosMonth() { return CurrentHost().GetLastDayOfPosMonth(); }
+
+void WriteLog(char logType, int eventID, char objType, std::string_view caption, std::string_view memo, int flag1,
+              int flag2)
+{
+    CurrentHost().WriteLog(logType, eventID, objType, caption, memo, flag1, flag2);
+}
+
+bool HadUpgradeTo(std::string_view version) { return CurrentHost().HadUpgradeTo(version); }
+
+}  // namespace mfg

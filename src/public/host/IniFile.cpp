@@ -1,0 +1,278 @@
+#include "host/IniFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "types/TextUtil.h"
+
+namespace mfg {
+namespace {
+
+bool ValidUtf8(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || (length == 2 && lead < 0xC2) || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string OneLine(std::string_view value)
+{
+    std::string text(value);
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+void CheckName(std::string_view name, std::string_view forbidden, std::string_view what)
+{
+    if (Trim(name).empty() || name.find_first_of(forbidden) != std::string_view::npos)
+        throw std::invalid_argument(fmt::format("设置文件的{}名称无效: '{}'", what, name));
+}
+
+[[noreturn]] void WriteFailed(const std::filesystem::path& path, std::string_view reason)
+{
+    throw IniError(fmt::format("无法写入设置文件 {}: {}", path.string(), reason));
+}
+
+}  // namespace
+
+IniFile::IniFile(std::filesystem::path file) : path(std::move(file))
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return;
+    auto parsed = Parse(content.str());
+    if (!parsed) return;
+    sections = std::move(parsed->sections);
+    loaded = true;
+}
+
+std::optional<IniFile> IniFile::Parse(std::string_view text)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.find('\0') != std::string_view::npos || !ValidUtf8(text)) return std::nullopt;
+    IniFile file;
+    Section* current = nullptr;
+    for (const auto& rawLine : Split(text, '\n')) {
+        auto line = Trim(rawLine);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            if (line.back() != ']') return std::nullopt;
+            auto name = Trim(line.substr(1, line.size() - 2));
+            current = file.FindSection(name);
+            if (!current) current = &file.sections.emplace_back(Section{std::string(name), {}});
+            continue;
+        }
+        auto equals = line.find('=');
+        if (equals == std::string_view::npos || !current) return std::nullopt;
+        auto key = Trim(line.substr(0, equals));
+        if (key.empty()) return std::nullopt;
+        auto value = std::string(Trim(line.substr(equals + 1)));
+        auto existing = std::find_if(current->entries.begin(), current->entries.end(),
+                                     [&](const Entry& entry) { return EqualsNoCase(entry.key, key); });
+        if (existing != current->entries.end()) existing->value = std::move(value);
+        else current->entries.push_back({std::string(key), std::move(value)});
+    }
+    return file;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
+    const auto* entry = FindEntry(section, key);
+    return entry ? entry->value : std::string(defaultValue);
+}
+
+int IniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const
+{
+    const auto* entry = FindEntry(section, key);
+    if (!entry) return defaultValue;
+    std::string_view text = entry->value;
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : defaultValue;
+}
+
+double IniFile::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const
+{
+    const auto* entry = FindEntry(section, key);
+    if (!entry) return defaultValue;
+    std::string_view text = entry->value;
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : defaultValue;
+}
+
+bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
+{
+    const auto* entry = FindEntry(section, key);
+    if (!entry) return defaultValue;
+    auto text = ToLowerAscii(entry->value);
+    if (text == "true" || text == "yes" || text == "on") return true;
+    if (text == "false" || text == "no" || text == "off") return false;
+    double number = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return number != 0;
+    return defaultValue;
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    CheckName(section, "[]\r\n", "节");
+    CheckName(key, "=\r\n", "键");
+    auto* target = FindSection(Trim(section));
+    if (!target) target = &sections.emplace_back(Section{std::string(Trim(section)), {}});
+    auto name = Trim(key);
+    auto text = std::string(Trim(OneLine(value)));
+    for (auto& entry : target->entries) {
+        if (!EqualsNoCase(entry.key, name)) continue;
+        entry.value = std::move(text);
+        return;
+    }
+    target->entries.push_back({std::string(name), std::move(text)});
+}
+
+void IniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteFloat(std::string_view section, std::string_view key, double value)
+{
+    WriteString(section, key, fmt::format("{}", value));
+}
+
+void IniFile::WriteBool(std::string_view section, std::string_view key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+
+bool IniFile::ValueExists(std::string_view section, std::string_view key) const
+{
+    return FindEntry(section, key) != nullptr;
+}
+
+std::vector<std::string> IniFile::Sections() const
+{
+    std::vector<std::string> names;
+    for (const auto& section : sections) names.push_back(section.name);
+    return names;
+}
+
+std::vector<std::string> IniFile::Keys(std::string_view section) const
+{
+    std::vector<std::string> keys;
+    if (const auto* found = FindSection(section))
+        for (const auto& entry : found->entries) keys.push_back(entry.key);
+    return keys;
+}
+
+void IniFile::EraseSection(std::string_view section)
+{
+    std::erase_if(sections, [&](const Section& s) { return EqualsNoCase(s.name, Trim(section)); });
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key)
+{
+    if (auto* found = FindSection(section))
+        std::erase_if(found->entries, [&](const Entry& entry) { return EqualsNoCase(entry.key, Trim(key)); });
+}
+
+std::string IniFile::Text() const
+{
+    std::string text;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += fmt::format("[{}]\n", sections[i].name);
+        for (const auto& entry : sections[i].entries) text += fmt::format("{}={}\n", entry.key, entry.value);
+    }
+    return text;
+}
+
+void IniFile::UpdateFile() const
+{
+    if (path.empty()) throw IniError("设置文件没有文件名");
+    auto text = Text();
+    auto temporary = path;
+    temporary += fmt::format(".{}.tmp", ::getpid());
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) WriteFailed(path, std::strerror(errno));
+    auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        WriteFailed(path, std::strerror(error));
+    };
+    size_t written = 0;
+    while (written < text.size()) {
+        auto n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(errno);
+        written += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        WriteFailed(path, std::strerror(error));
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        WriteFailed(path, std::strerror(error));
+    }
+    // The rename itself must reach the disk too, or a crash may bring back the old name's content.
+    auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+const IniFile::Section* IniFile::FindSection(std::string_view name) const
+{
+    name = Trim(name);
+    for (const auto& section : sections)
+        if (EqualsNoCase(section.name, name)) return &section;
+    return nullptr;
+}
+
+IniFile::Section* IniFile::FindSection(std::string_view name)
+{
+    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+}
+
+const IniFile::Entry* IniFile::FindEntry(std::string_view section, std::string_view key) const
+{
+    const auto* found = FindSection(section);
+    if (!found) return nullptr;
+    key = Trim(key);
+    for (const auto& entry : found->entries)
+        if (EqualsNoCase(entry.key, key)) return &entry;
+    return nullptr;
+}
+
+}  // namespace mfg
