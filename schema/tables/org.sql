@@ -44,6 +44,7 @@ create table m_operator (
   Code varchar(16) not null,
   OPName nvarchar(32) not null,
   Password varchar(64),
+  PasswordHash varchar(128),
   EmpID int,
   ShopID int,
   IsAdmin bit not null default 0,
