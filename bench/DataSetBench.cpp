@@ -2,9 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "db/SqliteConnection.h"
-#ifdef MFG_HAVE_DATASET
 #include "data/DataSet.h"
-#endif
 
 namespace {
 
@@ -40,7 +38,6 @@ void BM_QueryRows(benchmark::State& state)
 }
 BENCHMARK(BM_QueryRows)->Unit(benchmark::kMillisecond);
 
-#ifdef MFG_HAVE_DATASET
 void BM_OpenDataSet(benchmark::State& state)
 {
     auto& db = LargeDatabase();
@@ -53,6 +50,5 @@ void BM_OpenDataSet(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_OpenDataSet)->Unit(benchmark::kMillisecond);
-#endif
 
 }  // namespace

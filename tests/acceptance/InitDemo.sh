@@ -28,4 +28,15 @@ code=$("$mfg" --db "$db" --today 2026-12-06 billcode --type 2 --table P_ORDER)
 if "$mfg" --db "$db" billcode --type 77 --table P_ORDER 2>/dev/null; then
   echo "a bill type without a rule gave a code"; exit 1
 fi
-echo "acceptance: init, sql and billcode behave"
+echo 'Secret#1' | "$mfg" --db "$db" user add lisi --name 李四 --password-stdin --grant 2044
+echo 'Secret#1' | "$mfg" --db "$db" login lisi | grep -q '登录成功'
+if echo 'wrong' | "$mfg" --db "$db" login lisi 2>/dev/null; then
+  echo "a wrong password was accepted"; exit 1
+fi
+if "$mfg" --db "$db" sql "select count(*) as n from m_operator where Password like '%Secret%' or PasswordHash like '%Secret%'" | grep -q '^ *1'; then
+  echo "a plain password was stored"; exit 1
+fi
+if echo x | "$mfg" --db "$db" --user lisi user add wangwu 2>/dev/null; then
+  echo "a user without the right added an operator"; exit 1
+fi
+echo "acceptance: init, sql, billcode, user and login behave"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -88,8 +89,8 @@ struct ColumnPlan {
 
 class SheetWriter {
 public:
-    SheetWriter(const SpreadsheetExport& spec, lxw_workbook* book, lxw_worksheet* sheet)
-        : spec(spec), book(book), sheet(sheet)
+    SheetWriter(const SpreadsheetExport& settings, lxw_workbook* book, lxw_worksheet* sheet)
+        : settings(settings), book(book), sheet(sheet)
     {
     }
 
@@ -123,8 +124,8 @@ public:
                 if (date.DayNumber() >= FirstTrueExcelDay) {
                     bool withTime = date.TimeOfDay() != 0;
                     worksheet_write_number(sheet, row, column, date.DayNumber(),
-                                           Format(withTime ? spec.dateTimeFormat : spec.dateFormat));
-                    return static_cast<double>(withTime ? spec.dateTimeFormat.size() : spec.dateFormat.size());
+                                           Format(withTime ? settings.dateTimeFormat : settings.dateFormat));
+                    return static_cast<double>(withTime ? settings.dateTimeFormat.size() : settings.dateFormat.size());
                 }
             } catch (const ConversionError&) {
                 // Text that is no date goes out as the text it is.
@@ -135,7 +136,7 @@ public:
             case FieldType::Integer:
             case FieldType::Float: {
                 double number = value.AsFloat();
-                std::optional<int> decimals = plan.decimals ? plan.decimals : spec.decimals;
+                std::optional<int> decimals = plan.decimals ? plan.decimals : settings.decimals;
                 worksheet_write_number(sheet, row, column, number,
                                        decimals ? Format(NumberFormat(*decimals)) : nullptr);
                 return DisplayWidth(decimals ? fmt::format("{:.{}f}", number, *decimals) : fmt::format("{}", number));
@@ -158,21 +159,21 @@ private:
         return DisplayWidth(cell);
     }
 
-    const SpreadsheetExport& spec;
+    const SpreadsheetExport& settings;
     lxw_workbook* book;
     lxw_worksheet* sheet;
     std::map<std::string, lxw_format*> numberFormats;
 };
 
-std::vector<ColumnPlan> PlanColumns(const SpreadsheetExport& spec, const DataSet& data,
+std::vector<ColumnPlan> PlanColumns(const SpreadsheetExport& settings, const DataSet& data,
                                     const std::filesystem::path& file)
 {
     std::vector<ColumnPlan> plan;
-    if (spec.columns.empty()) {
+    if (settings.columns.empty()) {
         for (int i = 0; i < data.FieldCount(); ++i) plan.push_back({i, data.FieldByIndex(i).Name(), std::nullopt});
         return plan;
     }
-    for (const auto& column : spec.columns) {
+    for (const auto& column : settings.columns) {
         if (!column.visible) continue;
         Field* field = data.FindField(column.fieldName);
         if (!field)
@@ -263,10 +264,10 @@ void SpreadsheetExport::Write(const DataSet& data, const std::filesystem::path& 
 void OutToExcelFun(const DataSet& data, std::string_view title, const std::filesystem::path& fileName,
                    std::vector<ExportColumn> columns)
 {
-    SpreadsheetExport spec;
-    spec.title = std::string(title);
-    spec.columns = std::move(columns);
-    spec.Write(data, fileName);
+    SpreadsheetExport settings;
+    settings.title = std::string(title);
+    settings.columns = std::move(columns);
+    settings.Write(data, fileName);
 }
 
 }  // namespace mfg

@@ -60,13 +60,13 @@ protected:
 
 TEST_F(SpreadsheetExportTest, VisibleColumnsGoOutUnderTheirCaptionsWithNumbersAndDatesTyped)
 {
-    SpreadsheetExport spec;
-    spec.title = "物料需求明细";
-    spec.subtitle = "2026年12月";
-    spec.columns = {{"code", "货品编码"}, {"name", "货品名称"}, {"qty", "数量", true, 2}, {"billdate", "日期"},
+    SpreadsheetExport exporter;
+    exporter.title = "物料需求明细";
+    exporter.subtitle = "2026年12月";
+    exporter.columns = {{"code", "货品编码"}, {"name", "货品名称"}, {"qty", "数量", true, 2}, {"billdate", "日期"},
                     {"memo", "备注", false}};
     fs::path file = folder / "需求.xlsx";
-    spec.Write(data, file);
+    exporter.Write(data, file);
 
     std::ifstream in(file, std::ios::binary);
     char magic[2] = {};
