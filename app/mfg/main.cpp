@@ -182,6 +182,7 @@ int main(int argc, char** argv)
     app.add_option("--shop", session.shop, "分支机构 (默认 1)");
     app.add_option("--user", session.user, "以此操作员 (编码或姓名) 执行, 默认管理员");
     app.require_subcommand(1);
+    app.fallthrough();  // --db, --today, --shop, --user also after the command, as "billcode ... --shop 2"
 
     auto* init = app.add_subcommand("init", "建立数据库的数据表");
     bool demo = false, force = false;

@@ -76,7 +76,7 @@ struct AuthResult {
 inline constexpr std::string_view PasswordHashColumn = "PasswordHash";
 //! The statement that adds that column to a database made before it existed, in the SQL that SQLite
 //! and PostgreSQL share (the T-SQL layer has no ALTER TABLE): run it with Connection::ExecuteNative.
-inline constexpr std::string_view PasswordHashColumnDdl = "alter table m_operator add column PasswordHash varchar(128)";
+inline constexpr std::string_view PasswordHashColumnDdl = "alter table m_operator add PasswordHash varchar(128)";
 
 //! Operator accounts (m_operator) and their rights (m_privilege) over one connection.
 //!

@@ -168,6 +168,27 @@ void RewriteColumnTypes(Tokens& t, const Dialect& dialect)
     }
 }
 
+//! "alter table T add col type" of T-SQL becomes "alter table T add column col <backend type>".
+void RewriteAddColumn(Tokens& t, const Dialect& dialect)
+{
+    if (t.size() < 6 || !t[0].Is("alter") || !t[1].Is("table") || !t[3].Is("add")) return;
+    size_t column = t[4].Is("column") ? 5 : 4;
+    if (column + 1 >= t.size() || t[column + 1].kind != TokenKind::Word) return;
+    size_t typePos = column + 1;
+    std::vector<std::string> args;
+    size_t typeEnd = typePos + 1;
+    if (typeEnd < t.size() && t[typeEnd].IsSymbol("(")) {
+        size_t close = MatchingClose(t, typeEnd);
+        for (size_t k = typeEnd + 1; k < close; ++k)
+            if (!t[k].IsSymbol(",")) args.push_back(t[k].text);
+        typeEnd = close + 1;
+    }
+    std::string type = dialect.ColumnType(ToLowerAscii(t[typePos].text), args);
+    t.erase(t.begin() + typePos, t.begin() + typeEnd);
+    t.insert(t.begin() + typePos, Raw(type));
+    if (column == 4) t.insert(t.begin() + 4, Raw("column"));
+}
+
 //! The end of the SELECT that starts at `s`: a compound keyword at its depth, the bracket that encloses it, or the end.
 size_t SelectMemberEnd(const Tokens& t, size_t s, bool& compound)
 {
@@ -493,6 +514,7 @@ Rewritten RewriteStatement(Tokens tokens, const Dialect& dialect)
     DropDboPrefix(tokens);
     RewriteHead(tokens, dialect);
     RewriteColumnTypes(tokens, dialect);
+    RewriteAddColumn(tokens, dialect);
     RewriteTop(tokens);
     RewriteEqualsAliases(tokens);
     FunctionContext context{dialect, result.tableCalls};

@@ -130,6 +130,10 @@ TEST_F(TranslatorTest, TableFunctionsAndTempTables)
     EXPECT_EQ(rows.rows[0][1].AsFloat(), 42.0);
     EXPECT_EQ(Value("select Code, Name into #work from L_Goods where Kind < 3 select count(*) from #work").AsInteger(), 2);
     db.Execute("create table #t2 (x int) insert into #t2 values (7) drop table #t2");
+    // A column added to an old database takes the same type rules as a new table.
+    db.Execute("alter table L_Goods add PasswordHash varchar(128)");
+    db.Execute("update L_Goods set PasswordHash = 'ABC' where GoodsID = 1");
+    EXPECT_EQ(Value("select count(*) from L_Goods where PasswordHash = 'abc'").AsInteger(), 1);
 }
 
 TEST_F(TranslatorTest, UnknownConstructsAreRefusedByName)
