@@ -168,44 +168,47 @@ SqliteConnection::~SqliteConnection()
 
 void SqliteConnection::RegisterBuiltins()
 {
+    // SQLite's own stand-ins for T-SQL built-ins: the dialect maps these names, they are no schema routines.
     auto datePart = [this](const char* name, int (DateTime::*part)() const) {
-        RegisterScalar(name, 1, [part](const std::vector<Variant>& a) { return DatePart(a[0], part); });
+        CreateFunction(name, 1, [part](const std::vector<Variant>& a) { return DatePart(a[0], part); });
     };
     datePart("year", &DateTime::Year);
     datePart("month", &DateTime::Month);
     datePart("day", &DateTime::Day);
-    RegisterScalar("getdate", 0, [this](const std::vector<Variant>&) { return Variant(ServerTime().DayNumber()); });
-    RegisterScalar("floor", 1, [](const std::vector<Variant>& a) {
+    CreateFunction("getdate", 0, [this](const std::vector<Variant>&) { return Variant(ServerTime().DayNumber()); });
+    CreateFunction("floor", 1, [](const std::vector<Variant>& a) {
         return a[0].IsNull() ? Variant() : Variant(std::floor(a[0].AsFloat()));
     });
-    RegisterScalar("ceiling", 1, [](const std::vector<Variant>& a) {
+    CreateFunction("ceiling", 1, [](const std::vector<Variant>& a) {
         return a[0].IsNull() ? Variant() : Variant(std::ceil(a[0].AsFloat()));
     });
-    RegisterScalar("power", 2, [](const std::vector<Variant>& a) {
+    CreateFunction("power", 2, [](const std::vector<Variant>& a) {
         return a[0].IsNull() || a[1].IsNull() ? Variant() : Variant(std::pow(a[0].AsFloat(), a[1].AsFloat()));
     });
-    RegisterScalar("sqrt", 1, [](const std::vector<Variant>& a) {
+    CreateFunction("sqrt", 1, [](const std::vector<Variant>& a) {
         return a[0].IsNull() ? Variant() : Variant(std::sqrt(a[0].AsFloat()));
     });
-    RegisterScalar("sign", 1, [](const std::vector<Variant>& a) {
+    CreateFunction("sign", 1, [](const std::vector<Variant>& a) {
         if (a[0].IsNull()) return Variant();
         double v = a[0].AsFloat();
         return Variant(static_cast<std::int64_t>(v > 0 ? 1 : (v < 0 ? -1 : 0)));
     });
-    // The built-ins are SQLite's own names, not routines of the schema.
-    for (auto name : {"year", "month", "day", "getdate", "floor", "ceiling", "power", "sqrt", "sign"})
-        dialect.scalars.erase(name);
+}
+
+void SqliteConnection::CreateFunction(const std::string& lowerName, int nArgs, ScalarFunction function)
+{
+    auto holder = std::make_unique<ScalarFunction>(std::move(function));
+    int flags = SQLITE_UTF8 | (lowerName == "getdate" ? 0 : SQLITE_DETERMINISTIC);
+    if (sqlite3_create_function_v2(handle, lowerName.c_str(), nArgs, flags, holder.get(), CallScalar, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        Fail("register " + lowerName);
+    scalarFunctions.push_back(std::move(holder));
 }
 
 void SqliteConnection::RegisterScalar(const std::string& name, int nArgs, ScalarFunction function)
 {
-    auto holder = std::make_unique<ScalarFunction>(std::move(function));
     std::string lower = ToLowerAscii(name);
-    int flags = SQLITE_UTF8 | (lower == "getdate" ? 0 : SQLITE_DETERMINISTIC);
-    if (sqlite3_create_function_v2(handle, lower.c_str(), nArgs, flags, holder.get(), CallScalar, nullptr, nullptr,
-                                   nullptr) != SQLITE_OK)
-        Fail("register " + lower);
-    scalarFunctions.push_back(std::move(holder));
+    CreateFunction(lower, nArgs, std::move(function));
     dialect.scalars.insert(lower);
     translator.ClearCache();
 }

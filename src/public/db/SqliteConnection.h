@@ -73,6 +73,7 @@ private:
     ResultSet Step(sqlite3_stmt* statement, const std::string& sql, std::int64_t& changes);
     void Exec(const std::string& sql);
     void RegisterBuiltins();
+    void CreateFunction(const std::string& lowerName, int nArgs, ScalarFunction function);
     bool IsTextColumn(std::string_view name);
     [[noreturn]] void Fail(const std::string& sql);
 

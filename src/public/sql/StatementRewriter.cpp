@@ -71,7 +71,7 @@ void RejectUnsupported(const Tokens& t)
 
 void DropDboPrefix(Tokens& t)
 {
-    for (size_t i = 0; i + 2 < t.size() + 1 && i + 1 < t.size();) {
+    for (size_t i = 0; i + 1 < t.size();) {
         if (t[i].Is("dbo") && t[i + 1].IsSymbol(".") && (i == 0 || !t[i - 1].IsSymbol("."))) {
             bool space = t[i].spaceBefore;
             t.erase(t.begin() + i, t.begin() + i + 2);
