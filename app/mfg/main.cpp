@@ -175,7 +175,8 @@ int main(int argc, char** argv)
 {
     CLI::App app{"生产制造模块 — 控制台"};
     app.set_version_flag("--version", std::string("mfg ") + MFG_VERSION);
-    Session session{DefaultDatabase()};
+    Session session;
+    session.url = DefaultDatabase();
     std::string& url = session.url;
     app.add_option("--db", url, "数据库: SQLite 文件路径 (默认 $MFG_DB, 否则 ./mfg.db)");
     app.add_option("--today", session.today, "以此日期为今天 (yyyy-mm-dd), 用于演示与测试");

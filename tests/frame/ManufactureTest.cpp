@@ -83,7 +83,10 @@ TEST_F(ManufactureTest, TheCapacityScreenNeedsKindFiveOthersKindOne)
 {
     Users users(host.DBStartup());
     SetCurrentUsers(&users);
-    int planner = users.AddUser({.code = "p1", .name = "排程员"});
+    NewUser newUser;
+    newUser.code = "p1";
+    newUser.name = "排程员";
+    int planner = users.AddUser(newUser);
     host.SetUser(planner, "排程员");
     users.Grant(planner, 2046, 1);
     users.Grant(planner, 2059, 1);

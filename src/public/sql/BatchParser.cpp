@@ -156,7 +156,9 @@ private:
             for (auto o : options) {
                 if (Peek().Is(o)) {
                     pos += 2;
-                    return Step{Step::Kind::Declare};
+                    Step nothing;
+                    nothing.kind = Step::Kind::Declare;
+                    return nothing;
                 }
             }
             Fail(fmt::format("不支持的 T-SQL 语句: set {}", Peek().text));

@@ -49,7 +49,9 @@ std::vector<Record> ReadRecords(const std::filesystem::path& path)
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (current == nullptr) {
             if (Trim(line).empty() || line.starts_with("#")) continue;
-            records.push_back({path.filename().string(), number});
+            records.emplace_back();
+            records.back().file = path.filename().string();
+            records.back().line = number;
             current = &records.back();
             if (line.starts_with("statement error")) {
                 current->kind = "statement error";
