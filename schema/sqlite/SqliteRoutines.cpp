@@ -31,12 +31,10 @@ ResultSet GetNewKey(SqliteConnection& db, std::vector<Variant>& args)
     std::string table = ToUpperAscii(Trim(args[0].AsString()));
     TransactionGuard transaction(db);
     std::int64_t last = db.QueryNative("select LastKey from AG_KEYS where TableName = :t", {{"t", table}}).FirstValue().AsInteger();
-    if (db.TableExists(table)) {
-        std::string key = KeyColumn(db, table);
-        if (!key.empty()) {
-            auto max = db.QueryNative(fmt::format("select max(\"{}\") from \"{}\"", key, table)).FirstValue();
-            if (!max.IsNull()) last = std::max(last, max.AsInteger());
-        }
+    // No key column means no such table: the key table alone decides.
+    if (std::string key = KeyColumn(db, table); !key.empty()) {
+        auto max = db.QueryNative(fmt::format("select max(\"{}\") from \"{}\"", key, table)).FirstValue();
+        if (!max.IsNull()) last = std::max(last, max.AsInteger());
     }
     std::int64_t next = last + 1;
     db.QueryNative("insert into AG_KEYS (TableName, LastKey) values (:t, :k) "

@@ -116,6 +116,22 @@ void RewriteHead(Tokens& t, const Dialect& dialect)
     RewriteSelectInto(t, dialect);
 }
 
+//! Replaces the T-SQL column type at `typePos`, with its size arguments, by the backend's type.
+void ReplaceColumnType(Tokens& t, size_t typePos, const Dialect& dialect)
+{
+    std::vector<std::string> args;
+    size_t typeEnd = typePos + 1;
+    if (typeEnd < t.size() && t[typeEnd].IsSymbol("(")) {
+        size_t close = MatchingClose(t, typeEnd);
+        for (size_t k = typeEnd + 1; k < close; ++k)
+            if (!t[k].IsSymbol(",")) args.push_back(t[k].text);
+        typeEnd = close + 1;
+    }
+    std::string type = dialect.ColumnType(ToLowerAscii(t[typePos].text), args);
+    t.erase(t.begin() + typePos, t.begin() + typeEnd);
+    t.insert(t.begin() + typePos, Raw(type));
+}
+
 //! Column types of CREATE TABLE, and DEFAULT getdate().
 void RewriteColumnTypes(Tokens& t, const Dialect& dialect)
 {
@@ -131,18 +147,7 @@ void RewriteColumnTypes(Tokens& t, const Dialect& dialect)
         bool isColumn = !(first.Is("primary") || first.Is("constraint") || first.Is("unique") || first.Is("foreign") ||
                           first.Is("check") || first.Is("index"));
         if (isColumn && element + 1 < close && t[element + 1].kind == TokenKind::Word) {
-            size_t typePos = element + 1;
-            std::string type = ToLowerAscii(t[typePos].text);
-            std::vector<std::string> args;
-            size_t typeEnd = typePos + 1;
-            if (typeEnd < close && t[typeEnd].IsSymbol("(")) {
-                size_t argsClose = MatchingClose(t, typeEnd);
-                for (size_t k = typeEnd + 1; k < argsClose; ++k)
-                    if (!t[k].IsSymbol(",")) args.push_back(t[k].text);
-                typeEnd = argsClose + 1;
-            }
-            t.erase(t.begin() + typePos, t.begin() + typeEnd);
-            t.insert(t.begin() + typePos, Raw(dialect.ColumnType(type, args)));
+            ReplaceColumnType(t, element + 1, dialect);
             close = MatchingClose(t, name + 1);
         }
         // to the next element at depth 1
@@ -174,18 +179,7 @@ void RewriteAddColumn(Tokens& t, const Dialect& dialect)
     if (t.size() < 6 || !t[0].Is("alter") || !t[1].Is("table") || !t[3].Is("add")) return;
     size_t column = t[4].Is("column") ? 5 : 4;
     if (column + 1 >= t.size() || t[column + 1].kind != TokenKind::Word) return;
-    size_t typePos = column + 1;
-    std::vector<std::string> args;
-    size_t typeEnd = typePos + 1;
-    if (typeEnd < t.size() && t[typeEnd].IsSymbol("(")) {
-        size_t close = MatchingClose(t, typeEnd);
-        for (size_t k = typeEnd + 1; k < close; ++k)
-            if (!t[k].IsSymbol(",")) args.push_back(t[k].text);
-        typeEnd = close + 1;
-    }
-    std::string type = dialect.ColumnType(ToLowerAscii(t[typePos].text), args);
-    t.erase(t.begin() + typePos, t.begin() + typeEnd);
-    t.insert(t.begin() + typePos, Raw(type));
+    ReplaceColumnType(t, column + 1, dialect);
     if (column == 4) t.insert(t.begin() + 4, Raw("column"));
 }
 
