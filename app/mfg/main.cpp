@@ -47,19 +47,6 @@ int RunInit(const std::string& url, bool demo, bool force)
     return 0;
 }
 
-int RunSql(const std::string& url, const std::string& text, bool json)
-{
-    auto db = mfg::OpenDatabase(url);
-    auto rows = db->Query(text);
-    if (json) {
-        std::cout << mfg::ToJson(rows).dump(2) << '\n';
-    } else if (rows.columns.empty()) {
-        std::cout << "完成。\n";
-    } else {
-        mfg::PrintTable(std::cout, rows);
-    }
-    return 0;
-}
 
 //! A date given on the command line; an invalid one is an error naming the option.
 mfg::DateTime ParseDateOption(const std::string& text, const std::string& option)
@@ -154,6 +141,26 @@ int RunCall(const Session& session, const std::string& command, const std::strin
     return 2;
 }
 
+//! Runs without a session: the text may build the very tables a session needs. --today still
+//! fixes getdate().
+int RunSql(const Session& session, const std::string& text, bool json)
+{
+    auto db = mfg::OpenDatabase(session.url);
+    if (!session.today.empty()) {
+        auto today = ParseDateOption(session.today, "--today");
+        db->SetClock([today] { return today; });
+    }
+    auto rows = db->Query(text);
+    if (json) {
+        std::cout << mfg::ToJson(rows).dump(2) << '\n';
+    } else if (rows.columns.empty()) {
+        std::cout << "完成。\n";
+    } else {
+        mfg::PrintTable(std::cout, rows);
+    }
+    return 0;
+}
+
 int RunBillCode(const Session& session, int billType, const std::string& table, const std::string& dateText)
 {
     ConsoleHost console(session);
@@ -226,7 +233,7 @@ int main(int argc, char** argv)
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return RunInit(url, demo, force);
-        if (*sql) return RunSql(url, text, json);
+        if (*sql) return RunSql(session, text, json);
         if (*billcode) return RunBillCode(session, billType, table, billDate);
         if (*userAdd) return RunUserAdd(session, userCode, userName, passwordStdin, grants);
         if (*login) return RunLogin(session, loginCode);
