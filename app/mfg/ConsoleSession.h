@@ -1,0 +1,62 @@
+#pragma once
+// What every console command shares: the session options, a host over the session's database,
+// and the way a command hands its work to main.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "host/Host.h"
+#include "host/Users.h"
+#include "types/DateTime.h"
+
+namespace mfg {
+
+//! Options every command shares: the database, today and the branch.
+struct Session {
+    std::string url;
+    std::string today;
+    int shop = 1;
+    std::string user;  // code or name; empty: the administrator made by init
+};
+
+//! The work of the command that was chosen; it returns the exit code. A subcommand's parse
+//! callback sets it, and main runs it once every option, also those after the command, is read.
+using CommandRun = std::function<int()>;
+
+//! What a group of commands needs to add itself to the command line.
+struct CommandLine {
+    CLI::App& app;
+    const Session& session;
+    CommandRun& run;
+
+    //! Runs `work` when `command` is the one chosen.
+    void OnChosen(CLI::App* command, CommandRun work) const
+    {
+        command->callback([this, work = std::move(work)] { run = work; });
+    }
+};
+
+//! A date given on the command line; an invalid one is an error naming the option.
+DateTime ParseDateOption(const std::string& text, const std::string& option);
+
+//! A host over the session's database, current while it lives, with the session's operator
+//! logged in and its today fixed.
+class ConsoleHost {
+public:
+    explicit ConsoleHost(const Session& session);
+    ~ConsoleHost();
+    ConsoleHost(const ConsoleHost&) = delete;
+    ConsoleHost& operator=(const ConsoleHost&) = delete;
+
+    Host host;
+    CurrentHostScope scope;
+    Users users;
+};
+
+//! The groups of commands; each lives in its own file.
+void AddCoreCommands(const CommandLine& line);
+
+}  // namespace mfg
