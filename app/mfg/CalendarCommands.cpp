@@ -13,6 +13,7 @@
 #include "CalendarCheck.h"
 #include "ConsoleSession.h"
 #include "ConsoleTable.h"
+#include "MonthSheet.h"
 #include "QuickSetting.h"
 #include "WorkCalendar.h"
 #include "data/DataSet.h"
@@ -25,9 +26,25 @@ namespace {
 
 constexpr int CalendarPrivilege = 2046;
 constexpr std::array<const char*, 7> WeekdayCodes{"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
-constexpr std::array<const char*, 7> WeekdayNames{"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
 
 std::string DayText(DateTime day) { return day.Format("yyyy-mm-dd"); }
+
+//! The month as the calendar screen lays it out, rest days in brackets.
+void PrintSheet(std::ostream& out, const std::vector<CalendarDay>& days)
+{
+    for (std::string_view name : MonthSheet::WeekdayNames()) out << name << "  ";
+    out << '\n';
+    auto grid = MonthSheet::LayOut(days);
+    for (std::size_t row = 1; row < grid.size(); ++row) {
+        if (grid[row][0].day == 0 && grid[row][MonthSheet::ColumnCount - 1].day == 0) continue;
+        for (const auto& cell : grid[row]) {
+            if (cell.day == 0) out << "        ";
+            else out << (cell.isHoliday ? fmt::format("  [{:>2}]  ", cell.day) : fmt::format("   {:>2}   ", cell.day));
+        }
+        out << '\n';
+    }
+    out << "(休息日以 [ ] 标出)\n\n";
+}
 
 //! A whole number of an option; empty text is an empty field, as a grid cell left blank.
 Variant ParsePart(std::string_view text, const std::string& whole)
@@ -150,20 +167,21 @@ int RunShow(const Session& session, const std::string& monthText, bool json)
 {
     ConsoleHost console(session);
     auto [year, month] = ParseMonth(monthText);
+    auto days = ReadCalendarMonth(year, month);
     ResultSet rows;
     rows.columns = {{"WORKDATE", FieldType::DateTime},
                     {"WEEKDAY", FieldType::Text},
                     {"ISHOLIDAY", FieldType::Integer},
                     {"SEQUENCE", FieldType::Integer}};
-    for (const CalendarDay& day : ReadCalendarMonth(year, month))
-        rows.rows.push_back({day.date, WeekdayNames[static_cast<std::size_t>(day.date.DayOfWeek() - 1)],
+    for (const CalendarDay& day : days)
+        rows.rows.push_back({day.date, MonthSheet::WeekdayNames()[static_cast<std::size_t>(day.date.DayOfWeek() - 1)],
                              day.isHoliday ? 1 : 0, day.sequence});
     if (json) {
         std::cout << ToJson(rows).dump(2) << '\n';
     } else if (rows.rows.empty()) {
         std::cerr << fmt::format("工厂日历中没有 {} 年 {} 月。\n", year, month);
-        return 2;
     } else {
+        PrintSheet(std::cout, days);
         PrintTable(std::cout, rows);
     }
     return rows.rows.empty() ? 2 : 0;
