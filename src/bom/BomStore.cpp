@@ -10,9 +10,8 @@
 
 namespace mfg {
 
-bool SaveBom(GoodsBom& bom)
+std::optional<std::string> WriteBom(GoodsBom& bom)
 {
-    if (!ValidateBom(bom)) return false;
     Host& host = CurrentHost();
     DataSet* sets[] = {&bom.Lines(), &bom.Processes(), &bom.Substitutes()};
     try {
@@ -29,11 +28,18 @@ bool SaveBom(GoodsBom& bom)
     } catch (const std::exception& e) {
         if (host.InTransaction()) host.RollbackTran();
         bom.CancelUpdates();
-        ShowError(e);
-        return false;
+        return std::string(e.what());
     }
     for (DataSet* set : sets) set->CommitUpdates();
-    return true;
+    return std::nullopt;
+}
+
+bool SaveBom(GoodsBom& bom)
+{
+    if (!ValidateBom(bom)) return false;
+    auto failure = WriteBom(bom);
+    if (failure) ShowError(*failure);
+    return !failure;
 }
 
 void SetBomAuditState(int parentID, bool audit)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace mfg {
 
 class GoodsBom;
@@ -8,6 +11,10 @@ class GoodsBom;
 //! substitutes, then L_Goods.CANCMB). A rule failure writes nothing and keeps the rows as edited; a
 //! database failure rolls back, drops the pending changes and shows the error. True when written.
 bool SaveBom(GoodsBom& bom);
+
+//! Writes the pending changes of the three sets without checking them, in one transaction; on a
+//! database failure it rolls back, drops the pending changes and returns the error text.
+std::optional<std::string> WriteBom(GoodsBom& bom);
 
 //! Audits (State 1, Checkorid the current user) or withdraws the audit of every line of a parent.
 void SetBomAuditState(int parentID, bool audit);
