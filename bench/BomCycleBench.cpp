@@ -1,8 +1,8 @@
 // The BOM cycle search on a deep BOM whose every level is shared: two goods per level, both used by
 // both goods of the level above. The plain depth-first search expands a goods once per path that
 // reaches it (2^levels paths; at 25 levels 67 million expansions, close to a minute), the linear one
-// once; over the database the plain search also asks
-// one query per expanded goods where the linear one reads the stored BOM once.
+// once; over the database the plain search also asks one query per expanded goods where the linear
+// one reads the stored BOM once.
 #include <benchmark/benchmark.h>
 
 #include <deque>
