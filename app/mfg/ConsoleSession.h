@@ -59,5 +59,6 @@ public:
 //! The groups of commands; each lives in its own file.
 void AddCoreCommands(const CommandLine& line);
 void AddCalendarCommands(const CommandLine& line);
+void AddBomCommands(const CommandLine& line);
 
 }  // namespace mfg

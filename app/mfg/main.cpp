@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     const mfg::CommandLine line{app, session, run};
     mfg::AddCoreCommands(line);
     mfg::AddCalendarCommands(line);
+    mfg::AddBomCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
