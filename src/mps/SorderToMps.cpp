@@ -108,12 +108,12 @@ bool SorderToMps::Validate()
     return true;
 }
 
-int SorderToMps::WriteSelected()
+void SorderToMps::WriteSelected()
 {
     Host& host = CurrentHost();
     DataSet& lines = qrySorderDetail;
     DateTime billDate = EarliestFinishDate();
-    int written = 0;
+    writtenCodes.clear();
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
         int key = GetNewKey("MNF_ManuPlan");
@@ -125,22 +125,21 @@ int SorderToMps::WriteSelected()
             key, billDate.Format("mm/dd/yyyy"), host.ShopID(), QuoteSql(code), lines.FieldByName("GoodsID").AsString(),
             lines.FieldByName("MnQty").AsString(), lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"),
             host.UserID(), kRemark, lines.FieldByName("BillID").AsString(), lines.FieldByName("ItemNO").AsString()));
-        ++written;
+        writtenCodes.push_back(code);
     }
-    return written;
 }
 
-bool SorderToMps::Convert()
+ConvertResult SorderToMps::Convert()
 {
-    if (!Validate()) return false;
+    if (!Validate()) return ConvertResult::Refused;
     try {
         WriteSelected();
     } catch (const DbError& error) {
         ShowError(error);
-        return false;
+        return ConvertResult::Failed;
     }
     ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);
-    return true;
+    return ConvertResult::Converted;
 }
 
 }  // namespace mfg

@@ -1,11 +1,20 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "data/DataSet.h"
 #include "types/DateTime.h"
 
 namespace mfg {
+
+//! How a conversion ended.
+enum class ConvertResult {
+    Converted,  //!< every ticked line was written
+    Refused,    //!< the ticked lines failed a check and nothing was written
+    Failed,     //!< the database refused a write; the bills written before it stay
+};
 
 //! Turns open sales-order lines of manufactured goods into schedule lines (MNF_ManuPlan), one per
 //! ticked line: the work of the screen "销售订单直接转入主生产计划" without its controls.
@@ -32,18 +41,19 @@ public:
     //! Tells the user the first fault of the ticked lines and returns false; true when they can be
     //! written.
     bool Validate();
-    //! Writes one schedule bill per ticked line, in list order, each with a new key and code, and
-    //! returns how many. Each insert stands alone: a database error ends the walk and the bills
-    //! written before it stay.
-    int WriteSelected();
+    //! Writes one schedule bill per ticked line, in list order, each with a new key and code. Each
+    //! insert stands alone: a database error ends the walk and the bills written before it stay.
+    void WriteSelected();
     //! Validate, WriteSelected and the note of success; a database error is shown to the user.
-    //! True when every ticked line was written.
-    bool Convert();
+    ConvertResult Convert();
+    //! The codes of the bills the last write made, in order, also when it ended in an error.
+    const std::vector<std::string>& WrittenCodes() const { return writtenCodes; }
 
 private:
     void SelectedChanged(Field& selected);
 
     DataSet qrySorderDetail{"qrySorderDetail"};
+    std::vector<std::string> writtenCodes;
 };
 
 }  // namespace mfg

@@ -83,16 +83,16 @@ TEST_F(SorderToMpsTest, TickingSetsTheCompletionDateAndUntickingClearsIt)
 TEST_F(SorderToMpsTest, RefusesWithTheFirstFaultAndWritesNothing)
 {
     mps.Reload(kDecember1, kDecember31);
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
     Tick("XS-2026-12-04-0001", 1);  // completes on the order date, already past
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
     SetCurrent("MNEndDate", Variant());
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
     SetCurrent("MNEndDate", DateTime::FromYmd(2026, 12, 6));  // today is early enough
     SetCurrent("MnQty", 0);
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
     SetCurrent("MnQty", -3);
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
     EXPECT_EQ(dialogs.Texts(MessageKind::Information),
               (std::vector<std::string>{"没有选择要转入主生产计划的销售订单记录!", "生产完工日期不能小于今天!",
                                         "生产完工日期不能小于今天!", "数量应大于零!", "数量应大于零!"}));
@@ -107,7 +107,7 @@ TEST_F(SorderToMpsTest, ThreeLinesBecomeThreeBillsWithConsecutiveCodes)
     Tick("XS-2026-12-04-0001", 1);
     SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
     SetCurrent("MnQty", 12.5);
-    ASSERT_TRUE(mps.Convert());
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].text, "已成功将所选的订单记录转入主生产计划!");
     EXPECT_EQ(dialogs.Messages()[0].title, "提示");
@@ -115,6 +115,7 @@ TEST_F(SorderToMpsTest, ThreeLinesBecomeThreeBillsWithConsecutiveCodes)
     auto plans = NewPlans();
     ASSERT_EQ(plans.rows.size(), 3u);
     const std::vector<std::string> codes{"JH-2026-12-0004", "JH-2026-12-0005", "JH-2026-12-0006"};
+    EXPECT_EQ(mps.WrittenCodes(), codes);
     const std::vector<int> goods{1, 3, 2}, referBills{1, 2, 5}, referItems{1, 2, 1};
     const std::vector<double> quantities{100, 30, 12.5};
     const std::vector<DateTime> finishes{DateTime::FromYmd(2026, 12, 25), DateTime::FromYmd(2027, 1, 15),
@@ -146,7 +147,7 @@ TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUs
     ASSERT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));
     SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
 
-    EXPECT_FALSE(mps.Convert());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Failed);
     auto errors = dialogs.Texts(MessageKind::Error);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("schedule line refused"), std::string::npos);
@@ -154,6 +155,7 @@ TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUs
     // Each insert stands alone, as the screen always did: the two lines before the refused one stay.
     auto plans = NewPlans();
     ASSERT_EQ(plans.rows.size(), 2u);
+    EXPECT_EQ(mps.WrittenCodes(), (std::vector<std::string>{"JH-2026-12-0004", "JH-2026-12-0005"}));
     EXPECT_EQ(plans.rows[0][5].AsInteger() * 10 + plans.rows[0][6].AsInteger(), 11);
     EXPECT_EQ(plans.rows[1][5].AsInteger() * 10 + plans.rows[1][6].AsInteger(), 21);
 }
@@ -177,7 +179,7 @@ TEST_F(SorderToMpsTest, AuditingABillOnceAndNotAgain)
 {
     mps.Reload(kDecember1, kDecember31);
     Tick("XS-2026-12-01-0001", 1);
-    ASSERT_TRUE(mps.Convert());
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
     EXPECT_EQ(AuditManuPlan("JH-2026-12-0004"), ManuPlanAuditResult::Audited);
     EXPECT_EQ(host.GetValueOfSql("select BillState from MNF_ManuPlan where BillCode = 'JH-2026-12-0004'").AsInteger(), 1);
     EXPECT_EQ(AuditManuPlan("JH-2026-12-0004"), ManuPlanAuditResult::AlreadyAudited);
