@@ -1,4 +1,4 @@
-#include "GoodsPicker.h"
+#include "PickManuGoods.h"
 
 #include <cstdlib>
 
@@ -54,7 +54,7 @@ bool MatchesPhoneticInitials(std::string_view typed, std::string_view name)
     return true;
 }
 
-GoodsPicker::GoodsPicker(std::string extraCondition) : extraCondition(std::move(extraCondition))
+PickManuGoods::PickManuGoods(std::string extraCondition) : extraCondition(std::move(extraCondition))
 {
     qryGoods.AddCalcField("PYMatched", FieldType::Integer);
     qryGoods.OnCalcFields([this](DataSet& goods) {
@@ -64,7 +64,7 @@ GoodsPicker::GoodsPicker(std::string extraCondition) : extraCondition(std::move(
     qryGoods.SetFilter("PYMatched = 1");
 }
 
-std::vector<std::pair<std::string, int>> GoodsPicker::GoodsTypes()
+std::vector<std::pair<std::string, int>> PickManuGoods::GoodsTypes()
 {
     auto types = CreateAutoQuery("select Name, gdtypeid from L_GoodsType Order by Lcode", true);
     std::vector<std::pair<std::string, int>> result;
@@ -74,7 +74,7 @@ std::vector<std::pair<std::string, int>> GoodsPicker::GoodsTypes()
     return result;
 }
 
-std::string GoodsPicker::ListSql(const GoodsPickFilter& filter) const
+std::string PickManuGoods::ListSql(const GoodsPickFilter& filter) const
 {
     std::string sql = kGoodsSql;
     auto startsWith = [&sql](std::string_view column, std::string_view text) {
@@ -91,7 +91,7 @@ std::string GoodsPicker::ListSql(const GoodsPickFilter& filter) const
     return sql;
 }
 
-void GoodsPicker::Reload(const GoodsPickFilter& filter)
+void PickManuGoods::Reload(const GoodsPickFilter& filter)
 {
     qryGoods.Close();
     phonetic = filter.phonetic;
@@ -106,20 +106,20 @@ void GoodsPicker::Reload(const GoodsPickFilter& filter)
     qryGoods.SetFiltered(!phonetic.empty());
 }
 
-int GoodsPicker::GoodsID() const
+int PickManuGoods::GoodsID() const
 {
     const Field* id = qryGoods.Active() ? qryGoods.FindField("goodsid") : nullptr;
     return id ? static_cast<int>(id->AsInteger()) : 0;
 }
 
-bool GoodsPicker::CanChoose()
+bool PickManuGoods::CanChoose()
 {
     if (qryGoods.Active() && !qryGoods.IsEmpty()) return true;
     ShowError("没有货品可以选择！");
     return false;
 }
 
-void GoodsPicker::AddTo(DataSet& target, PickTarget kind, std::string_view quantityText)
+void PickManuGoods::AddTo(DataSet& target, PickTarget kind, std::string_view quantityText)
 {
     if (!qryGoods.Active() || qryGoods.Eof()) {
         ShowMessageBox("物料已添加完毕!");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "GoodsPicker.h"
+#include "PickManuGoods.h"
 #include "host/HostFixture.h"
 
 namespace mfg {
@@ -40,7 +40,7 @@ GoodsPickFilter Filter(std::string code, std::string name = {}, std::string spec
 
 GoodsPickFilter Phonetic(std::string text, std::string code = {}) { return Filter(std::move(code), {}, {}, {}, std::move(text)); }
 
-class GoodsPickerTest : public test::DemoHostTest {
+class PickManuGoodsTest : public test::DemoHostTest {
 protected:
     std::vector<std::string> Codes()
     {
@@ -57,10 +57,10 @@ protected:
         return Codes();
     }
 
-    GoodsPicker picker;
+    PickManuGoods picker;
 };
 
-TEST_F(GoodsPickerTest, FiltersByCodeNameSpecsAndTypeWithItsSubTypes)
+TEST_F(PickManuGoodsTest, FiltersByCodeNameSpecsAndTypeWithItsSubTypes)
 {
     EXPECT_EQ(CodesOf(Filter("1001")), std::vector<std::string>{"1001"});
     EXPECT_EQ(CodesOf(Filter("", "车架")), (std::vector<std::string>{"2001", "2002", "2011"}));
@@ -68,21 +68,21 @@ TEST_F(GoodsPickerTest, FiltersByCodeNameSpecsAndTypeWithItsSubTypes)
     auto semiFinished = CodesOf(Filter("", "", "", 8));  // 半成品 holds no goods itself, only its sub-types
     EXPECT_EQ(semiFinished.size(), 12u);
     EXPECT_EQ(CodesOf(Filter("", "", "", 9)), (std::vector<std::string>{"2001", "2002", "2011", "2012"}));
-    auto types = GoodsPicker::GoodsTypes();
+    auto types = PickManuGoods::GoodsTypes();
     ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.front(), (std::pair<std::string, int>{"原材料", 1}));
 }
 
-TEST_F(GoodsPickerTest, TheExtraConditionOfTheCallerNarrowsEveryReload)
+TEST_F(PickManuGoodsTest, TheExtraConditionOfTheCallerNarrowsEveryReload)
 {
-    GoodsPicker products("g.kind = 3");
+    PickManuGoods products("g.kind = 3");
     products.Reload(Filter(""));
     EXPECT_EQ(products.Goods().RecordCount(), 3);
     products.Reload(Filter("2"));
     EXPECT_TRUE(products.Goods().IsEmpty());
 }
 
-TEST_F(GoodsPickerTest, AQuoteInANameFindsTheGoodsInsteadOfBreakingTheStatement)
+TEST_F(PickManuGoodsTest, AQuoteInANameFindsTheGoodsInsteadOfBreakingTheStatement)
 {
     host.SqlExecute("update L_Goods set Name = 'O''型密封圈' where GoodsID = 101");
     EXPECT_EQ(CodesOf(Filter("", "O'型")), std::vector<std::string>{"1001"});
@@ -90,7 +90,7 @@ TEST_F(GoodsPickerTest, AQuoteInANameFindsTheGoodsInsteadOfBreakingTheStatement)
     EXPECT_TRUE(picker.Goods().Active()) << "the statement ran and found nothing";
 }
 
-TEST_F(GoodsPickerTest, ThePhoneticFilterOnChineseNames)
+TEST_F(PickManuGoodsTest, ThePhoneticFilterOnChineseNames)
 {
     EXPECT_EQ(CodesOf(Phonetic("SDZXC")), std::vector<std::string>{"3001"});
     EXPECT_EQ(CodesOf(Phonetic("cj")), (std::vector<std::string>{"2001", "2002", "2011"}));
@@ -99,7 +99,7 @@ TEST_F(GoodsPickerTest, ThePhoneticFilterOnChineseNames)
     EXPECT_GT(CodesOf(Filter("")).size(), 50u) << "clearing the text shows every goods again";
 }
 
-TEST_F(GoodsPickerTest, AnEmptyListCannotBeChosen)
+TEST_F(PickManuGoodsTest, AnEmptyListCannotBeChosen)
 {
     picker.Reload(Filter("nothing"));
     EXPECT_FALSE(picker.CanChoose());
@@ -110,7 +110,7 @@ TEST_F(GoodsPickerTest, AnEmptyListCannotBeChosen)
     EXPECT_EQ(picker.GoodsID(), 1);
 }
 
-TEST_F(GoodsPickerTest, AddModeAppendsToBomLinesOrSubstitutesUntilThePastTheLastRow)
+TEST_F(PickManuGoodsTest, AddModeAppendsToBomLinesOrSubstitutesUntilThePastTheLastRow)
 {
     DataSet lines("qryBomLines");
     lines.AddField("elemgid", FieldType::Integer);

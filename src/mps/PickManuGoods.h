@@ -32,10 +32,10 @@ bool MatchesPhoneticInitials(std::string_view typed, std::string_view name);
 //! The manufactured-goods picker ("选择货品") without its controls: the open goods of kinds up to
 //! 3 and 9 with their base unit, narrowed by the filter group and by an extra condition of the
 //! caller.
-class GoodsPicker {
+class PickManuGoods {
 public:
     //! `extraCondition` is T-SQL text of the caller, appended as " And " text when not blank.
-    explicit GoodsPicker(std::string extraCondition = {});
+    explicit PickManuGoods(std::string extraCondition = {});
 
     //! The list, qryGoods: goodsid, goodscode, goodsname, specs, unitname.
     DataSet& Goods() { return qryGoods; }
