@@ -60,5 +60,6 @@ public:
 void AddCoreCommands(const CommandLine& line);
 void AddCalendarCommands(const CommandLine& line);
 void AddBomCommands(const CommandLine& line);
+void AddMpsCommands(const CommandLine& line);
 
 }  // namespace mfg

@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     mfg::AddCoreCommands(line);
     mfg::AddCalendarCommands(line);
     mfg::AddBomCommands(line);
+    mfg::AddMpsCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
