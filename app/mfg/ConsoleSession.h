@@ -58,5 +58,7 @@ public:
 
 //! The groups of commands; each lives in its own file.
 void AddCoreCommands(const CommandLine& line);
+void AddCostingCommands(const CommandLine& line);
+void AddCapacityCommands(const CommandLine& line);
 
 }  // namespace mfg

@@ -33,6 +33,8 @@ int main(int argc, char** argv)
     mfg::CommandRun run;
     const mfg::CommandLine line{app, session, run};
     mfg::AddCoreCommands(line);
+    mfg::AddCostingCommands(line);
+    mfg::AddCapacityCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {

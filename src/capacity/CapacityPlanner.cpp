@@ -102,6 +102,48 @@ std::string CapacityPlanner::NoBomMessage(const std::string& goodsName)
     return goodsName + " 货品没有设置BOM清单或BOM清单没有审核!";
 }
 
+std::vector<PlannedGoods> CapacityPlanner::SalesOrderLines(DateTime from, DateTime to, DateTime start)
+{
+    auto query = CreateAutoQuery(
+        "select 0 as selected, m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, s.name as shopname,"
+        "d.goodsid, d.quantity, d.referqty, d.closed, d.remark, m.traderid, t.name as tradername,"
+        "d.releasedqty,"
+        "d.releasedqty as refunitqty,"
+        "g.name as goodsname, g.code as goodscode, g.specs,u.unitname as unitname,"
+        "d.quantity-d.releasedqty as canuseqty"
+        " from s_orderdetail d"
+        " join s_order m on d.billid=m.billid"
+        " join l_goods g on d.goodsid=g.goodsid"
+        " join l_trader t on m.traderid=t.traderid"
+        " join l_goodsunit u on (d.goodsid=u.goodsid and u.isbase=1)"
+        " join d_shop s on m.shopid=s.shopid"
+        " where d.closed=0  and billstate = 1 "
+        "and g.closed=0 and g.Kind>1 and g.Kind <4"
+        " and d.quantity>d.releasedqty and d.chargedate>='" + from.Format("yyyy-mm-dd") + "' and d.chargedate<'" +
+            to.AddDays(1).Format("yyyy-mm-dd") + "' order by d.chargedate, m.billcode, d.itemno",
+        true);
+    std::vector<PlannedGoods> lines;
+    for (query->First(); !query->Eof(); query->Next()) {
+        auto field = [&](const char* name) -> const Field& { return query->FieldByName(name); };
+        PlannedGoods goods;
+        goods.selected = true;
+        goods.billId = static_cast<int>(field("billid").AsInteger());
+        goods.itemNo = static_cast<int>(field("itemno").AsInteger());
+        goods.billCode = field("billcode").AsString();
+        if (!field("billdate").IsNull()) goods.billDate = field("billdate").AsDateTime();
+        if (!field("revdate").IsNull()) goods.revDate = field("revdate").AsDateTime();
+        goods.startWorkDate = start;
+        goods.goodsId = static_cast<int>(field("goodsid").AsInteger());
+        goods.goodsCode = field("goodscode").AsString();
+        goods.goodsName = field("goodsname").AsString();
+        goods.specs = field("specs").AsString();
+        goods.unitName = field("unitname").AsString();
+        goods.quantity = field("canuseqty").AsFloat();
+        lines.push_back(std::move(goods));
+    }
+    return lines;
+}
+
 std::optional<CapacityIssue> CapacityPlanner::Validate(const std::vector<PlannedGoods>& products) const
 {
     if (workshops.empty()) return CapacityIssue::Error("还没有定义生产车间! 无法进行粗能力计算.请定义生产车间资料.");

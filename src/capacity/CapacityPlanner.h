@@ -111,6 +111,10 @@ public:
     //! The message of a goods without audited BOM.
     static std::string NoBomMessage(const std::string& goodsName);
 
+    //! The open lines of audited sales orders of every branch due from `from` to `to`, with the
+    //! quantity not yet released, ticked and starting work on `start`.
+    static std::vector<PlannedGoods> SalesOrderLines(DateTime from, DateTime to, DateTime start);
+
     //! The first reason the products cannot be planned, in the order the screen checks them.
     std::optional<CapacityIssue> Validate(const std::vector<PlannedGoods>& products) const;
     //! Validates and plans the selected products, reading the open manufacture orders of the
