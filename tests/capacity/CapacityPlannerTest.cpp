@@ -159,5 +159,19 @@ TEST_F(CapacityPlannerTest, TheDemoWorkshopsAndBomTimes)
     EXPECT_EQ(rows.columns[0].name, "billdate");
 }
 
+TEST_F(CapacityPlannerTest, SalesOrderLinesDueInTheRangeBothEndsIncluded)
+{
+    auto lines = CapacityPlanner::SalesOrderLines(D(2026, 12, 25), D(2026, 12, 28), D(2026, 12, 7));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].billCode, "XS-2026-12-01-0001");
+    EXPECT_EQ(lines[1].itemNo, 2);
+    EXPECT_EQ(lines[1].quantity, 50);
+    EXPECT_EQ(*lines[1].revDate, D(2026, 12, 28));
+    EXPECT_EQ(*lines[1].startWorkDate, D(2026, 12, 7));
+    EXPECT_TRUE(lines[1].selected);
+    // The unaudited order of 2027-01-20 is not offered.
+    EXPECT_EQ(CapacityPlanner::SalesOrderLines(D(2027, 1, 16), D(2027, 1, 31), D(2026, 12, 7)).size(), 0u);
+}
+
 }  // namespace
 }  // namespace mfg
