@@ -10,12 +10,15 @@
 
 namespace {
 
-constexpr int kLevels = 12;       // assemblies below the product
-constexpr int kWidth = 100;       // goods per level
-constexpr int kComponents = 5;    // lines per assembly, drawn from the next level
-constexpr int kProducts = 2000;   // planned products of the capacity run
+constexpr int kLevels = 12;      // assemblies below the product
+constexpr int kWidth = 100;      // goods per level
+constexpr int kComponents = 5;   // lines per assembly, drawn from the next level
+constexpr int kProducts = 2000;  // planned products of the capacity run
 
-int GoodsId(int level, int index) { return 100000 + level * 1000 + index; }
+int GoodsId(int level, int index)
+{
+    return 100000 + level * 1000 + index;
+}
 
 //! A host over an in-memory factory. Walking every path of this BOM would visit 5^12 lines; rolled
 //! up once per goods it is 6,000 lines.
@@ -32,19 +35,28 @@ mfg::Host& Factory()
         for (int level = 0; level <= kLevels; ++level)
             for (int i = 0; i < kWidth; ++i) {
                 int id = GoodsId(level, i);
-                host.SqlExecute("insert into L_Goods (GoodsID, Code, Name, Kind, APrice) values (:id, :code, :name, :kind, :price)",
-                                {{"id", id}, {"code", "B" + std::to_string(id)}, {"name", "件" + std::to_string(id)},
-                                 {"kind", level == kLevels ? 1 : 2}, {"price", 1 + i * 0.01}});
-                host.SqlExecute("insert into L_GoodsUnit (UnitID, GoodsID, UnitName, IsBase, PPrice) values (:id, :id, '件', 1, :price)",
-                                {{"id", id}, {"price", 1.5 + i * 0.01}});
+                host.SqlExecute(
+                    "insert into L_Goods (GoodsID, Code, Name, Kind, APrice) values (:id, :code, :name, :kind, :price)",
+                    {{"id", id},
+                     {"code", "B" + std::to_string(id)},
+                     {"name", "件" + std::to_string(id)},
+                     {"kind", level == kLevels ? 1 : 2},
+                     {"price", 1 + i * 0.01}});
+                host.SqlExecute(
+                    "insert into L_GoodsUnit (UnitID, GoodsID, UnitName, IsBase, PPrice) values (:id, :id, '件', 1, "
+                    ":price)",
+                    {{"id", id}, {"price", 1.5 + i * 0.01}});
                 if (level == kLevels) continue;
                 for (int c = 0; c < kComponents; ++c)
-                    host.SqlExecute("insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, Quantity, MasterQty, UseTime, WasteRate, State) "
-                                    "values (:p, :e, :n, 1.01, 1, 2, 1, 1)",
-                                    {{"p", id}, {"e", GoodsId(level + 1, (i * 7 + c * 13) % kWidth)}, {"n", c + 1}});
+                    host.SqlExecute(
+                        "insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, Quantity, MasterQty, UseTime, WasteRate, "
+                        "State) "
+                        "values (:p, :e, :n, 1.01, 1, 2, 1, 1)",
+                        {{"p", id}, {"e", GoodsId(level + 1, (i * 7 + c * 13) % kWidth)}, {"n", c + 1}});
             }
-        host.SqlExecute("insert into mnf_workshop (WorkShopID, Code, Name, Machines, MacheHours, Workers, DayManHaur) "
-                        "values (1, 'W1', '车间', 40, 8, 200, 7.5)");
+        host.SqlExecute(
+            "insert into mnf_workshop (WorkShopID, Code, Name, Machines, MacheHours, Workers, DayManHaur) "
+            "values (1, 'W1', '车间', 40, 8, 200, 7.5)");
         for (int day = 0; day < 3 * 365; ++day) {
             auto date = mfg::DateTime::FromYmd(2026, 1, 1).AddDays(day);
             bool rest = date.DayOfWeek() == 1 || date.DayOfWeek() == 7;

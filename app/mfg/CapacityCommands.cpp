@@ -41,7 +41,8 @@ int RunCapacity(const Session& session, const CapacityOptions& options)
     planner.LoadMasterData();
     if (!options.workshops.empty())
         for (auto& shop : planner.Workshops())
-            shop.selected = std::find(options.workshops.begin(), options.workshops.end(), shop.code) != options.workshops.end();
+            shop.selected =
+                std::find(options.workshops.begin(), options.workshops.end(), shop.code) != options.workshops.end();
     auto products = CapacityPlanner::SalesOrderLines(from, to, std::max(from, today));
     // A line whose goods has no audited BOM cannot be timed; the screen stops at it, the console
     // plans the others and names it.
@@ -54,7 +55,9 @@ int RunCapacity(const Session& session, const CapacityOptions& options)
     std::cerr << fmt::format("计划货品 {} 行, 日产能 {} 小时\n", products.size(), planner.DailyCapacity());
     if (auto issue = planner.Calculate(products)) {
         std::cerr << issue->message << '\n';
-        if (issue->row >= 0) std::cerr << fmt::format("  (销售订单 {} 第 {} 行)\n", products[issue->row].billCode, products[issue->row].itemNo);
+        if (issue->row >= 0)
+            std::cerr << fmt::format("  (销售订单 {} 第 {} 行)\n", products[issue->row].billCode,
+                                     products[issue->row].itemNo);
         return 2;
     }
     auto rows = CapacityPlanner::ToResultSet(planner.Result(periods.at(options.period)));
@@ -62,8 +65,10 @@ int RunCapacity(const Session& session, const CapacityOptions& options)
     for (auto& row : rows.rows)
         for (auto& value : row)
             if (value.Type() == FieldType::Float) value = RoundToEx(value.AsFloat(), 2);
-    if (options.json) std::cout << ToJson(rows).dump(2) << '\n';
-    else PrintTable(std::cout, rows);
+    if (options.json)
+        std::cout << ToJson(rows).dump(2) << '\n';
+    else
+        PrintTable(std::cout, rows);
     return 0;
 }
 

@@ -26,7 +26,8 @@ struct CostOptions {
 ResultSet LineRows(const CostBudget& budget)
 {
     ResultSet rows;
-    for (const char* name : {"goodscode", "goodsname", "specs", "unitname"}) rows.columns.push_back({name, FieldType::Text});
+    for (const char* name : {"goodscode", "goodsname", "specs", "unitname"})
+        rows.columns.push_back({name, FieldType::Text});
     for (const char* name : {"quantity", "wasterate", "actqty", "price", "amount", "amt", "sumamt"})
         rows.columns.push_back({name, FieldType::Float});
     for (const auto& line : budget.Lines())
@@ -38,15 +39,17 @@ ResultSet LineRows(const CostBudget& budget)
 
 int RunCost(const Session& session, const CostOptions& options)
 {
-    static const std::map<std::string, PriceBasis> bases{
-        {"reference", PriceBasis::ReferencePurchase}, {"last", PriceBasis::LastPurchase}, {"stock", PriceBasis::StockCost}};
+    static const std::map<std::string, PriceBasis> bases{{"reference", PriceBasis::ReferencePurchase},
+                                                         {"last", PriceBasis::LastPurchase},
+                                                         {"stock", PriceBasis::StockCost}};
     static const std::map<std::string, BomDepth> depths{{"first", BomDepth::FirstLevel}, {"last", BomDepth::LastLevel}};
     ConsoleHost console(session);
     if (!console.users.HasPrivilege(console.host.UserID(), CostBudgetPrivilege, PrivKind::Browse)) {
         std::cerr << "没有产品成本预算的权限 (2049)。\n";
         return 2;
     }
-    auto goodsId = console.host.GetValueOfSql("select goodsid from l_goods where code = :code", {}, {{"code", options.code}});
+    auto goodsId =
+        console.host.GetValueOfSql("select goodsid from l_goods where code = :code", {}, {{"code", options.code}});
     if (goodsId.IsNull()) {
         std::cerr << fmt::format("没有这个货品: {}\n", options.code);
         return 2;
@@ -60,17 +63,22 @@ int RunCost(const Session& session, const CostOptions& options)
     const auto& product = budget.Product();
     auto lines = LineRows(budget);
     if (options.json) {
-        nlohmann::json out{{"goodscode", product.goodsCode}, {"goodsname", product.goodsName}, {"specs", product.specs},
-                           {"unitname", product.unitName},   {"qty", product.qty},             {"price", product.price},
-                           {"amount", product.amount},       {"lines", ToJson(lines)}};
+        nlohmann::json out{{"goodscode", product.goodsCode},
+                           {"goodsname", product.goodsName},
+                           {"specs", product.specs},
+                           {"unitname", product.unitName},
+                           {"qty", product.qty},
+                           {"price", product.price},
+                           {"amount", product.amount},
+                           {"lines", ToJson(lines)}};
         std::cout << out.dump(2) << '\n';
         return 0;
     }
     std::cout << fmt::format("产品成本预算  {} {} {}  单位:{}\n", product.goodsCode, product.goodsName, product.specs,
                              product.unitName);
     PrintTable(std::cout, lines);
-    std::cout << fmt::format("数量:{}  单价:{}  金额:{}\n", FormatQuantityText(product.qty), FormatPriceText(product.price),
-                             FormatAmountText(product.amount));
+    std::cout << fmt::format("数量:{}  单价:{}  金额:{}\n", FormatQuantityText(product.qty),
+                             FormatPriceText(product.price), FormatAmountText(product.amount));
     return 0;
 }
 

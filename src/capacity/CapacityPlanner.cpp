@@ -15,7 +15,8 @@ std::vector<const PlannedGoods*> PlanningOrder(const std::vector<PlannedGoods>& 
     for (const auto& goods : products)
         if (goods.selected) order.push_back(&goods);
     std::stable_sort(order.begin(), order.end(), [](const PlannedGoods* a, const PlannedGoods* b) {
-        if (a->startWorkDate->Date() != b->startWorkDate->Date()) return a->startWorkDate->Date() < b->startWorkDate->Date();
+        if (a->startWorkDate->Date() != b->startWorkDate->Date())
+            return a->startWorkDate->Date() < b->startWorkDate->Date();
         return a->revDate->Date() < b->revDate->Date();
     });
     return order;
@@ -44,12 +45,13 @@ void DayLoad::Balance()
 void CapacityPlanner::LoadMasterData()
 {
     std::vector<Workshop> shops;
-    auto shopQuery = CreateAutoQuery("select * from (select distinct 0 as selected, "
-                                     "  w.workshopid,w.code,w.name,d.name as depname,"
-                                     "  w.machines,w.machehours,w.workers,w.daymanhaur"
-                                     "  from mnf_workshop w "
-                                     "  left join l_department d on w.departmentid=d.departmentid) mnf_work",
-                                     true);
+    auto shopQuery = CreateAutoQuery(
+        "select * from (select distinct 0 as selected, "
+        "  w.workshopid,w.code,w.name,d.name as depname,"
+        "  w.machines,w.machehours,w.workers,w.daymanhaur"
+        "  from mnf_workshop w "
+        "  left join l_department d on w.departmentid=d.departmentid) mnf_work",
+        true);
     for (shopQuery->First(); !shopQuery->Eof(); shopQuery->Next())
         shops.push_back({static_cast<int>(shopQuery->FieldByName("workshopid").AsInteger()),
                          shopQuery->FieldByName("code").AsString(), shopQuery->FieldByName("name").AsString(),
@@ -57,8 +59,8 @@ void CapacityPlanner::LoadMasterData()
                          shopQuery->FieldByName("machehours").AsFloat(), shopQuery->FieldByName("workers").AsFloat(),
                          shopQuery->FieldByName("daymanhaur").AsFloat(), true});
     std::vector<BomTime> times;
-    auto timeQuery =
-        CreateAutoQuery("select distinct goodsid,masterqty,usetime,pretime from l_goodsbom where state=1 order by goodsid", true);
+    auto timeQuery = CreateAutoQuery(
+        "select distinct goodsid,masterqty,usetime,pretime from l_goodsbom where state=1 order by goodsid", true);
     for (timeQuery->First(); !timeQuery->Eof(); timeQuery->Next())
         times.push_back({static_cast<int>(timeQuery->FieldByName("goodsid").AsInteger()),
                          timeQuery->FieldByName("masterqty").AsFloat(), timeQuery->FieldByName("usetime").AsFloat(),
@@ -70,7 +72,8 @@ void CapacityPlanner::SetMasterData(std::vector<Workshop> shops, std::vector<Bom
 {
     workshops = std::move(shops);
     bomTimes = std::move(times);
-    std::stable_sort(bomTimes.begin(), bomTimes.end(), [](const BomTime& a, const BomTime& b) { return a.goodsId < b.goodsId; });
+    std::stable_sort(bomTimes.begin(), bomTimes.end(),
+                     [](const BomTime& a, const BomTime& b) { return a.goodsId < b.goodsId; });
     workDays = std::move(calendar);
 }
 
@@ -105,7 +108,8 @@ std::string CapacityPlanner::NoBomMessage(const std::string& goodsName)
 std::vector<PlannedGoods> CapacityPlanner::SalesOrderLines(DateTime from, DateTime to, DateTime start)
 {
     auto query = CreateAutoQuery(
-        "select 0 as selected, m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, s.name as shopname,"
+        "select 0 as selected, m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, s.name "
+        "as shopname,"
         "d.goodsid, d.quantity, d.referqty, d.closed, d.remark, m.traderid, t.name as tradername,"
         "d.releasedqty,"
         "d.releasedqty as refunitqty,"
@@ -119,8 +123,9 @@ std::vector<PlannedGoods> CapacityPlanner::SalesOrderLines(DateTime from, DateTi
         " join d_shop s on m.shopid=s.shopid"
         " where d.closed=0  and billstate = 1 "
         "and g.closed=0 and g.Kind>1 and g.Kind <4"
-        " and d.quantity>d.releasedqty and d.chargedate>='" + from.Format("yyyy-mm-dd") + "' and d.chargedate<'" +
-            to.AddDays(1).Format("yyyy-mm-dd") + "' order by d.chargedate, m.billcode, d.itemno",
+        " and d.quantity>d.releasedqty and d.chargedate>='" +
+            from.Format("yyyy-mm-dd") + "' and d.chargedate<'" + to.AddDays(1).Format("yyyy-mm-dd") +
+            "' order by d.chargedate, m.billcode, d.itemno",
         true);
     std::vector<PlannedGoods> lines;
     for (query->First(); !query->Eof(); query->Next()) {
@@ -150,8 +155,7 @@ std::optional<CapacityIssue> CapacityPlanner::Validate(const std::vector<Planned
     if (workDays.Empty()) return CapacityIssue::Error("还没有定义工作日历! 无法进行粗能力计算. 请先定义工作日历.");
     if (bomTimes.empty()) return CapacityIssue::Error("没有已审核的BOM清单! 无法进行粗能力计算. 请先定义BOM清单.");
     bool anyShop = std::any_of(workshops.begin(), workshops.end(), [](const Workshop& shop) { return shop.selected; });
-    if (!anyShop || DailyCapacity() == 0)
-        {
+    if (!anyShop || DailyCapacity() == 0) {
         auto issue = CapacityIssue::Note("请选择生产车间或设定工人、机器数及其日有效工、机时!");
         issue.focusWorkshops = true;
         return issue;
@@ -166,7 +170,8 @@ std::optional<CapacityIssue> CapacityPlanner::Validate(const std::vector<Planned
         if (!goods.startWorkDate) return CapacityIssue::Note("开工日期不可为空!", row, "startworkdate");
         if (goods.startWorkDate->Date() > goods.revDate->Date())
             return CapacityIssue::Note("开工日期不可大于发货日期!", row, "startworkdate");
-        if (goods.goodsId == 0 || goods.goodsCode.empty()) return CapacityIssue::Note("货品编码不可为空!", row, "goodscode");
+        if (goods.goodsId == 0 || goods.goodsCode.empty())
+            return CapacityIssue::Note("货品编码不可为空!", row, "goodscode");
         if (goods.quantity <= 0) return CapacityIssue::Note("数量不可小于等于零!", row, "quantity");
         if (!FindBomTime(goods.goodsId)) return CapacityIssue::Note(NoBomMessage(goods.goodsName), row, "goodscode");
     }
@@ -208,10 +213,12 @@ void CapacityPlanner::AddUsedLoad(DateTime today)
     for (const auto& shop : workshops)
         if (shop.selected) ids += (ids.empty() ? "" : ",") + std::to_string(shop.workshopId);
     if (ids.empty()) return;
-    auto orders = CreateAutoQuery("select (quantity-finishedqty) as manuqty,* from mnf_manuorder   where closed=0 and "
-                                  "billstate=1 and quantity>finishedqty     and workshopid in " " (" + ids + ") " +
-                                      "  order by plandate",
-                                  true);
+    auto orders = CreateAutoQuery(
+        "select (quantity-finishedqty) as manuqty,* from mnf_manuorder   where closed=0 and "
+        "billstate=1 and quantity>finishedqty     and workshopid in "
+        " (" +
+            ids + ") " + "  order by plandate",
+        true);
     for (orders->First(); !orders->Eof(); orders->Next()) {
         auto date = [&](const char* field) {
             const auto& value = orders->FieldByName(field).Value();
@@ -221,7 +228,8 @@ void CapacityPlanner::AddUsedLoad(DateTime today)
         DateTime e = workDays.WorkDayOnOrBefore(LaterOf(date("finisheddate"), today));
         int n = workDays.CountWorkDays(s, e, today);
         double quantity = orders->FieldByName("quantity").AsFloat();
-        double daily = (orders->FieldByName("manuqty").AsFloat() / n) * (orders->FieldByName("usetime").AsFloat() / quantity);
+        double daily =
+            (orders->FieldByName("manuqty").AsFloat() / n) * (orders->FieldByName("usetime").AsFloat() / quantity);
         for (size_t i = workDays.IndexOnOrAfter(s); i < workDays.Size() && workDays[i] <= e; ++i) {
             auto& day = Day(workDays[i]);
             day.usedLoad += daily;
@@ -286,9 +294,10 @@ void CapacityPlanner::Suggest(const std::vector<const PlannedGoods*>& order, Dat
 
 DateTime CapacityPlanner::GroupDate(DateTime date, CapacityPeriod period) const
 {
-    DateTime last = period == CapacityPeriod::Week
-                        ? date.AddDays(7 - date.DayOfWeek())
-                        : DateTime::FromYmd(date.Year(), date.Month(), DateTime::DaysInMonth(date.Year(), date.Month()));
+    DateTime last =
+        period == CapacityPeriod::Week
+            ? date.AddDays(7 - date.DayOfWeek())
+            : DateTime::FromYmd(date.Year(), date.Month(), DateTime::DaysInMonth(date.Year(), date.Month()));
     DateTime workDay = workDays.WorkDayOnOrBefore(last);
     return workDay > date && workDay <= last ? workDay : date;
 }
@@ -324,13 +333,19 @@ std::vector<DayLoad> CapacityPlanner::Result(CapacityPeriod period) const
 ResultSet CapacityPlanner::ToResultSet(const std::vector<DayLoad>& rows)
 {
     ResultSet result;
-    result.columns = {{"billdate", FieldType::DateTime},        {"plancapacity", FieldType::Float},
-                      {"usedload", FieldType::Float},           {"load", FieldType::Float},
-                      {"factcapacity", FieldType::Float},       {"overplus", FieldType::Float},
-                      {"excess", FieldType::Float},             {"sugstartdate", FieldType::DateTime},
-                      {"sugfinisheddate", FieldType::DateTime}, {"revdate", FieldType::DateTime}};
+    result.columns = {{"billdate", FieldType::DateTime},
+                      {"plancapacity", FieldType::Float},
+                      {"usedload", FieldType::Float},
+                      {"load", FieldType::Float},
+                      {"factcapacity", FieldType::Float},
+                      {"overplus", FieldType::Float},
+                      {"excess", FieldType::Float},
+                      {"sugstartdate", FieldType::DateTime},
+                      {"sugfinisheddate", FieldType::DateTime},
+                      {"revdate", FieldType::DateTime}};
     for (const auto& day : rows) {
-        std::vector<Variant> row{day.date, day.planCapacity, day.usedLoad, day.load, day.factCapacity, day.overplus, day.excess};
+        std::vector<Variant> row{day.date,         day.planCapacity, day.usedLoad, day.load,
+                                 day.factCapacity, day.overplus,     day.excess};
         Add(row, day.sugStartDate);
         Add(row, day.sugFinishedDate);
         Add(row, day.revDate);

@@ -132,7 +132,8 @@ public:
 private:
     DayLoad& Day(DateTime date);
     void AddUsedLoad(DateTime today);
-    bool AddPlanLoad(const std::vector<const PlannedGoods*>& order, DateTime today, std::optional<CapacityIssue>& issue);
+    bool AddPlanLoad(const std::vector<const PlannedGoods*>& order, DateTime today,
+                     std::optional<CapacityIssue>& issue);
     void Suggest(const std::vector<const PlannedGoods*>& order, DateTime today);
     DateTime GroupDate(DateTime date, CapacityPeriod period) const;
 

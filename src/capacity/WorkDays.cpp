@@ -13,7 +13,8 @@ WorkDays WorkDays::Load()
     auto query = CreateAutoQuery("select workdate from mnf_calendar where isholiday=0 order by sequence", true);
     std::vector<DateTime> days;
     days.reserve(static_cast<size_t>(query->RecordCount()));
-    for (query->First(); !query->Eof(); query->Next()) days.push_back(query->FieldByName("workdate").AsDateTime().Date());
+    for (query->First(); !query->Eof(); query->Next())
+        days.push_back(query->FieldByName("workdate").AsDateTime().Date());
     return WorkDays(std::move(days));
 }
 

@@ -9,18 +9,19 @@
 namespace mfg {
 namespace {
 
-std::string PriceExpression(PriceBasis basis)
+//! The price statement of a basis for the goods `goods` names: an id, or a column of the outer query.
+std::string PriceStatement(const std::string& goods, PriceBasis basis)
 {
     switch (basis) {
-    case PriceBasis::ReferencePurchase:
-        return "price=(Select PPrice as Price From L_GoodsUnit where GoodsID = b.elemgid and isbase = 1)";
-    case PriceBasis::LastPurchase:
-        return "price=(Select Top 1 Price From AA_BillFlow where GoodsID = b.elemgid and BillType = 4 And BillKind in "
-               "(1, 3) Order By Billdate Desc)";
-    case PriceBasis::StockCost:
-        break;
+        case PriceBasis::ReferencePurchase:
+            return "Select PPrice as Price From L_GoodsUnit where GoodsID = " + goods + " and isbase = 1";
+        case PriceBasis::LastPurchase:
+            return "Select Top 1 Price From AA_BillFlow where GoodsID = " + goods +
+                   " and BillType = 4 And BillKind in (1, 3) Order By Billdate Desc";
+        case PriceBasis::StockCost:
+            break;
     }
-    return "price=(Select APrice as Price From L_Goods where GoodsID = b.elemgid)";
+    return "Select APrice as Price From L_Goods where GoodsID = " + goods;
 }
 
 //! Code, name, specs and base unit of a goods, as the product and a picked component show them.
@@ -30,10 +31,12 @@ struct GoodsTexts {
 
 GoodsTexts ReadGoods(int goodsId)
 {
-    auto query = CreateAutoQuery("Select a.code, a.name, a.specs, a.Kind, u.unitname as unitname "
-                                 " from l_goods a left join l_goodsunit u on (a.goodsid = u.goodsid and u.isbase = 1)"
-                                 " where a.goodsid = " + std::to_string(goodsId),
-                                 true);
+    auto query = CreateAutoQuery(
+        "Select a.code, a.name, a.specs, a.Kind, u.unitname as unitname "
+        " from l_goods a left join l_goodsunit u on (a.goodsid = u.goodsid and u.isbase = 1)"
+        " where a.goodsid = " +
+            std::to_string(goodsId),
+        true);
     if (query->IsEmpty()) return {};
     return {query->FieldByName("code").AsString(), query->FieldByName("name").AsString(),
             query->FieldByName("specs").AsString(), query->FieldByName("unitname").AsString()};
@@ -49,26 +52,18 @@ std::string CostBudget::LinesSql(int goodsId, PriceBasis basis, BomDepth depth)
     std::string condition = first ? " b.goodsid=" + id : " b.flag = 1";
     // The pieces are lines of their own, so that a name never runs into the next keyword.
     return "select b.elemgid, g.name goodsname,g.code goodscode,g.specs,u.unitname,\n"
-           "sum(b.WasteRate/100*b.Quantity)/sum(b.Quantity)*100 as wasterate, sum(b.Quantity) as quantity ,\n" +
-           PriceExpression(basis) + "\n from " + source +
+           "sum(b.WasteRate/100*b.Quantity)/sum(b.Quantity)*100 as wasterate, sum(b.Quantity) as quantity ,\n"
+           "price=(" +
+           PriceStatement("b.elemgid", basis) + ")\n from " + source +
            "\ninner join l_goods g on g.goodsid=b.elemgid\n"
            "inner join l_goodsunit u on u.goodsid=g.goodsid and u.isbase=1\n"
-           "where " + condition + " group by b.elemgid, g.name ,g.code ,g.specs,u.unitname order by g.code";
+           "where " +
+           condition + " group by b.elemgid, g.name ,g.code ,g.specs,u.unitname order by g.code";
 }
 
 std::string CostBudget::PriceSql(int componentId, PriceBasis basis)
 {
-    std::string id = std::to_string(componentId);
-    switch (basis) {
-    case PriceBasis::ReferencePurchase:
-        return "Select PPrice as Price From L_GoodsUnit where GoodsID = " + id + " and isbase = 1";
-    case PriceBasis::LastPurchase:
-        return "Select Top 1 Price From AA_BillFlow where GoodsID = " + id +
-               " and BillType = 4 And BillKind in (1, 3) Order By Billdate Desc";
-    case PriceBasis::StockCost:
-        break;
-    }
-    return "Select APrice as Price From L_Goods where GoodsID = " + id;
+    return PriceStatement(std::to_string(componentId), basis);
 }
 
 void CostBudget::SelectProduct(int goodsId)
@@ -203,10 +198,11 @@ void CostBudget::PickComponent(size_t index, int componentId)
     line.goodsName = texts.name;
     line.goodsCode = texts.code;
     line.specs = texts.specs;
-    auto bom = CreateAutoQuery(fmt::format("Select sum(WasteRate/100*Quantity)/sum(Quantity)*100 as wasterate, "
-                                           "sum(Quantity) as quantity From L_GoodsBom where ElemgID = {} And GoodsID = {}",
-                                           componentId, product.goodsId),
-                               true);
+    auto bom =
+        CreateAutoQuery(fmt::format("Select sum(WasteRate/100*Quantity)/sum(Quantity)*100 as wasterate, "
+                                    "sum(Quantity) as quantity From L_GoodsBom where ElemgID = {} And GoodsID = {}",
+                                    componentId, product.goodsId),
+                        true);
     line.wasteRate = FormatQuantity(bom->FieldByName("wasterate").AsFloat());
     double quantity = FormatQuantity(bom->FieldByName("quantity").AsFloat() * product.qty);
     // A component outside the product's BOM counts one per product.
@@ -217,36 +213,32 @@ void CostBudget::PickComponent(size_t index, int componentId)
     Totals();
 }
 
-void CostBudget::SetLineQuantity(size_t index, double value)
+void CostBudget::EditLine(size_t index, const std::function<void(CostLine&)>& change)
 {
     if (index >= lines.size()) return;
-    lines[index].quantity = value;
+    change(lines[index]);
     PostLine(lines[index]);
     Totals();
+}
+
+void CostBudget::SetLineQuantity(size_t index, double value)
+{
+    EditLine(index, [value](CostLine& line) { line.quantity = value; });
 }
 
 void CostBudget::SetLineWasteRate(size_t index, double value)
 {
-    if (index >= lines.size()) return;
-    lines[index].wasteRate = value;
-    PostLine(lines[index]);
-    Totals();
+    EditLine(index, [value](CostLine& line) { line.wasteRate = value; });
 }
 
 void CostBudget::SetLinePrice(size_t index, double value)
 {
-    if (index >= lines.size()) return;
-    lines[index].price = value;
-    PostLine(lines[index]);
-    Totals();
+    EditLine(index, [value](CostLine& line) { line.price = value; });
 }
 
 void CostBudget::SetLineAmt(size_t index, double value)
 {
-    if (index >= lines.size()) return;
-    lines[index].amt = value;
-    PostLine(lines[index]);
-    Totals();
+    EditLine(index, [value](CostLine& line) { line.amt = value; });
 }
 
 void CostBudget::SetLineMemo(size_t index, std::string value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,11 +43,11 @@ struct CostLine {
     double quantity = 0;   //!< for `qty` products
     double actQty = 0;     //!< quantity with waste
     double price = 0;
-    double amount = 0;                //!< material amount
-    std::optional<double> amt;        //!< indirect cost entered by the user; none counts as 0
-    double sumAmt = 0;                //!< line total
+    double amount = 0;          //!< material amount
+    std::optional<double> amt;  //!< indirect cost entered by the user; none counts as 0
+    double sumAmt = 0;          //!< line total
     std::string memo;
-    std::optional<double> baseQty;    //!< per one product; none on lines added by hand
+    std::optional<double> baseQty;  //!< per one product; none on lines added by hand
 };
 
 //! The cost budget of one product: its BOM lines priced by a basis, edited by hand, rolled up into
@@ -88,6 +89,7 @@ public:
     bool HasProduct() const { return product.goodsId != 0; }
 
 private:
+    void EditLine(size_t index, const std::function<void(CostLine&)>& change);
     void LoadLines();
     void Reprice(CostLine& line) const;
     void PostLine(CostLine& line);

@@ -9,7 +9,10 @@
 namespace mfg {
 namespace {
 
-DateTime D(int y, int m, int d) { return DateTime::FromYmd(y, m, d); }
+DateTime D(int y, int m, int d)
+{
+    return DateTime::FromYmd(y, m, d);
+}
 
 //! One workshop of 8 hours a day on the demo calendar (today Sunday 2026-12-06) and one audited
 //! BOM of 10 hours per 2 products plus 2 hours of preparation.
@@ -35,10 +38,11 @@ protected:
 
     void Order(int id, DateTime plan, DateTime finish, double quantity, double finished, double useTime)
     {
-        host.SqlExecute(fmt::format("insert into MNF_MANUORDER (BillID, BillState, BillDate, WorkShopID, GoodsID, PlanDate, "
-                                    "FinishedDate, Quantity, FinishedQty, UseTime, Closed) values ({}, 1, '2026-11-01', 99, "
-                                    "501, '{}', '{}', {}, {}, {}, 0)",
-                                    id, plan.ToIsoString(), finish.ToIsoString(), quantity, finished, useTime));
+        host.SqlExecute(
+            fmt::format("insert into MNF_MANUORDER (BillID, BillState, BillDate, WorkShopID, GoodsID, PlanDate, "
+                        "FinishedDate, Quantity, FinishedQty, UseTime, Closed) values ({}, 1, '2026-11-01', 99, "
+                        "501, '{}', '{}', {}, {}, {}, 0)",
+                        id, plan.ToIsoString(), finish.ToIsoString(), quantity, finished, useTime));
     }
 
     //! date plan used load fact overplus excess [start finish rev] of each row, rounded for reading.
@@ -88,15 +92,16 @@ TEST_F(CapacityPlannerTest, LoadSpreadsOverWorkingDaysAcrossNewYearAndGroupsByWe
 
 TEST_F(CapacityPlannerTest, OpenOrdersTakeCapacityFirstAndTheEarlierProductGetsTheEarlierDays)
 {
-    Order(9101, D(2026, 12, 7), D(2026, 12, 9), 10, 4, 30);  // 6 left of 30 h per 10: 6 h a day for 3 days
+    Order(9101, D(2026, 12, 7), D(2026, 12, 9), 10, 4, 30);   // 6 left of 30 h per 10: 6 h a day for 3 days
     Order(9102, D(2026, 11, 20), D(2026, 11, 25), 5, 0, 10);  // wholly past: 10 h on the last working day before today
-    host.SqlExecute("insert into MNF_MANUORDER (BillID, BillState, BillDate, WorkShopID, GoodsID, PlanDate, FinishedDate, "
-                    "Quantity, FinishedQty, UseTime, Closed) values (9103, 1, '2026-11-01', 99, 501, '2026-12-07', "
-                    "'2026-12-09', 10, 10, 30, 0), (9104, 0, '2026-11-01', 99, 501, '2026-12-07', '2026-12-09', 10, 0, "
-                    "30, 0), (9105, 1, '2026-11-01', 1, 501, '2026-12-07', '2026-12-09', 10, 0, 30, 0)");
-    auto first = Goods(2, D(2026, 12, 7), D(2026, 12, 8));  // 12 h, 6 a day
+    host.SqlExecute(
+        "insert into MNF_MANUORDER (BillID, BillState, BillDate, WorkShopID, GoodsID, PlanDate, FinishedDate, "
+        "Quantity, FinishedQty, UseTime, Closed) values (9103, 1, '2026-11-01', 99, 501, '2026-12-07', "
+        "'2026-12-09', 10, 10, 30, 0), (9104, 0, '2026-11-01', 99, 501, '2026-12-07', '2026-12-09', 10, 0, "
+        "30, 0), (9105, 1, '2026-11-01', 1, 501, '2026-12-07', '2026-12-09', 10, 0, 30, 0)");
+    auto first = Goods(2, D(2026, 12, 7), D(2026, 12, 8));   // 12 h, 6 a day
     auto second = Goods(1, D(2026, 12, 7), D(2026, 12, 8));  // 7 h
-    ASSERT_FALSE(planner.Calculate({second, first}));  // same start and delivery: grid order decides
+    ASSERT_FALSE(planner.Calculate({second, first}));        // same start and delivery: grid order decides
     EXPECT_EQ(Describe(planner.Result(CapacityPeriod::Day)),
               "12-04 8 10 0 10 0 2 - - -\n"
               "12-07 8 6 9.5 15.5 0 7.5 12-07 - -\n"

@@ -6,7 +6,10 @@
 namespace mfg {
 namespace {
 
-DateTime D(int y, int m, int d) { return DateTime::FromYmd(y, m, d); }
+DateTime D(int y, int m, int d)
+{
+    return DateTime::FromYmd(y, m, d);
+}
 
 TEST(WorkDaysTest, OnOrBeforeClampsToTheCalendarEnds)
 {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
 #include <fmt/format.h>
 
 #include "CostBudget.h"
@@ -35,20 +40,23 @@ TEST_F(CostBudgetTest, FirstLevelByEachBasisOverMasterQtyOfTwo)
     EXPECT_EQ(product.unitName, "台");
     EXPECT_DOUBLE_EQ(product.qty, 2);  // the BOM is stated for two products
     // The two rows of M1 merge: 3 + 1, waste (0 + 0.2) / 4 = 5 %.
-    EXPECT_EQ(Describe(budget), "T-A 10% 2 2.2 x30 = 66\n"
-                                "T-M1 5% 8 8.4 x2.5 = 21\n");
+    EXPECT_EQ(Describe(budget),
+              "T-A 10% 2 2.2 x30 = 66\n"
+              "T-M1 5% 8 8.4 x2.5 = 21\n");
     EXPECT_DOUBLE_EQ(product.amount, 87);
     EXPECT_DOUBLE_EQ(product.price, 43.5);
 
     budget.SetBasis(PriceBasis::StockCost);
-    EXPECT_EQ(Describe(budget), "T-A 10% 2 2.2 x25 = 55\n"
-                                "T-M1 5% 8 8.4 x2 = 16.8\n");
+    EXPECT_EQ(Describe(budget),
+              "T-A 10% 2 2.2 x25 = 55\n"
+              "T-M1 5% 8 8.4 x2 = 16.8\n");
     EXPECT_DOUBLE_EQ(product.price, 35.9);
 
     // The latest receipt of kind 1 or 3 counts; a later one of kind 2 does not.
     budget.SetBasis(PriceBasis::LastPurchase);
-    EXPECT_EQ(Describe(budget), "T-A 10% 2 2.2 x28 = 61.6\n"
-                                "T-M1 5% 8 8.4 x2.4 = 20.16\n");
+    EXPECT_EQ(Describe(budget),
+              "T-A 10% 2 2.2 x28 = 61.6\n"
+              "T-M1 5% 8 8.4 x2.4 = 20.16\n");
     EXPECT_DOUBLE_EQ(product.amount, 81.76);
     EXPECT_DOUBLE_EQ(product.price, 40.88);
 }
@@ -59,9 +67,10 @@ TEST_F(CostBudgetTest, LastLevelRollsThreeLevelsWithTheWasteOfEachLevel)
     ASSERT_TRUE(budget.SetDepth(BomDepth::LastLevel));
     // One product needs 1.1 A (10 % waste), so 2.2 B and 1.65 M2; B needs 1.1 M1 and 8.8 M3.
     // M1: 3 + 1 + 1.1 = 5.1 with 0.2 + 0.044 wasted; for two products 10.2 and 10.688.
-    EXPECT_EQ(Describe(budget), "T-M1 4.78431% 10.2 10.688 x2.5 = 26.72\n"
-                                "T-M2 20% 3.3 3.96 x4 = 15.84\n"
-                                "T-M3 0% 17.6 17.6 x0.75 = 13.2\n");
+    EXPECT_EQ(Describe(budget),
+              "T-M1 4.78431% 10.2 10.688 x2.5 = 26.72\n"
+              "T-M2 20% 3.3 3.96 x4 = 15.84\n"
+              "T-M3 0% 17.6 17.6 x0.75 = 13.2\n");
     EXPECT_DOUBLE_EQ(budget.Product().amount, 55.76);
     EXPECT_DOUBLE_EQ(budget.Product().price, 27.88);
 
@@ -71,9 +80,10 @@ TEST_F(CostBudgetTest, LastLevelRollsThreeLevelsWithTheWasteOfEachLevel)
     EXPECT_DOUBLE_EQ(budget.Product().price, 29.39);
 
     budget.SetBasis(PriceBasis::LastPurchase);  // M3 was never bought: price 0
-    EXPECT_EQ(Describe(budget), "T-M1 4.78431% 10.2 10.688 x2.4 = 25.65\n"
-                                "T-M2 20% 3.3 3.96 x3.5 = 13.86\n"
-                                "T-M3 0% 17.6 17.6 x0 = 0\n");
+    EXPECT_EQ(Describe(budget),
+              "T-M1 4.78431% 10.2 10.688 x2.4 = 25.65\n"
+              "T-M2 20% 3.3 3.96 x3.5 = 13.86\n"
+              "T-M3 0% 17.6 17.6 x0 = 0\n");
     EXPECT_DOUBLE_EQ(budget.Product().price, 19.755);
 }
 
@@ -148,6 +158,42 @@ TEST_F(CostBudgetTest, NoProductOrNoBomCostsNothing)
     budget.SelectProduct(0);
     EXPECT_TRUE(budget.Lines().empty());
     EXPECT_TRUE(budget.Product().goodsCode.empty());
+}
+
+//! The statements of a corpus file: the lines after each "query ok" up to the next blank line.
+std::set<std::string> CorpusStatements(const std::string& file)
+{
+    const char* dir = std::getenv("MFG_CORPUS_DIR");
+    std::ifstream in(std::string(dir ? dir : ".") + "/" + file);
+    std::set<std::string> statements;
+    std::string line, text;
+    bool inQuery = false;
+    while (std::getline(in, line)) {
+        if (line == "query ok") {
+            inQuery = true;
+        } else if (inQuery && line.empty()) {
+            statements.insert(text);
+            text.clear();
+            inQuery = false;
+        } else if (inQuery) {
+            text += (text.empty() ? "" : "\n") + line;
+        }
+    }
+    if (inQuery) statements.insert(text);
+    return statements;
+}
+
+TEST(CostBudgetSqlTest, EveryStatementIsOneTheDialectCorpusRuns)
+{
+    auto corpus = CorpusStatements("costing.test");
+    ASSERT_FALSE(corpus.empty());
+    for (auto basis : {PriceBasis::ReferencePurchase, PriceBasis::LastPurchase, PriceBasis::StockCost}) {
+        EXPECT_TRUE(corpus.count(CostBudget::LinesSql(1, basis, BomDepth::FirstLevel)))
+            << CostBudget::LinesSql(1, basis, BomDepth::FirstLevel);
+        EXPECT_TRUE(corpus.count(CostBudget::LinesSql(1, basis, BomDepth::LastLevel)))
+            << CostBudget::LinesSql(1, basis, BomDepth::LastLevel);
+        EXPECT_TRUE(corpus.count(CostBudget::PriceSql(4, basis))) << CostBudget::PriceSql(4, basis);
+    }
 }
 
 }  // namespace

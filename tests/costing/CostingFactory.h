@@ -26,7 +26,8 @@ inline void AddCostingFactory(Host& host)
         "(90041, 9004, '米', 1, 1, 0, 1, 2.5), (90042, 9004, '卷', 100, 0, 0, 2, 240), "
         "(90051, 9005, '个', 1, 1, 0, 1, 4), (90061, 9006, '克', 1, 1, 0, 1, 0.75)");
     host.SqlExecute(
-        "insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, Quantity, MasterQty, UseTime, PreTime, WasteRate, State) values "
+        "insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, Quantity, MasterQty, UseTime, PreTime, WasteRate, State) "
+        "values "
         "(9001, 9002, 1, 1, 2, 6, 1, 10, 1), (9001, 9004, 2, 3, 2, 6, 1, 0, 1), (9001, 9004, 3, 1, 2, 6, 1, 20, 1), "
         "(9002, 9003, 1, 2, 1, 2, 0, 0, 1), (9002, 9005, 2, 1.5, 1, 2, 0, 20, 1), "
         "(9003, 9004, 1, 0.5, 1, 1, 0, 4, 0), (9003, 9006, 2, 4, 1, 1, 0, 0, 0)");
