@@ -68,7 +68,9 @@ std::string CostBudget::PriceSql(int componentId, PriceBasis basis)
 
 void CostBudget::SelectProduct(int goodsId)
 {
+    // A product whose batch quantity is 0 keeps no unit price of the one before it.
     product.goodsId = goodsId;
+    product.price = 0;
     LoadLines();
 }
 

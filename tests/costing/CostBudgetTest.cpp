@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include <fmt/format.h>
 
@@ -155,16 +153,19 @@ TEST_F(CostBudgetTest, NoProductOrNoBomCostsNothing)
     EXPECT_DOUBLE_EQ(budget.Product().qty, 0);
     EXPECT_DOUBLE_EQ(budget.Product().amount, 0);
     budget.SelectProduct(9001);
+    host.SqlExecute("update L_GoodsBom set MasterQty = 0 where GoodsID = 9002");
+    budget.SelectProduct(9002);            // lines, but a batch of 0: no unit price, not that of 9001
+    EXPECT_EQ(budget.Lines().size(), 3u);  // the depth chosen before stays: A's leaf materials
+    EXPECT_DOUBLE_EQ(budget.Product().price, 0);
     budget.SelectProduct(0);
     EXPECT_TRUE(budget.Lines().empty());
     EXPECT_TRUE(budget.Product().goodsCode.empty());
 }
 
 //! The statements of a corpus file: the lines after each "query ok" up to the next blank line.
-std::set<std::string> CorpusStatements(const std::string& file)
+std::set<std::string> CorpusStatements(const std::string& path)
 {
-    const char* dir = std::getenv("MFG_CORPUS_DIR");
-    std::ifstream in(std::string(dir ? dir : ".") + "/" + file);
+    std::ifstream in(path);
     std::set<std::string> statements;
     std::string line, text;
     bool inQuery = false;
@@ -185,7 +186,7 @@ std::set<std::string> CorpusStatements(const std::string& file)
 
 TEST(CostBudgetSqlTest, EveryStatementIsOneTheDialectCorpusRuns)
 {
-    auto corpus = CorpusStatements("costing.test");
+    auto corpus = CorpusStatements(MFG_COSTING_CORPUS);
     ASSERT_FALSE(corpus.empty());
     for (auto basis : {PriceBasis::ReferencePurchase, PriceBasis::LastPurchase, PriceBasis::StockCost}) {
         EXPECT_TRUE(corpus.count(CostBudget::LinesSql(1, basis, BomDepth::FirstLevel)))
