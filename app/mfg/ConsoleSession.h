@@ -61,5 +61,7 @@ void AddCoreCommands(const CommandLine& line);
 void AddCalendarCommands(const CommandLine& line);
 void AddBomCommands(const CommandLine& line);
 void AddMpsCommands(const CommandLine& line);
+void AddCostingCommands(const CommandLine& line);
+void AddCapacityCommands(const CommandLine& line);
 
 }  // namespace mfg

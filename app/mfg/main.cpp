@@ -36,6 +36,8 @@ int main(int argc, char** argv)
     mfg::AddCalendarCommands(line);
     mfg::AddBomCommands(line);
     mfg::AddMpsCommands(line);
+    mfg::AddCostingCommands(line);
+    mfg::AddCapacityCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
