@@ -125,7 +125,7 @@ std::vector<SourceLine> DocumentWriter::WriteOrders(std::string_view header, std
     TableWriter headers(db, summary.rows, header,
                         {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "TraderID", "ShopID", "EmpID", "OPID",
                          "CheckorID", "DepartmentID", "PayMethodID", "RevDate", "ValidDate", "Closed", "Amount", "MoneyID", "ExRate",
-                         "lcAmount"});
+                         "lcAmount"}, {{"UpdateTime", model.today}});
     TableWriter details(db, summary.rows, detail,
                         {"BillID", "ItemNo", "StoreID", "GoodsID", "UnitID", "UnitQuantity", "Quantity", "UnitPrice", "Price",
                          "TaxRate", "Amount", "ReferQty", "Closed", "ChargeDate", "UnitQty1"});
@@ -171,7 +171,7 @@ std::vector<SourceLine> DocumentWriter::WriteSchedule(const std::vector<SourceLi
     TableWriter lines(db, summary.rows, "MNF_ManuPlan",
                       {"BillID", "ItemNo", "BillKind", "BillState", "BillDate", "ShopID", "BillCode", "ReferCount", "Frozen",
                        "GoodsID", "Quantity", "FinishDate", "ReleasedQty", "OPID", "CheckorID", "Closed", "SFlag",
-                       "ReferBillID", "ReferItemNo"});
+                       "ReferBillID", "ReferItemNo"}, {{"UpdateTime", model.today}});
     std::vector<SourceLine> scheduleLines;
     size_t nextSales = 0;
     BillPlanner planner(random, model.size.mpsLines, 8, {BillStatus::Unaudited}, false);
@@ -214,13 +214,13 @@ void DocumentWriter::WriteManufacture(const std::vector<SourceLine>& salesLines,
     TableWriter orders(db, summary.rows, "MNF_MANUORDER",
                        {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "WorkShopID", "StoreID", "GoodsID", "ShopID",
                         "EmpID", "DepartmentID", "OPID", "CheckorID", "PlanDate", "FinishedDate", "Quantity", "FinishedQty",
-                        "UseTime", "ReferBillType", "ReferBillID", "ReferItemNo", "Closed"});
+                        "UseTime", "ReferBillType", "ReferBillID", "ReferItemNo", "Closed"}, {{"UpdateTime", model.today}});
     TableWriter components(db, summary.rows, "MNF_MANUORDERDETAIL",
                            {"BillID", "ItemNo", "GoodsID", "UnitID", "UnitQuantity", "Quantity", "Price", "UnitPrice", "Amount",
                             "TokenQty", "ReferQty", "UnitQty1", "COUNTWAGEITEMID"});
     TableWriter draws(db, summary.rows, "i_draw",
                       {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "ShopID", "StoreID", "OPID", "CheckorID",
-                       "ReferBillType", "ReferBillID", "Closed"});
+                       "ReferBillType", "ReferBillID", "Closed"}, {{"UpdateTime", model.today}});
     TableWriter drawLines(db, summary.rows, "i_drawdetail",
                           {"BillID", "ItemNo", "GoodsID", "StoreID", "UnitID", "UnitQuantity", "Quantity", "ReferBillType",
                            "ReferBillID", "ReferItemNo"});
@@ -283,7 +283,7 @@ void DocumentWriter::WriteOutsourcing(int quota, std::uint64_t stream)
     SyntheticRandom random = model.Random(stream);
     TableWriter orders(db, summary.rows, "CM_MACHINING",
                        {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "TraderID", "GoodsID", "ShopID", "EmpID",
-                        "DepartmentID", "OPID", "CheckorID", "Quantity", "FinishedQty", "DeliveryDate", "Closed"});
+                        "DepartmentID", "OPID", "CheckorID", "Quantity", "FinishedQty", "DeliveryDate", "Closed"}, {{"UpdateTime", model.today}});
     BillPlanner planner(random, quota, 1,
                         {BillStatus::Unaudited, BillStatus::Cancelled, BillStatus::Closed, BillStatus::Finished,
                          BillStatus::PastDue, BillStatus::OtherShop},
@@ -308,7 +308,7 @@ void DocumentWriter::WritePurchaseRequests(int quota, std::uint64_t stream)
     SyntheticRandom random = model.Random(stream);
     TableWriter headers(db, summary.rows, "P_REQUEST",
                         {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "ShopID", "EmpID", "OPID", "CheckorID",
-                         "DepartmentID", "Closed"});
+                         "DepartmentID", "Closed"}, {{"UpdateTime", model.today}});
     TableWriter details(db, summary.rows, "P_REQUESTDETAIL",
                         {"BillID", "ItemNo", "StoreID", "GoodsID", "UnitID", "UnitQuantity", "Quantity", "UnitPrice", "Price",
                          "Amount", "ReferQty", "Closed", "ChargeDate", "UnitQty1"});
@@ -338,10 +338,10 @@ void DocumentWriter::WriteTransfers(bool distributions, int quota, std::uint64_t
     TableWriter headers = distributions
                               ? TableWriter(db, summary.rows, header,
                                             {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "ShopID", "SrcShopID",
-                                             "DstShopID", "SrcStoreID", "DstStoreID", "ArriveDate", "OPID", "CheckorID", "Closed"})
+                                             "DstShopID", "SrcStoreID", "DstStoreID", "ArriveDate", "OPID", "CheckorID", "Closed"}, {{"UpdateTime", model.today}})
                               : TableWriter(db, summary.rows, header,
                                             {"BillID", "BillKind", "BillState", "BillCode", "BillDate", "ShopID", "DstShopID",
-                                             "StoreID", "ArriveDate", "OPID", "CheckorID", "Closed"});
+                                             "StoreID", "ArriveDate", "OPID", "CheckorID", "Closed"}, {{"UpdateTime", model.today}});
     TableWriter details(db, summary.rows, distributions ? "d_distributedetail" : "d_requestdetail",
                         {"BillID", "ItemNo", "GoodsID", "UnitID", "UnitQuantity", "Quantity", "ReferQty", "Closed"});
     std::vector<BillStatus> leftOut{BillStatus::Unaudited, BillStatus::Cancelled, BillStatus::Closed};

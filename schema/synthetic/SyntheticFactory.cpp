@@ -112,7 +112,7 @@ void WriteFunds(Connection& db, const FactoryModel& model, SyntheticSummary& sum
     }
     // Last month's wages, which the projection repeats month by month.
     TableWriter wageBills(db, summary.rows, "aw_monthwagedatam",
-                          {"BillID", "BillCode", "BillDate", "BillState", "ShopID", "WageYear", "WageMonth", "Amount"});
+                          {"BillID", "BillCode", "BillDate", "BillState", "ShopID", "WageYear", "WageMonth", "Amount"}, {{"UpdateTime", model.today}});
     TableWriter wageLines(db, summary.rows, "aw_monthwagefix", {"BillID", "ItemNo", "EmpID", "BaseAmt", "PayAmt"});
     const DateTime lastMonthEnd = DateTime::FromYmd(model.today.Year(), model.today.Month(), 1).AddDays(-1);
     const DateTime payDays[] = {DateTime::FromYmd(lastMonthEnd.Year(), lastMonthEnd.Month(), 10), lastMonthEnd};

@@ -188,7 +188,7 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
     TableWriter goodsRows(db, summary.rows, "L_Goods",
                           {"GoodsID", "Code", "Name", "Specs", "Kind", "GdTypeID", "UnitID", "StoreID", "TraderID", "WorkShopID",
                            "IsMrp", "MinPurchaseQty", "OrderAddQty", "LeadTime", "APrice", "SalePrice", "CANCMB", "Closed",
-                           "ShopID", "OPID"});
+                           "ShopID", "OPID"}, {{"CreateDate", model.today}});
     TableWriter unitRows(db, summary.rows, "L_GoodsUnit",
                          {"UnitID", "GoodsID", "UnitName", "Rate", "IsBase", "UnitType", "Sequence", "PPrice", "SPrice"});
     TableWriter unitNames(db, summary.rows, "L_Unit", {"UnitID", "Name"});
