@@ -14,7 +14,7 @@
 namespace mfg::synthetic {
 namespace {
 
-enum Stream : std::uint64_t { kGoodsStream = 1, kBomStream, kSubstituteStream, kStockStream };
+enum Stream : std::uint64_t { kGoodsStream = 1, kBomStream, kSubstituteStream, kStockStream, kProcessStream };
 
 constexpr int kMaterialStore = 1, kProductStore = 2, kInspectionStore = 3, kBranchStore = 4;
 
@@ -170,15 +170,8 @@ void PlanBom(FactoryModel& model)
     }
 }
 
-}  // namespace
-
-void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& summary, const StageReport& stage)
+void WriteGoods(Connection& db, const FactoryModel& model, SyntheticSummary& summary)
 {
-    stage("货品");
-    PlanGoods(model);
-    PlanMasterFigures(model);
-    PlanBom(model);
-
     TableWriter types(db, summary.rows, "L_GoodsType", {"GdTypeID", "LCode", "Name"});
     types.Add({1, "01", "原材料"});
     types.Add({2, "02", "半成品"});
@@ -194,16 +187,28 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
     TableWriter unitNames(db, summary.rows, "L_Unit", {"UnitID", "Name"});
     SyntheticRandom random = model.Random(kGoodsStream + 200);
     std::vector<int> serial(10, 0);
-    for (auto& goods : model.goods) {
+    for (const auto& goods : model.goods) {
         int number = ++serial[static_cast<size_t>(goods.kind)];
         const bool purchased = goods.kind == kPurchased;
         Variant workShop = goods.routing >= 0 ? Variant(model.routings[static_cast<size_t>(goods.routing)].steps.front().workShop) : Variant();
         std::string name, unit;
         switch (goods.kind) {
-        case kFinished: name = fmt::format("成品{:05d}", number), unit = "台"; break;
-        case kSemiFinished: name = fmt::format("半成品{:05d}", number), unit = "件"; break;
-        case kVirtual: name = fmt::format("虚拟件{:05d}", number), unit = "套"; break;
-        default: name = fmt::format("材料{:05d}", number), unit = PickOf(random, {"个", "件", "米", "千克", "套"}); break;
+        case kFinished:
+            name = fmt::format("成品{:05d}", number);
+            unit = "台";
+            break;
+        case kSemiFinished:
+            name = fmt::format("半成品{:05d}", number);
+            unit = "件";
+            break;
+        case kVirtual:
+            name = fmt::format("虚拟件{:05d}", number);
+            unit = "套";
+            break;
+        default:
+            name = fmt::format("材料{:05d}", number);
+            unit = PickOf(random, {"个", "件", "米", "千克", "套"});
+            break;
         }
         double minQty = 0, addQty = 0;
         if (purchased && random.Chance(0.3)) {
@@ -226,7 +231,10 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
         }
     }
 
-    stage("物料清单");
+}
+
+void WriteBom(Connection& db, const FactoryModel& model, SyntheticSummary& summary)
+{
     // Default substitutes of a few materials; a BOM line of such a material copies them, as the
     // editor does when a component is chosen.
     SyntheticRandom subRandom = model.Random(kSubstituteStream);
@@ -250,6 +258,7 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
     TableWriter processRows(db, summary.rows, "L_GoodsBomProc",
                             {"GoodsID", "ItemNo", "Orderno", "COUNTWAGEITEMID", "WorkShopID", "WorkCenterID", "UseTime", "PreTime"});
     TableWriter substituteRows(db, summary.rows, "L_GoodsBomsub", {"GoodsID", "ElemGID", "GoodsItemNO", "ItemNo", "SubGoodsID", "Rate"});
+    SyntheticRandom processRandom = model.Random(kProcessStream);
     for (const auto& parent : model.goods) {
         if (parent.linkCount == 0) continue;
         int useTenths = 0, preTenths = 0, item = 0;
@@ -258,7 +267,7 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
             const Routing& routing = model.routings[static_cast<size_t>(parent.routing)];
             workLine = routing.id;
             for (const auto& step : routing.steps) {
-                int use = subRandom.Between(1, 20), pre = subRandom.Between(0, 5);
+                int use = processRandom.Between(1, 20), pre = processRandom.Between(0, 5);
                 useTenths += use;
                 preTenths += pre;
                 ++item;
@@ -280,7 +289,10 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
         }
     }
 
-    stage("库存");
+}
+
+void WriteStock(Connection& db, const FactoryModel& model, SyntheticSummary& summary)
+{
     SyntheticRandom stockRandom = model.Random(kStockStream);
     TableWriter stockRows(db, summary.rows, "aa_onhand",
                           {"StoreID", "GoodsID", "Quantity", "RealQty", "DownQty", "UsedQty", "APrice", "Amount"});
@@ -298,6 +310,21 @@ void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& sum
         if (stockRandom.Chance(0.05)) addStock(goods, kInspectionStore);
         if (stockRandom.Chance(0.05)) addStock(goods, kBranchStore);
     }
+}
+
+}  // namespace
+
+void WriteGoodsAndBom(Connection& db, FactoryModel& model, SyntheticSummary& summary, const StageReport& stage)
+{
+    stage("货品");
+    PlanGoods(model);
+    PlanMasterFigures(model);
+    PlanBom(model);
+    WriteGoods(db, model, summary);
+    stage("物料清单");
+    WriteBom(db, model, summary);
+    stage("库存");
+    WriteStock(db, model, summary);
 }
 
 }  // namespace mfg::synthetic
