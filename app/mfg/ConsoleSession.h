@@ -58,5 +58,6 @@ public:
 
 //! The groups of commands; each lives in its own file.
 void AddCoreCommands(const CommandLine& line);
+void AddMrpCommands(const CommandLine& line);
 
 }  // namespace mfg

@@ -33,6 +33,7 @@ int main(int argc, char** argv)
     mfg::CommandRun run;
     const mfg::CommandLine line{app, session, run};
     mfg::AddCoreCommands(line);
+    mfg::AddMrpCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
