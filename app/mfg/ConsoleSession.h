@@ -63,5 +63,6 @@ void AddBomCommands(const CommandLine& line);
 void AddMpsCommands(const CommandLine& line);
 void AddCostingCommands(const CommandLine& line);
 void AddCapacityCommands(const CommandLine& line);
+void AddMrpCommands(const CommandLine& line);
 
 }  // namespace mfg

@@ -38,6 +38,7 @@ int main(int argc, char** argv)
     mfg::AddMpsCommands(line);
     mfg::AddCostingCommands(line);
     mfg::AddCapacityCommands(line);
+    mfg::AddMrpCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
