@@ -36,6 +36,8 @@ public:
     virtual std::string CreateTempTable() const = 0;
     //! The backend's name of a temporary table "#name".
     virtual std::string TempTableName(std::string_view name) const;
+    //! True for a work table that each connection keeps to itself, created as a temporary table.
+    virtual bool IsSessionTable(std::string_view) const { return false; }
 
     //! Routines registered on the connection (lower-case names without "dbo.").
     virtual bool IsScalarRoutine(std::string_view lowerName) const = 0;

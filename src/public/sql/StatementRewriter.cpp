@@ -109,7 +109,8 @@ void RewriteHead(Tokens& t, const Dialect& dialect)
         t[0] = Raw("delete");
         t[1] = Raw("from");
     }
-    if (t.size() >= 3 && t[0].Is("create") && t[1].Is("table") && t[2].kind == TokenKind::Word && t[2].text.starts_with("#")) {
+    if (t.size() >= 3 && t[0].Is("create") && t[1].Is("table") && t[2].kind == TokenKind::Word &&
+        (t[2].text.starts_with("#") || dialect.IsSessionTable(ToLowerAscii(t[2].text)))) {
         t[0] = Raw(dialect.CreateTempTable());
         t.erase(t.begin() + 1);
     }
