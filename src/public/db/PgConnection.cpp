@@ -176,13 +176,16 @@ void PgConnection::EnsureConnected()
     if (PQstatus(handle) != CONNECTION_OK)
         throw DbError(fmt::format("数据库连接已断开: {}", Trim(PQerrorMessage(handle))), "");
     StartSession();
+    SendClock();
 }
 
 void PgConnection::Fail(PGresult* result, const std::string& sql)
 {
     std::string message = result ? PQresultErrorMessage(result) : PQerrorMessage(handle);
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    bool duplicate = state && std::string_view(state) == "23505";
     PQclear(result);
-    throw DbError(fmt::format("{}\n语句: {}", Trim(message), sql), sql);
+    throw DbError(fmt::format("{}\n语句: {}", Trim(message), sql), sql, duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
 }
 
 void PgConnection::Exec(const std::string& sql)
@@ -244,7 +247,16 @@ ResultSet PgConnection::RunPrepared(const std::string& sql, const std::vector<Va
 ResultSet PgConnection::Run(const std::string& sql, const std::vector<Variant>& values, std::int64_t& changes)
 {
     EnsureConnected();
-    if (depth == 0) return RunPrepared(sql, values, changes);
+    if (depth == 0) {
+        try {
+            return RunPrepared(sql, values, changes);
+        } catch (const DbError&) {
+            // The server went away since the last statement: outside a transaction nothing is lost, so run it again.
+            if (PQstatus(handle) == CONNECTION_OK) throw;
+            EnsureConnected();
+            return RunPrepared(sql, values, changes);
+        }
+    }
     // A failed statement must not doom the whole transaction, as it does not on the server the module was written for.
     Exec("savepoint mfg_statement");
     try {
@@ -252,7 +264,7 @@ ResultSet PgConnection::Run(const std::string& sql, const std::vector<Variant>& 
         Exec("release savepoint mfg_statement");
         return rows;
     } catch (const DbError&) {
-        Exec("rollback to savepoint mfg_statement; release savepoint mfg_statement");
+        if (PQstatus(handle) == CONNECTION_OK) Exec("rollback to savepoint mfg_statement; release savepoint mfg_statement");
         throw;
     }
 }
@@ -330,7 +342,7 @@ BatchResult PgConnection::RunBatch(std::string_view tsql, const Params& params)
         return result;
     } catch (const DbError& e) {
         if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql));
+        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
     }
 }
 
@@ -494,6 +506,8 @@ void PgConnection::RollbackTran()
 {
     if (depth == 0) throw DbError("没有活动的事务可回滚", "rollback");
     --depth;
+    // With the connection gone the server has rolled the transaction back already.
+    if (PQstatus(handle) != CONNECTION_OK) return;
     if (depth == 0) Exec("rollback");
     else Exec(fmt::format("rollback to savepoint sp{}; release savepoint sp{}", depth, depth));
 }

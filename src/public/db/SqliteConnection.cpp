@@ -231,7 +231,10 @@ void SqliteConnection::RegisterTableFunction(const std::string& name, TableFunct
 
 void SqliteConnection::Fail(const std::string& sql)
 {
-    throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql);
+    int code = sqlite3_extended_errcode(handle);
+    bool duplicate = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY;
+    throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql,
+                  duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
 }
 
 void SqliteConnection::Exec(const std::string& sql)
@@ -346,7 +349,7 @@ BatchResult SqliteConnection::RunBatch(std::string_view tsql, const Params& para
         return RunProgram(*program, params, *this);
     } catch (const DbError& e) {
         if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql));
+        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
     }
 }
 

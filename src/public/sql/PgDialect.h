@@ -15,7 +15,9 @@ public:
     std::string Name() const override { return "postgresql"; }
     //! Names are kept in lower case, so that [Name] and Name are the same object.
     std::string QuoteName(std::string_view name) const override;
-    std::string TextValue(std::string_view text) const override { return StringLiteral(text) + "::citext"; }
+    //! Untyped, so that the column or value it meets decides its type (citext for text columns).
+    std::string TextValue(std::string_view text) const override { return StringLiteral(text); }
+    std::string PairedTextValue(std::string_view text) const override { return StringLiteral(text) + "::citext"; }
     std::string DateLiteral(DateTime value) const override;
     std::string Placeholder(std::string_view name, size_t index) const override;
     std::optional<std::string> FunctionName(std::string_view lowerName) const override;
@@ -23,7 +25,6 @@ public:
     std::string CastType(std::string_view lowerType) const override;
     std::string DefaultNow() const override { return "dbo.getdate()"; }
     std::string CreateTempTable() const override { return "create temp table"; }
-    bool IsSessionTable(std::string_view lowerName) const override { return lowerName == "t_goodsid"; }
 
     bool IsScalarRoutine(std::string_view lowerName) const override { return scalars.count(std::string(lowerName)) > 0; }
     bool IsTableRoutine(std::string_view lowerName) const override { return tables.count(std::string(lowerName)) > 0; }
