@@ -327,23 +327,12 @@ void PgConnection::RestoreSpellings(ResultSet& rows) const
 BatchResult PgConnection::RunBatch(std::string_view tsql, const Params& params)
 {
     LearnSpellings(tsql);
-    sql::ProgramPtr program;
-    try {
-        if (!textColumnsLoaded) LoadTextColumns();
-        program = translator.Translate(tsql);
-    } catch (const sql::SqlError& e) {
-        throw DbError(fmt::format("{}\n语句: {}", e.what(), tsql), std::string(tsql));
-    }
-    try {
-        EnsureConnected();
-        SendClock();
-        auto result = RunProgram(*program, params, *this);
-        RestoreSpellings(result.rows);
-        return result;
-    } catch (const DbError& e) {
-        if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
-    }
+    if (!textColumnsLoaded) LoadTextColumns();
+    EnsureConnected();
+    SendClock();
+    auto result = TranslateAndRun(translator, tsql, params, *this);
+    RestoreSpellings(result.rows);
+    return result;
 }
 
 ResultSet PgConnection::Query(std::string_view tsql, const Params& params)

@@ -339,18 +339,7 @@ ResultSet SqliteConnection::QueryNative(std::string_view sql, const Params& para
 
 BatchResult SqliteConnection::RunBatch(std::string_view tsql, const Params& params)
 {
-    sql::ProgramPtr program;
-    try {
-        program = translator.Translate(tsql);
-    } catch (const sql::SqlError& e) {
-        throw DbError(fmt::format("{}\n语句: {}", e.what(), tsql), std::string(tsql));
-    }
-    try {
-        return RunProgram(*program, params, *this);
-    } catch (const DbError& e) {
-        if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
-    }
+    return TranslateAndRun(translator, tsql, params, *this);
 }
 
 ResultSet SqliteConnection::Query(std::string_view tsql, const Params& params)
