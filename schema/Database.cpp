@@ -1,9 +1,13 @@
 #include "Database.h"
 
+#include <mutex>
+
 #include <fmt/format.h>
 
 #include "EmbeddedSql.h"
+#include "db/PgConnection.h"
 #include "db/SqliteConnection.h"
+#include "postgres/PgRoutines.h"
 #include "sqlite/SqliteRoutines.h"
 #include "types/TextUtil.h"
 
@@ -35,6 +39,13 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& url)
 {
     auto db = OpenConnection(url);
     if (auto* sqlite = dynamic_cast<SqliteConnection*>(db.get())) RegisterSqliteRoutines(*sqlite);
+    if (auto* server = dynamic_cast<PgConnection*>(db.get())) {
+        static std::once_flag learned;
+        std::call_once(learned, [] {
+            for (const auto& file : TableSql()) PgConnection::LearnSpellings(file.text);
+        });
+        InstallPgRoutines(*server);
+    }
     return db;
 }
 

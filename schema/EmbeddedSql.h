@@ -15,5 +15,7 @@ struct EmbeddedSql {
 const std::vector<EmbeddedSql>& TableSql();
 //! schema/demo/*.sql in name order.
 const std::vector<EmbeddedSql>& DemoSql();
+//! schema/postgres/*.sql in name order: the routines of the server database.
+const std::vector<EmbeddedSql>& PgRoutineSql();
 
 }  // namespace mfg

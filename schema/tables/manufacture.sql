@@ -40,6 +40,8 @@ create table MNF_MANUORDER (
   SFlag int default 0,
   ExtQty float default 0
 );
+-- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
+create unique index UX_MNF_MANUORDER_BillCode on MNF_MANUORDER (BillCode);
 create index IX_MNF_MANUORDER_Goods on MNF_MANUORDER (GoodsID, FinishedDate);
 
 -- Component lines; TokenQty is the quantity already drawn from stock.

@@ -23,4 +23,6 @@ create table MNF_ManuPlan (
   UpdateTime datetime default getdate(),
   primary key (BillID, ItemNo)
 );
+-- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
+create unique index UX_MNF_ManuPlan_BillCode on MNF_ManuPlan (BillCode, ItemNo);
 create index IX_MNF_ManuPlan_BillDate on MNF_ManuPlan (BillDate, ShopID);

@@ -33,6 +33,8 @@ create table CM_MACHINING (
   SFlag int default 0,
   ExtQty float default 0
 );
+-- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
+create unique index UX_CM_MACHINING_BillCode on CM_MACHINING (BillCode);
 create index IX_CM_MACHINING_Goods on CM_MACHINING (GoodsID, DeliveryDate);
 
 create table CM_MACHININGDETAIL (

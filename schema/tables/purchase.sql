@@ -44,6 +44,8 @@ create table P_ORDER (
   MoneyID int,
   CheckTime datetime
 );
+-- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
+create unique index UX_P_ORDER_BillCode on P_ORDER (BillCode);
 create index IX_P_ORDER_BillDate on P_ORDER (BillDate, ShopID);
 
 create table P_ORDERDETAIL (
@@ -135,6 +137,8 @@ create table P_REQUEST (
   Check6 int,
   Check6Time datetime
 );
+-- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
+create unique index UX_P_REQUEST_BillCode on P_REQUEST (BillCode);
 create index IX_P_REQUEST_BillDate on P_REQUEST (BillDate, ShopID);
 
 create table P_REQUESTDETAIL (

@@ -14,6 +14,8 @@ namespace mfg {
 namespace {
 
 constexpr size_t kMaxCodeLength = 32;
+// Each refusal means another bill was written under that code: a handful of users cannot exhaust this.
+constexpr int kCodeAttempts = 50;
 constexpr int kSerialDigits = 15;
 
 size_t CharacterCount(std::string_view text)
@@ -88,6 +90,30 @@ std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::str
         return {};
     }
     return code;
+}
+
+std::string WriteWithFreshCode(Connection& db, const CodeMaker& makeCode, const BillWriter& write)
+{
+    int serialNo = -1;
+    for (int attempt = 1;; ++attempt) {
+        std::string code = makeCode(serialNo);
+        if (code.empty()) return code;
+        try {
+            TransactionGuard savepoint(db);
+            write(code);
+            savepoint.Commit();
+            return code;
+        } catch (const DbError& e) {
+            if (e.Failure() != DbFailure::DuplicateKey || attempt == kCodeAttempts) throw;
+        }
+        ++serialNo;
+    }
+}
+
+std::string WriteNewBill(DateTime billDate, int billType, std::string_view table, const BillWriter& write)
+{
+    return WriteWithFreshCode(
+        CurrentHost().DBStartup(), [&](int& serialNo) { return GetBillCode(billDate, serialNo, billType, table); }, write);
 }
 
 }  // namespace mfg

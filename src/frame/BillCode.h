@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "db/Connection.h"
 #include "types/DateTime.h"
 
 namespace mfg {
@@ -26,5 +28,19 @@ std::string SerialDigits(int serialNo, int width);
 //! is written back. Returns an empty code, after telling the user, when the code would exceed 32
 //! characters; every caller treats that as failure.
 std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::string_view table);
+
+//! Makes the code of a serial; -1 asks for the next free serial, which is written back.
+using CodeMaker = std::function<std::string(int& serialNo)>;
+//! Writes a new bill with the given code.
+using BillWriter = std::function<void(const std::string& code)>;
+
+//! Writes a new bill under a code no other bill holds: another user may take the same serial at
+//! the same moment, and then the table's unique index on BillCode refuses the second bill, which
+//! is written again, in a savepoint, under the next serial. Returns the code written; an empty
+//! code from `makeCode` is returned without writing.
+std::string WriteWithFreshCode(Connection& db, const CodeMaker& makeCode, const BillWriter& write);
+
+//! WriteWithFreshCode on the host's connection with the codes of GetBillCode.
+std::string WriteNewBill(DateTime billDate, int billType, std::string_view table, const BillWriter& write);
 
 }  // namespace mfg

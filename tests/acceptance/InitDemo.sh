@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# mfg init --demo builds the demo factory; mfg sql reads it back as JSON; a second init is refused.
+# mfg init --demo builds the demo factory (in a file, or on PostgreSQL with "postgres" as second argument); mfg sql reads it back as JSON; a second init is refused.
 set -euo pipefail
 mfg="$1"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 db="$dir/demo.db"
+if [ "${2:-sqlite}" = postgres ]; then
+  # A schema of its own on the run's server (scripts/with-postgres).
+  url="${MFG_PG_URL:?MFG_PG_URL is not set: run through scripts/with-postgres}"
+  case "$url" in *\?*) db="$url&schema=acceptance_$$" ;; *) db="$url?schema=acceptance_$$" ;; esac
+fi
 
 "$mfg" --db "$db" init --demo
 out=$("$mfg" --db "$db" sql "select top 3 Code, Name from L_Goods order by Code" --json)

@@ -1,9 +1,18 @@
 #include "TestDatabase.h"
 
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
+#include <fmt/format.h>
+
 #include "Database.h"
+#include "EmbeddedSql.h"
+#include "db/PgConnection.h"
 
 namespace mfg::test {
 namespace {
@@ -18,20 +27,82 @@ std::filesystem::path TempFolder()
     return folder;
 }
 
-}  // namespace
+// --- PostgreSQL: one server for the run, a schema per test ---------------------------------------
 
-DateTime TestToday() { return DateTime::FromYmdHms(2026, 12, 6, 9, 30, 0); }
-
-std::unique_ptr<Connection> OpenTestDatabase(bool withDemo)
+std::string ServerUrl()
 {
-    auto db = OpenDatabase(":memory:");
-    db->SetClock(TestToday);
-    InstallSchema(*db);
-    if (withDemo) LoadDemoFactory(*db);
-    return db;
+    const char* url = std::getenv("MFG_PG_URL");
+    if (!url || !*url)
+        throw DbError("MFG_PG_URL is not set: run the tests through scripts/test, which starts a PostgreSQL server", "");
+    return url;
 }
 
-std::string CopyOfDemoDatabase(const std::string& name)
+std::string WithSchema(const std::string& schema)
+{
+    std::string url = ServerUrl();
+    return url + (url.find('?') == std::string::npos ? "?" : "&") + "schema=" + schema;
+}
+
+//! Names the masters after what they hold, so that a server kept between runs never serves stale ones.
+std::string SchemaVersion()
+{
+    std::string text;
+    for (const auto* files : {&TableSql(), &DemoSql(), &PgRoutineSql()})
+        for (const auto& file : *files) text += file.text;
+    return fmt::format("{:016x}", std::hash<std::string>{}(text));
+}
+
+//! The schema "master_<kind>_<version>", built by the first test program that needs it while the
+//! others wait for it.
+std::string MasterSchema(bool withDemo)
+{
+    std::string master = fmt::format("master_{}_{}", withDemo ? "demo" : "empty", SchemaVersion());
+    auto admin = OpenConnection(ServerUrl());
+    auto& server = dynamic_cast<PgConnection&>(*admin);
+    server.QueryNative("select pg_advisory_lock(7302)");
+    auto complete = server.QueryNative("select obj_description(n.oid, 'pg_namespace') from pg_namespace n where n.nspname = $1",
+                                       {master});
+    if (complete.FirstValue().AsString() != "complete") {
+        server.ExecuteNative(fmt::format("drop schema if exists {} cascade", master));
+        auto db = OpenDatabase(WithSchema(master));
+        db->SetClock(TestToday);
+        InstallSchema(*db);
+        if (withDemo) LoadDemoFactory(*db);
+        server.ExecuteNative(fmt::format("comment on schema {} is 'complete'", master));
+    }
+    server.QueryNative("select pg_advisory_unlock(7302)");
+    return master;
+}
+
+std::string FreshSchema()
+{
+    static std::atomic<int> counter{0};
+    return fmt::format("t_{}_{}", ::getpid(), ++counter);
+}
+
+//! A new schema holding a copy of every table of the master, rows and indexes included.
+std::string CopyOfMaster(bool withDemo)
+{
+    static std::once_flag built[2];
+    static std::string masters[2];
+    std::call_once(built[withDemo], [withDemo] { masters[withDemo] = MasterSchema(withDemo); });
+    const std::string& master = masters[withDemo];
+    std::string copy = FreshSchema();
+    auto admin = OpenConnection(ServerUrl());
+    admin->ExecuteNative(fmt::format(
+        "drop schema if exists {1} cascade; create schema {1}; "
+        "do $$ declare t record; begin "
+        "for t in select c.relname from pg_class c where c.relnamespace = '{0}'::regnamespace and c.relkind = 'r' loop "
+        "execute format('create table {1}.%I (like {0}.%I including all)', t.relname, t.relname); "
+        "execute format('insert into {1}.%I select * from {0}.%I', t.relname, t.relname); "
+        "end loop; end $$",
+        master, copy));
+    return WithSchema(copy);
+}
+
+// --- SQLite: a file per test, copied from a master built once per program -------------------------
+
+std::string CopyOfSqliteDemo(const std::string& name)
 {
     static std::once_flag built;
     static std::filesystem::path master;
@@ -44,12 +115,49 @@ std::string CopyOfDemoDatabase(const std::string& name)
         LoadDemoFactory(*db);
         db->ExecuteNative("pragma wal_checkpoint(truncate)");
     });
-    auto copy = TempFolder() / (name + ".db");
-    std::filesystem::remove(copy);
-    std::filesystem::remove(copy.string() + "-wal");
-    std::filesystem::remove(copy.string() + "-shm");
+    auto copy = std::filesystem::path(FreshDatabaseUrl(name));
     std::filesystem::copy_file(master, copy);
     return copy.string();
+}
+
+}  // namespace
+
+DateTime TestToday() { return DateTime::FromYmdHms(2026, 12, 6, 9, 30, 0); }
+
+std::string TestBackend()
+{
+    const char* backend = std::getenv("MFG_TEST_DB");
+    return backend && std::string(backend) == "postgresql" ? "postgresql" : "sqlite";
+}
+
+bool OnPostgres() { return TestBackend() == "postgresql"; }
+
+std::unique_ptr<Connection> OpenTestDatabase(bool withDemo)
+{
+    auto db = OpenDatabase(OnPostgres() ? CopyOfMaster(withDemo) : ":memory:");
+    db->SetClock(TestToday);
+    if (!OnPostgres()) {
+        InstallSchema(*db);
+        if (withDemo) LoadDemoFactory(*db);
+    }
+    return db;
+}
+
+std::string CopyOfDemoDatabase(const std::string& name)
+{
+    return OnPostgres() ? CopyOfMaster(true) : CopyOfSqliteDemo(name);
+}
+
+std::string FreshDatabaseUrl(const std::string& name)
+{
+    if (OnPostgres()) {
+        std::string schema = FreshSchema();
+        OpenConnection(ServerUrl())->ExecuteNative(fmt::format("drop schema if exists {} cascade", schema));
+        return WithSchema(schema);
+    }
+    auto path = TempFolder() / (name + ".db");
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path.string() + suffix);
+    return path.string();
 }
 
 }  // namespace mfg::test

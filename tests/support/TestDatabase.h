@@ -10,11 +10,21 @@ namespace mfg::test {
 //! Today in every test: the demo factory's dates are laid around it.
 DateTime TestToday();
 
-//! A private in-memory database with the schema (and the demo factory when asked), today fixed.
+//! The backend the tests of this run use: "sqlite" or "postgresql", from MFG_TEST_DB (ctest
+//! registers every database test program once for each); the server is the one of MFG_PG_URL.
+std::string TestBackend();
+bool OnPostgres();
+
+//! A private database with the schema (and the demo factory when asked), today fixed: in memory
+//! on SQLite, a fresh schema of its own on PostgreSQL.
 std::unique_ptr<Connection> OpenTestDatabase(bool withDemo);
 
-//! A file database with the schema and the demo factory, built once per test program and copied
-//! for each caller, so tests start from the same data without paying for the load each time.
+//! The URL of a database with the schema and the demo factory, built once (per test program on
+//! SQLite, per server on PostgreSQL) and copied for each caller, so that tests start from the same
+//! data without paying for the load each time. Each call gives a copy of its own.
 std::string CopyOfDemoDatabase(const std::string& name);
+
+//! The URL of a fresh, empty database of its own (a new SQLite file, or a new PostgreSQL schema).
+std::string FreshDatabaseUrl(const std::string& name);
 
 }  // namespace mfg::test

@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "sql/Tokenizer.h"
 #include "types/TextUtil.h"
 
 namespace mfg {
@@ -146,6 +147,22 @@ BatchResult RunProgram(const sql::Program& program, const Params& params, Native
     Runner runner(params, backend);
     runner.Run(program.steps);
     return std::move(runner.result);
+}
+
+BatchResult TranslateAndRun(sql::Translator& translator, std::string_view tsql, const Params& params, NativeBackend& backend)
+{
+    sql::ProgramPtr program;
+    try {
+        program = translator.Translate(tsql);
+    } catch (const sql::SqlError& e) {
+        throw DbError(fmt::format("{}\n语句: {}", e.what(), tsql), std::string(tsql));
+    }
+    try {
+        return RunProgram(*program, params, backend);
+    } catch (const DbError& e) {
+        if (e.Statement() == tsql) throw;
+        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
+    }
 }
 
 }  // namespace mfg

@@ -6,6 +6,7 @@
 
 #include "db/Connection.h"
 #include "sql/Program.h"
+#include "sql/Translator.h"
 
 namespace mfg {
 
@@ -36,5 +37,8 @@ struct BatchResult {
 
 //! Runs a translated batch on a backend: IF/ELSE, variables, EXEC with OUTPUT, table functions.
 BatchResult RunProgram(const sql::Program& program, const Params& params, NativeBackend& backend);
+
+//! Translates a batch (cached) and runs it on a backend; an error names the batch as the module wrote it.
+BatchResult TranslateAndRun(sql::Translator& translator, std::string_view tsql, const Params& params, NativeBackend& backend);
 
 }  // namespace mfg

@@ -18,17 +18,25 @@ namespace mfg {
 //! Named parameters of a statement: ":name" in the text binds the value of "name" (case ignored).
 using Params = std::vector<std::pair<std::string, Variant>>;
 
+//! What kind of failure a DbError is, where a caller can do something about it.
+enum class DbFailure {
+    Other,
+    DuplicateKey,  //!< a unique index or primary key refused the row
+};
+
 //! A database failure. The text names the statement that failed.
 class DbError : public std::runtime_error {
 public:
-    DbError(const std::string& message, std::string statement)
-        : std::runtime_error(message), statementText(std::move(statement))
+    DbError(const std::string& message, std::string statement, DbFailure kind = DbFailure::Other)
+        : std::runtime_error(message), statementText(std::move(statement)), failure(kind)
     {
     }
     const std::string& Statement() const { return statementText; }
+    DbFailure Failure() const { return failure; }
 
 private:
     std::string statementText;
+    DbFailure failure;
 };
 
 //! The source of "now" for getdate() and the host's server time; tests and `mfg --today` fix it.

@@ -1,6 +1,7 @@
 #include <fmt/format.h>
 
 #include "db/Connection.h"
+#include "db/PgConnection.h"
 #include "db/SqliteConnection.h"
 #include "types/TextUtil.h"
 
@@ -9,7 +10,7 @@ namespace mfg {
 std::unique_ptr<Connection> OpenConnection(const std::string& url)
 {
     if (StartsWithNoCase(url, "postgresql://") || StartsWithNoCase(url, "postgres://"))
-        throw DbError(fmt::format("尚不支持 PostgreSQL 数据库: {}。请使用 SQLite 数据库文件。", url), "");
+        return std::make_unique<PgConnection>(url);
     if (Trim(url).empty()) throw DbError("没有指定数据库", "");
     std::string path = url;
     if (StartsWithNoCase(path, "sqlite:")) path = path.substr(7);

@@ -231,7 +231,10 @@ void SqliteConnection::RegisterTableFunction(const std::string& name, TableFunct
 
 void SqliteConnection::Fail(const std::string& sql)
 {
-    throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql);
+    int code = sqlite3_extended_errcode(handle);
+    bool duplicate = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY;
+    throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql,
+                  duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
 }
 
 void SqliteConnection::Exec(const std::string& sql)
@@ -336,18 +339,7 @@ ResultSet SqliteConnection::QueryNative(std::string_view sql, const Params& para
 
 BatchResult SqliteConnection::RunBatch(std::string_view tsql, const Params& params)
 {
-    sql::ProgramPtr program;
-    try {
-        program = translator.Translate(tsql);
-    } catch (const sql::SqlError& e) {
-        throw DbError(fmt::format("{}\n语句: {}", e.what(), tsql), std::string(tsql));
-    }
-    try {
-        return RunProgram(*program, params, *this);
-    } catch (const DbError& e) {
-        if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql));
-    }
+    return TranslateAndRun(translator, tsql, params, *this);
 }
 
 ResultSet SqliteConnection::Query(std::string_view tsql, const Params& params)

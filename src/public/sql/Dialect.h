@@ -20,6 +20,8 @@ public:
     virtual std::string StringLiteral(std::string_view text) const;
     //! A text literal inside a query or data statement, compared the way the server compares text.
     virtual std::string TextValue(std::string_view text) const { return StringLiteral(text); }
+    //! A text literal compared with another literal, where no column gives the comparison its rule.
+    virtual std::string PairedTextValue(std::string_view text) const { return TextValue(text); }
     //! A date literal of the module's text ('2026-12-06', '12/06/2026').
     virtual std::string DateLiteral(DateTime value) const = 0;
     //! The placeholder of the index-th (0-based) parameter named `name`.
@@ -36,6 +38,9 @@ public:
     virtual std::string CreateTempTable() const = 0;
     //! The backend's name of a temporary table "#name".
     virtual std::string TempTableName(std::string_view name) const;
+    //! True for a work table that each connection keeps to itself, created as a temporary table:
+    //! the MRP's goods scope, so that two users running the MRP at once never see each other's goods.
+    virtual bool IsSessionTable(std::string_view lowerName) const { return lowerName == "t_goodsid"; }
 
     //! Routines registered on the connection (lower-case names without "dbo.").
     virtual bool IsScalarRoutine(std::string_view lowerName) const = 0;

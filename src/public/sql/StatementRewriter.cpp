@@ -109,7 +109,8 @@ void RewriteHead(Tokens& t, const Dialect& dialect)
         t[0] = Raw("delete");
         t[1] = Raw("from");
     }
-    if (t.size() >= 3 && t[0].Is("create") && t[1].Is("table") && t[2].kind == TokenKind::Word && t[2].text.starts_with("#")) {
+    if (t.size() >= 3 && t[0].Is("create") && t[1].Is("table") && t[2].kind == TokenKind::Word &&
+        (t[2].text.starts_with("#") || dialect.IsSessionTable(ToLowerAscii(t[2].text)))) {
         t[0] = Raw(dialect.CreateTempTable());
         t.erase(t.begin() + 1);
     }
@@ -459,6 +460,21 @@ void RewriteEqualsAliases(Tokens& t)
 
 // --- rendering ---------------------------------------------------------------------------------
 
+bool IsComparison(const Token& t)
+{
+    return t.IsSymbol("=") || t.IsSymbol("<>") || t.IsSymbol("!=") || t.IsSymbol("<") || t.IsSymbol(">") ||
+           t.IsSymbol("<=") || t.IsSymbol(">=");
+}
+
+//! A text literal on one side of a comparison whose other side is a text literal too ('ABC' = 'abc').
+bool IsPairedText(const Tokens& t, size_t i)
+{
+    auto isText = [&](size_t k) { return t[k].kind == TokenKind::String && !IsDateLiteral(t[k]); };
+    bool before = i >= 2 && IsComparison(t[i - 1]) && isText(i - 2);
+    bool after = i + 2 < t.size() && IsComparison(t[i + 1]) && isText(i + 2);
+    return before || after;
+}
+
 bool IsWordLike(const Token& t)
 {
     return t.kind == TokenKind::Word || t.kind == TokenKind::Number || t.kind == TokenKind::Parameter ||
@@ -483,7 +499,8 @@ NativeStatement Render(const Tokens& t, const Dialect& dialect)
         case TokenKind::QuotedName: sql += dialect.QuoteName(token.text); break;
         case TokenKind::String:
             if (IsDateLiteral(token)) sql += dialect.DateLiteral(*DateTime::Parse(Trim(token.text)));
-            else sql += out.isDdl ? dialect.StringLiteral(token.text) : dialect.TextValue(token.text);
+            else if (out.isDdl) sql += dialect.StringLiteral(token.text);
+            else sql += IsPairedText(t, i) ? dialect.PairedTextValue(token.text) : dialect.TextValue(token.text);
             break;
         case TokenKind::Parameter:
         case TokenKind::Variable: {

@@ -122,8 +122,9 @@ std::string RunRecord(Connection& db, const Record& record)
 std::vector<std::filesystem::path> CorpusFiles()
 {
     std::vector<std::filesystem::path> files;
+    // Test discovery lists the files without the test environment, so the source folder is built in.
     const char* dir = std::getenv("MFG_CORPUS_DIR");
-    if (!dir) return files;
+    if (!dir) dir = MFG_CORPUS_SOURCE_DIR;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.path().extension() == ".test") files.push_back(entry.path());
     std::sort(files.begin(), files.end());

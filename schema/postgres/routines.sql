@@ -1,0 +1,155 @@
+-- The schema's routines on PostgreSQL, in the dbo schema the module's SQL names them by.
+-- Table names inside resolve through the session's search path: the tables of the connection's
+-- schema first, then dbo.
+create extension if not exists citext schema dbo;
+
+create or replace function dbo.getdate() returns timestamp language sql stable as $body$
+  select coalesce(nullif(current_setting('mfg.now', true), '')::timestamp, localtimestamp(3))
+$body$;
+
+create or replace function dbo.year(value timestamp) returns integer language sql immutable as
+  $body$ select extract(year from value)::integer $body$;
+create or replace function dbo.month(value timestamp) returns integer language sql immutable as
+  $body$ select extract(month from value)::integer $body$;
+create or replace function dbo.day(value timestamp) returns integer language sql immutable as
+  $body$ select extract(day from value)::integer $body$;
+
+-- Half away from zero, as the server rounds, for floats as well as numerics.
+create or replace function dbo.round(value double precision, digits bigint) returns double precision
+  language sql immutable as $body$ select round(value::numeric, digits::integer)::double precision $body$;
+
+-- LEN does not count trailing blanks.
+create or replace function dbo.len(value text) returns integer language sql immutable as
+  $body$ select length(rtrim(value)) $body$;
+
+-- A date plus or minus a number of days, as the module writes "BillDate + 7".
+create or replace function dbo.add_days(value timestamp, days double precision) returns timestamp
+  language sql immutable as $body$ select value + days * interval '1 day' $body$;
+create or replace function dbo.sub_days(value timestamp, days double precision) returns timestamp
+  language sql immutable as $body$ select value - days * interval '1 day' $body$;
+do $body$
+begin
+  if not exists (select 1 from pg_operator o where o.oprname = '+' and o.oprnamespace = 'dbo'::regnamespace) then
+    create operator dbo.+ (leftarg = timestamp, rightarg = double precision, function = dbo.add_days);
+    create operator dbo.- (leftarg = timestamp, rightarg = double precision, function = dbo.sub_days);
+  end if;
+end
+$body$;
+
+-- sysobjects as the server has it: the tables of the session's schema and its own temporary tables.
+create or replace view dbo.sysobjects as
+  select c.relname::dbo.citext as name,
+         case c.relkind when 'r' then 'U' when 'v' then 'V' when 'i' then 'K' else 'TR' end::dbo.citext as xtype
+  from pg_class c
+  where c.relnamespace = current_schema()::regnamespace or c.relnamespace = pg_my_temp_schema();
+
+-- The numeric serial at the end of a bill code: its last `width` characters (at most 15) when all digits.
+create or replace function dbo.fn_codetoserialno(code text, width bigint) returns bigint language sql immutable as $body$
+  select case when w.n > 0 and length(t.c) >= w.n and right(t.c, w.n) ~ '^[0-9]+$' then right(t.c, w.n)::bigint end
+  from (select btrim(code) as c) t, (select least(greatest(width, 0), 15)::integer as n) w
+$body$;
+
+-- The next key of a table. The key row stays locked until the caller's transaction ends, so two
+-- sessions never hand out the same key; a key that a row already holds is never handed out either.
+create or replace function dbo.ag_getnewkey(tablename text, inout newkey bigint default null)
+language plpgsql as $body$
+declare
+  upperName text := upper(btrim(tablename));
+  keyColumn text;
+  last bigint;
+  highest bigint;
+begin
+  if tablename is null then
+    raise exception 'AG_GETNEWKEY 缺少表名';
+  end if;
+  insert into ag_keys (tablename, lastkey) values (upperName, 0) on conflict do nothing;
+  select k.lastkey into last from ag_keys k where k.tablename = upperName for update;
+  -- The first key column, or the first column of a table without a key; none means no such table.
+  select a.attname into keyColumn
+  from pg_attribute a
+  join pg_class c on c.oid = a.attrelid
+  left join pg_index i on i.indrelid = c.oid and i.indisprimary
+  where c.relname = lower(upperName) and c.relnamespace = current_schema()::regnamespace
+    and a.attnum > 0 and not a.attisdropped
+  order by case when a.attnum = any(i.indkey) then array_position(i.indkey::int2[], a.attnum) else 99 end, a.attnum
+  limit 1;
+  if keyColumn is not null then
+    execute format('select max(%I)::bigint from %I', keyColumn, lower(upperName)) into highest;
+    last := greatest(last, coalesce(highest, last));
+  end if;
+  newkey := last + 1;
+  update ag_keys set lastkey = newkey where ag_keys.tablename = upperName;
+end
+$body$;
+
+-- The (parent, component) links of the audited BOM reachable from the scope goods "12,34,56",
+-- and (parent, substitute) pairs so that substitutes and their own BOMs are planned too.
+create or replace function dbo.getmrpgoodsid(scope text) returns table (goodsid bigint, elemgid bigint)
+language sql stable as $body$
+  with recursive links(parent, child) as (
+    select b.goodsid, b.elemgid from l_goodsbom b where b.state = 1
+    union
+    select s.goodsid, s.subgoodsid from l_goodsbomsub s
+    join l_goodsbom b on b.goodsid = s.goodsid and b.elemgid = s.elemgid and b.state = 1
+  ), reached(goods) as (
+    select btrim(part)::bigint from unnest(string_to_array(scope, ',')) part where btrim(part) <> ''
+    union
+    select l.child from links l join reached r on l.parent = r.goods
+  )
+  select l.parent, l.child from links l where l.parent in (select goods from reached) order by 1, 2
+$body$;
+
+-- Component quantity still to be drawn by the open manufacture orders of a shop, per goods.
+create or replace function dbo.getmanuorderqty(since timestamp, shop bigint, unaudited bigint)
+returns table (goodsid bigint, manuorderqty double precision) language sql stable as $body$
+  select d.goodsid, sum(d.quantity - d.referqty)::double precision
+  from mnf_manuorder m join mnf_manuorderdetail d on m.billid = d.billid
+  where m.closed = 0 and m.shopid = shop and m.finishedqty < m.quantity
+    and (case when unaudited <> 0 then m.billstate <> 2 else m.billstate = 1 end)
+    and d.quantity > d.referqty and (m.plandate is null or m.plandate >= since - interval '366 days')
+  group by d.goodsid
+$body$;
+
+-- Open receivables and payables of a shop by due date.
+create or replace function dbo.getduecharge(shop bigint) returns table (paydate timestamp, amount double precision)
+language sql stable as $body$
+  select c.paydate, (c.amount - c.paidamt)::double precision from ac_duecharge c
+  where c.shopid = shop and c.closed = 0 and c.amount <> c.paidamt order by c.paydate
+$body$;
+create or replace function dbo.getduepay(shop bigint) returns table (paydate timestamp, amount double precision)
+language sql stable as $body$
+  select c.paydate, (c.amount - c.paidamt)::double precision from ac_duepay c
+  where c.shopid = shop and c.closed = 0 and c.amount <> c.paidamt order by c.paydate
+$body$;
+
+-- The print record of a new bill.
+create or replace function dbo.up_ab_billprint_insert(billtype bigint, billid bigint, billcode text, billdate timestamp,
+                                                      opid bigint, shopid bigint) returns void
+language sql as $body$
+  insert into ab_billprint (billtype, billid, billcode, billdate, opid, shopid, createtime)
+  values (billtype, billid, billcode, billdate, opid, shopid, dbo.getdate())
+  on conflict (billtype, billid) do update set billcode = excluded.billcode, billdate = excluded.billdate,
+    opid = excluded.opid, shopid = excluded.shopid
+$body$;
+
+-- The product's BOM tree, one row per line reached in depth-first order, with the quantity per
+-- product unit along the path and flag 1 on the leaf materials; deeper than 30 levels is a cycle.
+create or replace function dbo.getbomlastgoodsid(product bigint)
+returns table (goodsid bigint, elemgid bigint, quantity double precision, wasterate double precision, flag integer, level integer)
+language sql stable as $body$
+  with recursive tree(goodsid, elemgid, quantity, wasterate, level, path) as (
+    select b.goodsid::bigint, b.elemgid::bigint, b.quantity::double precision, b.wasterate::double precision, 1,
+           array[b.itemno]
+    from l_goodsbom b where b.goodsid = product
+    union all
+    select b.goodsid, b.elemgid, t.quantity * b.quantity, b.wasterate, t.level + 1,
+           t.path || b.itemno
+    from l_goodsbom b join tree t on b.goodsid = t.elemgid where t.level < 30
+  )
+  select t.goodsid, t.elemgid, t.quantity, t.wasterate,
+         case when exists (select 1 from l_goodsbom x where x.goodsid = t.elemgid) then 0 else 1 end, t.level
+  from tree t order by t.path
+$body$;
+
+create or replace function dbo.getaccountbalance(account bigint) returns double precision language sql stable as
+  $body$ select a.balance::double precision from ac_account a where a.accountid = account $body$;
