@@ -158,11 +158,12 @@ void PgConnection::StartSession()
     PQsetClientEncoding(handle, "UTF8");
     std::string quoted = dialect.QuoteName(schema);
     // Sessions opening a new database together race to create its schemas; the loser finds them made.
-    Exec(fmt::format("set client_min_messages = warning; set datestyle = 'ISO, YMD'; "
-                     "do $$ begin create schema if not exists dbo; create schema if not exists {}; "
-                     "exception when unique_violation or duplicate_schema then null; end $$; "
-                     "set search_path = {}, dbo",
-                     quoted, quoted));
+    std::string setup = "set client_min_messages = warning; set datestyle = 'ISO, YMD'; ";
+    for (const auto& name : {std::string("dbo"), quoted})
+        setup += fmt::format("do $$ begin create schema if not exists {}; "
+                             "exception when unique_violation or duplicate_schema then null; end $$; ",
+                             name);
+    Exec(setup + fmt::format("set search_path = {}, dbo", quoted));
     LoadRoutines();
     textColumnsLoaded = false;
 }
