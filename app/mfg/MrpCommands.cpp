@@ -31,14 +31,6 @@ struct DemandError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-//! A text value as a quoted SQL literal.
-std::string Quoted(std::string_view text)
-{
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("''") : std::string(1, c);
-    return result + "'";
-}
-
 std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
 {
     std::string sql = "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
@@ -46,7 +38,7 @@ std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int sh
     const bool all = codes.size() == 1 && codes[0] == "all";
     if (!all) {
         std::string list;
-        for (const auto& code : codes) list += (list.empty() ? "" : ",") + Quoted(code);
+        for (const auto& code : codes) list += (list.empty() ? "" : ",") + QuoteSql(code);
         sql += " and m.billcode in (" + list + ")";
     }
     auto query = CreateAutoQuery(sql + " order by m.billcode, m.itemno", true);
@@ -78,7 +70,7 @@ std::vector<MrpLine> SalesLines(const std::vector<std::string>& specs)
         std::string sql = "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
                           "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
                           "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
-                          Quoted(parts[0]);
+                          QuoteSql(parts[0]);
         if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
         auto query = CreateAutoQuery(sql + " order by d.itemno", true);
         if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", spec));
