@@ -351,6 +351,7 @@ void MrpEngine::Substitute(bool withBom)
                         if ((bom.count(candidate.subgoodsid) > 0) != withBom || candidate.rate <= 0) continue;
                         MrpPegLine& peg = pegs->second[p];
                         const double need = std::min(bucket.netqty, peg.quantity - peg.substitutedQty);
+                        if (need <= 0) continue;
                         MrpNetRecord& substitute = SubstituteRecord(candidate.subgoodsid);
                         // Free stock is what stays free from this date to the end: the smaller of the
                         // substitute's net at the date and at any later date counts.
@@ -359,7 +360,7 @@ void MrpEngine::Substitute(bool withBom)
                         if (at != substitute.buckets.begin()) surplus = std::prev(at)->second.netqty;
                         for (auto later = at; later != substitute.buckets.end(); ++later)
                             surplus = std::max(surplus, later->second.netqty);
-                        if (surplus >= 0 || need <= 0) continue;
+                        if (surplus >= 0) continue;
                         const double free = -surplus;
                         const double allocation = need * candidate.rate > free ? free / candidate.rate : need;
                         bucket.subqty += allocation;
