@@ -31,14 +31,6 @@ struct DemandError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-//! A text value as a quoted SQL literal.
-std::string Quoted(std::string_view text)
-{
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("''") : std::string(1, c);
-    return result + "'";
-}
-
 std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
 {
     std::string sql = "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
@@ -46,7 +38,7 @@ std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int sh
     const bool all = codes.size() == 1 && codes[0] == "all";
     if (!all) {
         std::string list;
-        for (const auto& code : codes) list += (list.empty() ? "" : ",") + Quoted(code);
+        for (const auto& code : codes) list += (list.empty() ? "" : ",") + QuoteSql(code);
         sql += " and m.billcode in (" + list + ")";
     }
     auto query = CreateAutoQuery(sql + " order by m.billcode, m.itemno", true);
@@ -78,7 +70,7 @@ std::vector<MrpLine> SalesLines(const std::vector<std::string>& specs)
         std::string sql = "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
                           "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
                           "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
-                          Quoted(parts[0]);
+                          QuoteSql(parts[0]);
         if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
         auto query = CreateAutoQuery(sql + " order by d.itemno", true);
         if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", spec));
@@ -133,34 +125,68 @@ std::uint32_t OptionMask(const MrpOptions& o)
     return mask;
 }
 
-//! The rows of a dataset as a result set, goods also by code.
+//! The columns of a dataset's rows as shown: goods also by code, beside the goods id.
+std::vector<ResultColumn> Columns(const DataSet& data)
+{
+    std::vector<ResultColumn> columns;
+    Field* goodsid = data.FindField("goodsid");
+    for (int i = 0; i < data.FieldCount(); ++i) {
+        columns.push_back({data.FieldByIndex(i).Name(), data.FieldByIndex(i).DataType()});
+        if (goodsid && i == goodsid->Index()) columns.push_back({"goodscode", FieldType::Text});
+    }
+    return columns;
+}
+
+//! The current row of a dataset in the order of Columns.
+std::vector<Variant> CurrentRow(const DataSet& data)
+{
+    std::vector<Variant> row;
+    row.reserve(static_cast<std::size_t>(data.FieldCount()) + 1);
+    Field* goodsid = data.FindField("goodsid");
+    for (int i = 0; i < data.FieldCount(); ++i) {
+        row.push_back(data.FieldByIndex(i).Value());
+        if (goodsid && i == goodsid->Index()) row.push_back(LookupData(3, goodsid->Value(), "code"));
+    }
+    return row;
+}
+
+//! The rows of a dataset as a result set, for the text tables.
 ResultSet Rows(DataSet& data)
 {
     ResultSet rows;
-    Field* goodsid = data.FindField("goodsid");
-    for (int i = 0; i < data.FieldCount(); ++i) {
-        rows.columns.push_back({data.FieldByIndex(i).Name(), data.FieldByIndex(i).DataType()});
-        if (goodsid && i == goodsid->Index()) rows.columns.push_back({"goodscode", FieldType::Text});
-    }
-    for (data.First(); !data.Eof(); data.Next()) {
-        auto& row = rows.rows.emplace_back();
-        for (int i = 0; i < data.FieldCount(); ++i) {
-            row.push_back(data.FieldByIndex(i).Value());
-            if (goodsid && i == goodsid->Index()) row.push_back(LookupData(3, goodsid->Value(), "code"));
-        }
-    }
+    rows.columns = Columns(data);
+    for (data.First(); !data.Eof(); data.Next()) rows.rows.push_back(CurrentRow(data));
     return rows;
 }
 
-nlohmann::json TreeJson(const TreeNode& node)
+//! Writes the rows as a JSON array one row at a time: a large run's results are never held twice.
+void StreamRows(std::ostream& out, DataSet& data)
+{
+    ResultSet one;
+    one.columns = Columns(data);
+    one.rows.resize(1);
+    out << '[';
+    for (data.First(); !data.Eof(); data.Next()) {
+        one.rows[0] = CurrentRow(data);
+        out << (data.RecNo() == 1 ? "\n" : ",\n") << ToJson(one)[0].dump();
+    }
+    out << "\n]";
+}
+
+void StreamTree(std::ostream& out, const TreeNode& node)
 {
     nlohmann::json item{{"text", node.Text()},
                         {"goodsid", node.Value("goodsid").AsInteger()},
                         {"goodscode", LookupData(3, node.Value("goodsid"), "code").AsString()},
-                        {"quantity", node.Value("quantity").AsFloat()},
-                        {"children", nlohmann::json::array()}};
-    for (int i = 0; i < node.ChildCount(); ++i) item["children"].push_back(TreeJson(node.Child(i)));
-    return item;
+                        {"quantity", node.Value("quantity").AsFloat()}};
+    std::string head = item.dump();
+    head.pop_back();
+    out << head << ",\"children\":[";
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        if (i > 0) out << ',';
+        StreamTree(out, node.Child(i));
+    }
+    out << "]}";
 }
 
 //! The tree as a table for the workbook: one row per node with its depth.
@@ -231,11 +257,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     std::cerr << "\r";
     if (!loaded) return 3;
 
-    TreeItems tree;
-    DataSet gross("cdsGross"), net("cdsNet"), manufacture("cdsManuSug"), purchase("cdsPurSug"), budget("cdsBudget");
-    engine.FillGoodsTree(tree);
-    engine.FillGrossTable(gross);
-    engine.FillNetTable(net, period);
+    DataSet manufacture("cdsManuSug"), purchase("cdsPurSug"), budget("cdsBudget");
     engine.FillManufactureSuggestions(manufacture);
     engine.FillPurchaseSuggestions(purchase, lotFlags);
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
@@ -246,7 +268,11 @@ int RunMrp(const Session& session, const MrpOptions& o)
     }
 
     if (!o.xlsx.empty()) {
-        DataSet treeTable;
+        TreeItems tree;
+        DataSet gross("cdsGross"), net("cdsNet"), treeTable;
+        engine.FillGoodsTree(tree);
+        engine.FillGrossTable(gross);
+        engine.FillNetTable(net, period);
         TreeRows(tree, treeTable);
         std::vector<std::pair<SpreadsheetExport, const DataSet*>> sheets;
         auto sheet = [&](const char* name, const char* title, const DataSet& data) {
@@ -265,15 +291,36 @@ int RunMrp(const Session& session, const MrpOptions& o)
         std::cerr << fmt::format("已导出到 {}\n", o.xlsx);
     }
     if (o.json) {
-        nlohmann::json result{{"gross", ToJson(Rows(gross))},
-                              {"tree", nlohmann::json::array()},
-                              {"net", ToJson(Rows(net))},
-                              {"manufacture", ToJson(Rows(manufacture))},
-                              {"purchase", ToJson(Rows(purchase))},
-                              {"funds", withFunds ? ToJson(Rows(budget)) : nlohmann::json::array()},
-                              {"warnings", engine.warnings}};
-        for (int i = 0; i < tree.TopLevelCount(); ++i) result["tree"].push_back(TreeJson(tree.TopLevel(i)));
-        std::cout << result.dump(2) << '\n';
+        // Each result is filled, written and dropped in turn.
+        std::ostream& out = std::cout;
+        out << "{\"gross\":";
+        {
+            DataSet gross("cdsGross");
+            engine.FillGrossTable(gross);
+            StreamRows(out, gross);
+        }
+        out << ",\n\"tree\":[";
+        {
+            TreeItems tree;
+            engine.FillGoodsTree(tree);
+            for (int i = 0; i < tree.TopLevelCount(); ++i) {
+                if (i > 0) out << ",\n";
+                StreamTree(out, tree.TopLevel(i));
+            }
+        }
+        out << "],\n\"net\":";
+        {
+            DataSet net("cdsNet");
+            engine.FillNetTable(net, period);
+            StreamRows(out, net);
+        }
+        out << ",\n\"manufacture\":";
+        StreamRows(out, manufacture);
+        out << ",\n\"purchase\":";
+        StreamRows(out, purchase);
+        out << ",\n\"funds\":";
+        StreamRows(out, budget);
+        out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
     } else if (o.xlsx.empty() && calculated) {
         std::cout << "生产建议\n";
         PrintTable(std::cout, Rows(manufacture));

@@ -89,6 +89,12 @@ ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
                 for (auto substitute : sub->second) emit(goods, substitute);
         }
     }
+    // The run reads its scope table through a correlated exists per goods, by parent and by
+    // component; without indexes each of them would scan the whole table.
+    if (!db.QueryNative("select 1 from sqlite_master where type = 'table' and name = 't_goodsid' collate nocase").Empty()) {
+        db.ExecuteNative("create index if not exists IX_t_goodsid_goodsid on t_goodsid (goodsid, elemgid)");
+        db.ExecuteNative("create index if not exists IX_t_goodsid_elemgid on t_goodsid (elemgid)");
+    }
     return result;
 }
 

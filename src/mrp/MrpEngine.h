@@ -93,7 +93,7 @@ private:
     bool LoadCalendar();
     void LoadDocuments(const std::string& state);
     void LoadFunds();
-    void IndexDocuments();
+    void IndexInputs();
 
     bool BuildGrossTree();
     void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;

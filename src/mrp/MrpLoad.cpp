@@ -126,7 +126,6 @@ bool MrpEngine::Load(bool realStockArg, bool includeUnauditedArg, const std::str
                   "d.unitid=u.unitid\nand d.referqty<d.unitquantity and m.shopid = " +
                       std::to_string(CurrentHost().ShopID()) + state,
                   {}, "ChargeDate", "quantity", purchaseRequests);
-        IndexDocuments();
         Report("load", 1);
     } catch (const std::exception& error) {
         ShowError(error);
@@ -184,7 +183,6 @@ void MrpEngine::LoadGoods()
 void MrpEngine::LoadBom()
 {
     bom.clear();
-    parentsOf.clear();
     auto query = CreateAutoQuery("select b.goodsid,b.elemgid,  sum(b.quantity) as qty,sum(b.quantity*b.wasterate)/"
                                  "sum(b.quantity) as rate    from l_goodsbom b join t_goodsid t on (b.goodsid=t.goodsid "
                                  "and b.elemgid=t.elemgid)   where state=1 group by b.goodsid, b.elemgid",
@@ -197,12 +195,6 @@ void MrpEngine::LoadBom()
         auto parentId = static_cast<std::int32_t>(parent.AsInteger());
         MrpBomLink link{static_cast<std::int32_t>(elemgid.AsInteger()), qty.AsFloat(), rate.AsFloat() * 0.01};
         bom[parentId].push_back(link);
-        parentsOf[link.elemgid].push_back(parentId);
-    }
-    // The low-level pass visits the parents of a goods in ascending id, once each.
-    for (auto& [child, parents] : parentsOf) {
-        std::sort(parents.begin(), parents.end());
-        parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
     }
 }
 
@@ -300,20 +292,6 @@ void MrpEngine::LoadFunds()
         line.laborage = FormatAmount(wages->FieldByName("amt").AsFloat());
         wageLines.push_back(line);
     }
-}
-
-void MrpEngine::IndexDocuments()
-{
-    auto index = [](const std::vector<MrpLine>& lines, LineIndex& byGoods) {
-        byGoods.clear();
-        for (const auto& line : lines) byGoods[line.goodsid].push_back(&line);
-    };
-    index(purchaseOrders, purchaseByGoods);
-    index(salesOrders, salesByGoods);
-    index(manufactureOrders, manufactureByGoods);
-    index(distributionRequests, requestByGoods);
-    index(distributions, distributionByGoods);
-    index(purchaseRequests, prequestByGoods);
 }
 
 void MrpEngine::Report(std::string_view stage, double fraction) const

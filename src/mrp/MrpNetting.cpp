@@ -85,8 +85,7 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
     }
     for (auto& line : orderLines) line.date = line.date.Date();
     today = GetSystemTime().Date();
-    orderLinesByGoods.clear();
-    for (const auto& line : orderLines) orderLinesByGoods[line.goodsid].push_back(&line);
+    IndexInputs();
 
     Report("explode", 0);
     if (!BuildGrossTree()) {
@@ -144,6 +143,29 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
     }
     Report("net", 1);
     return true;
+}
+
+void MrpEngine::IndexInputs()
+{
+    auto index = [](const std::vector<MrpLine>& lines, LineIndex& byGoods) {
+        byGoods.clear();
+        for (const auto& line : lines) byGoods[line.goodsid].push_back(&line);
+    };
+    index(purchaseOrders, purchaseByGoods);
+    index(salesOrders, salesByGoods);
+    index(manufactureOrders, manufactureByGoods);
+    index(distributionRequests, requestByGoods);
+    index(distributions, distributionByGoods);
+    index(purchaseRequests, prequestByGoods);
+    index(orderLines, orderLinesByGoods);
+    // The low-level pass visits the parents of a goods in ascending id, once each.
+    parentsOf.clear();
+    for (const auto& [parent, links] : bom)
+        for (const auto& link : links) parentsOf[link.elemgid].push_back(parent);
+    for (auto& [child, parents] : parentsOf) {
+        std::sort(parents.begin(), parents.end());
+        parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    }
 }
 
 void MrpEngine::BookNetRecord(MrpNetRecord& record, bool forSubstitute) const
@@ -278,14 +300,15 @@ void MrpEngine::CompletePegs()
 {
     for (auto& record : netRecords)
         for (const auto& [date, bucket] : record.buckets) {
-            auto& pegs = record.sources[date];
+            auto pegs = record.sources.find(date);
             double sum = 0;
-            for (const auto& peg : pegs) sum += peg.quantity;
+            if (pegs != record.sources.end())
+                for (const auto& peg : pegs->second) sum += peg.quantity;
             if (bucket.netqty - sum <= 0.0001) continue;
             MrpPegLine residual;
-            residual.goodsid = sum > 0.0001 ? pegs.front().goodsid : 0;
+            residual.goodsid = sum > 0.0001 ? pegs->second.front().goodsid : 0;
             residual.quantity = bucket.netqty - sum;
-            pegs.push_back(std::move(residual));
+            record.sources[date].push_back(std::move(residual));
         }
 }
 
@@ -328,6 +351,7 @@ void MrpEngine::Substitute(bool withBom)
                         if ((bom.count(candidate.subgoodsid) > 0) != withBom || candidate.rate <= 0) continue;
                         MrpPegLine& peg = pegs->second[p];
                         const double need = std::min(bucket.netqty, peg.quantity - peg.substitutedQty);
+                        if (need <= 0) continue;
                         MrpNetRecord& substitute = SubstituteRecord(candidate.subgoodsid);
                         // Free stock is what stays free from this date to the end: the smaller of the
                         // substitute's net at the date and at any later date counts.
@@ -336,7 +360,7 @@ void MrpEngine::Substitute(bool withBom)
                         if (at != substitute.buckets.begin()) surplus = std::prev(at)->second.netqty;
                         for (auto later = at; later != substitute.buckets.end(); ++later)
                             surplus = std::max(surplus, later->second.netqty);
-                        if (surplus >= 0 || need <= 0) continue;
+                        if (surplus >= 0) continue;
                         const double free = -surplus;
                         const double allocation = need * candidate.rate > free ? free / candidate.rate : need;
                         bucket.subqty += allocation;

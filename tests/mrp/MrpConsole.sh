@@ -13,7 +13,7 @@ run --goods 3001:10:2026-12-20 --json >"$dir/out.json"
 for key in gross tree net manufacture purchase funds warnings; do
   grep -q "\"$key\"" "$dir/out.json" || { echo "no $key in the JSON"; exit 1; }
 done
-grep -q '"goodscode": "3001"' "$dir/out.json" || { echo "goods not given by code"; exit 1; }
+grep -q "\"goodscode\":\"3001\"" "$dir/out.json" || { echo "goods not given by code"; exit 1; }
 run --mps all --period week --lot min,inc --without optSub --xlsx "$dir/mrp.xlsx" 2>/dev/null
 sheets=$(unzip -l "$dir/mrp.xlsx" | grep -c 'xl/worksheets/sheet')
 [ "$sheets" -ge 5 ] || { echo "expected a sheet per result, got $sheets"; exit 1; }

@@ -239,6 +239,17 @@ TEST_F(MrpEngineTest, NetTableGroupsWeeksAndMonthsOnTheirLastWorkingDay)
     EXPECT_EQ(rows(4), (Rows{{0, "", 0, 0}, {0, "2026-12-31", 9, 6}, {0, "2027-01-29", 2, 8}}));
 }
 
+TEST_F(MrpEngineTest, AComponentWithNothingBookedGetsNoNetRows)
+{
+    TwoLevels({.kind = 2, .stock = 100});
+    ASSERT_TRUE(Run({Plan(1, 5, Day(2026, 12, 8))}));
+    ASSERT_NE(engine.FindNetRecord(2), nullptr);
+    DataSet net;
+    engine.FillNetTable(net, 1);
+    EXPECT_FALSE(net.Locate("goodsid", {2}));
+    EXPECT_TRUE(net.Locate("goodsid", {1}));
+}
+
 TEST_F(MrpEngineTest, ACycleWrittenBehindTheEditorsBackStopsTheRunNamingThePath)
 {
     Goods({.id = 1, .kind = 3});

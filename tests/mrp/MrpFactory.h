@@ -47,13 +47,14 @@ public:
     {
         SqlExecute("delete from mnf_calendar");
         int sequence = 0;
+        std::string rows;
         for (DateTime day = from; day <= to; day = day.AddDays(1)) {
             bool off = day.DayOfWeek() == 1 || day.DayOfWeek() == 7 ||
                        std::find(holidays.begin(), holidays.end(), day) != holidays.end();
             if (!off) ++sequence;
-            SqlExecute(fmt::format("insert into mnf_calendar (workdate, isholiday, sequence) values ('{}', {}, {})",
-                                   day.ToIsoString(), off ? 1 : 0, sequence));
+            rows += fmt::format("{}('{}', {}, {})", rows.empty() ? "" : ",", day.ToIsoString(), off ? 1 : 0, sequence);
         }
+        SqlExecute("insert into mnf_calendar (workdate, isholiday, sequence) values " + rows);
     }
 
     void Goods(const GoodsSpec& g)

@@ -15,6 +15,16 @@ struct OptionCase {
     std::function<double(const MrpFactoryTest&)> probe;  //!< non-zero with the bit, zero without it
 };
 
+//! The option's name, for test names and failure messages.
+std::string OptionName(std::uint32_t bit)
+{
+    for (auto name : MrpOptionNames())
+        if (MrpOptionByName(name) == bit) return std::string(name);
+    return std::to_string(bit);
+}
+
+void PrintTo(const OptionCase& option, std::ostream* out) { *out << OptionName(option.bit); }
+
 class MrpOptionTest : public MrpFactoryTest, public ::testing::WithParamInterface<OptionCase> {
 protected:
     //! Finished goods 1 (stock 5, two days' lead) of purchased goods 2 with 10% waste, substitute 4,
@@ -92,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{optOverSOrder, [](auto& t) { return At(t, 2, Today, &MrpBucket::oversaleqty); }},
         OptionCase{optOverPOrder, [](auto& t) { return At(t, 2, Today, &MrpBucket::overpurchaseqty); }},
         OptionCase{optProductQty, [](auto& t) { return At(t, 1, Today, &MrpBucket::onhand); }},
-        OptionCase{optPrequest, [](auto& t) { return At(t, 2, DateTime::FromYmd(2026, 12, 8), &MrpBucket::prequestqty); }}));
+        OptionCase{optPrequest, [](auto& t) { return At(t, 2, DateTime::FromYmd(2026, 12, 8), &MrpBucket::prequestqty); }}),
+    [](const ::testing::TestParamInfo<OptionCase>& info) { return OptionName(info.param.bit); });
 
 TEST(MrpOptionNames, EveryBitHasItsName)
 {

@@ -129,3 +129,32 @@ RC_GTEST_PROP(MrpProperties, TwoRunsOfOneFactoryGiveTheSameResults, ())
 
 }  // namespace
 }  // namespace mfg::test
+
+namespace mfg::test {
+namespace {
+
+//! OffsetWorkDays as its steps read: a walk over the calendar from its first entry.
+DateTime WalkWorkDays(const std::vector<DateTime>& calendar, DateTime today, DateTime date, int days, bool notBeforeToday)
+{
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < calendar.size() && calendar[i] <= date; ++i) last = i;
+    std::size_t index = last >= static_cast<std::size_t>(days) ? last - days : 0;
+    return notBeforeToday ? std::max(calendar[index], today) : calendar[index];
+}
+
+RC_GTEST_PROP(MrpProperties, BisectedWorkDayOffsetAgreesWithTheWalkOverTheCalendar, ())
+{
+    MrpEngine engine;
+    const auto gaps = *rc::gen::nonEmpty(rc::gen::container<std::vector<int>>(rc::gen::inRange(1, 5)));
+    DateTime day = DateTime::FromYmd(2026, 11, 2);
+    for (int gap : gaps) engine.calendar.push_back(day = day.AddDays(gap));
+    engine.today = DateTime::FromYmd(2026, 11, 2).AddDays(*rc::gen::inRange(0, 60));
+    const DateTime date = DateTime::FromYmd(2026, 11, 2).AddDays(*rc::gen::inRange(-5, 120) + 0.75);
+    const int days = *rc::gen::inRange(0, 20);
+    const bool notBeforeToday = *rc::gen::arbitrary<bool>();
+    RC_ASSERT(engine.OffsetWorkDays(date, days, notBeforeToday) ==
+              WalkWorkDays(engine.calendar, engine.today, date.Date(), days, notBeforeToday));
+}
+
+}  // namespace
+}  // namespace mfg::test
