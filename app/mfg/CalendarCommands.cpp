@@ -24,7 +24,6 @@
 namespace mfg {
 namespace {
 
-constexpr int CalendarPrivilege = 2046;
 constexpr std::array<const char*, 7> WeekdayCodes{"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
 std::string DayText(DateTime day) { return day.Format("yyyy-mm-dd"); }
@@ -86,7 +85,7 @@ std::pair<int, int> ParseMonth(const std::string& text)
     throw std::invalid_argument("--month 应为 yyyy-mm, 月份 1 到 12: " + text);
 }
 
-bool MayChangeCalendar() { return HasNewPrivilege2(CalendarPrivilege, static_cast<int>(PrivKind::Append), true); }
+bool MayChangeCalendar() { return HasNewPrivilege2(WorkCalendarPrivilege, static_cast<int>(PrivKind::Append), true); }
 
 int RunExtend(const Session& session, bool oneTransaction)
 {

@@ -8,11 +8,6 @@
 #include "host/Users.h"
 
 namespace mfg {
-namespace {
-
-constexpr int CalendarPrivilege = 2046;
-
-}  // namespace
 
 const std::array<std::string_view, MonthSheet::ColumnCount>& MonthSheet::WeekdayNames()
 {
@@ -105,7 +100,7 @@ bool MonthSheet::Toggle(int row, int column)
 {
     if (row < 1 || row >= RowCount || column < 0 || column >= ColumnCount) return false;
     Cell& cell = cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    if (cell.day == 0 || !HasAppendPrivilege(CalendarPrivilege)) return false;
+    if (cell.day == 0 || !HasAppendPrivilege(WorkCalendarPrivilege)) return false;
     cell.isHoliday = !cell.isHoliday;
     bool written = false;
     try {

@@ -17,6 +17,9 @@
 
 namespace mfg {
 
+//! The privilege number of the work calendar; its append right (kind 2) lets a user change days.
+inline constexpr int WorkCalendarPrivilege = 2046;
+
 //! The later of today and the first day of the open posting month: the year the calendar reaches
 //! two years beyond, and the month the calendar screen opens on.
 DateTime CalendarReferenceDay();
