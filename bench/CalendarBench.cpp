@@ -49,6 +49,8 @@ void FreshExtension(benchmark::State& state, const std::string& url, bool inOneT
         state.SkipWithError("MFG_BENCH_POSTGRES_URL is not set");
         return;
     }
+    mfg::ExtendOptions options;
+    options.inOneTransaction = inOneTransaction;
     std::int64_t days = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -61,7 +63,7 @@ void FreshExtension(benchmark::State& state, const std::string& url, bool inOneT
         }
         mfg::CurrentHostScope scope(*host);
         state.ResumeTiming();
-        days += mfg::ExtendCalendar(mfg::ExtendOptions{.inOneTransaction = inOneTransaction}).daysAdded;
+        days += mfg::ExtendCalendar(options).daysAdded;
     }
     state.SetItemsProcessed(days);
 }

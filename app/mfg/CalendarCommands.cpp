@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include <fmt/format.h>
 
 #include "CalendarCheck.h"
@@ -90,7 +92,13 @@ bool MayChangeCalendar() { return HasNewPrivilege2(WorkCalendarPrivilege, static
 int RunExtend(const Session& session, bool oneTransaction)
 {
     ConsoleHost console(session);
-    auto result = ExtendCalendar(ExtendOptions{.inOneTransaction = oneTransaction});
+    ExtendOptions options;
+    options.inOneTransaction = oneTransaction;
+    if (::isatty(STDERR_FILENO))
+        options.progress = [](int done, int total) {
+            std::cerr << fmt::format("\r  [{}/{}]", done, total) << (done == total ? "\n" : "") << std::flush;
+        };
+    auto result = ExtendCalendar(options);
     if (result.daysAdded == 0)
         std::cout << fmt::format("工厂日历已到 {}, 无需延长。\n", DayText(result.endDay));
     else

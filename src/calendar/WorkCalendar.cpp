@@ -26,12 +26,16 @@ std::string InsertText(DateTime day, std::int64_t sequence, bool isHoliday)
            std::to_string(sequence) + (isHoliday ? ",1) " : ",0) ");
 }
 
-void InsertDays(DateTime first, DateTime last, std::int64_t sequence, const RestWeekdays& restDays)
+void InsertDays(DateTime first, DateTime last, std::int64_t sequence, const RestWeekdays& restDays,
+                const ExtendOptions& options)
 {
+    const int total = static_cast<int>(last.DayNumber() - first.DayNumber()) + 1;
+    int done = 0;
     for (DateTime day = first; day <= last; day = day.AddDays(1)) {
         bool rest = IsRestDay(day, restDays);
         SqlExecute(InsertText(day, sequence, rest));
         if (!rest) ++sequence;
+        if (options.progress && (++done % 30 == 0 || done == total)) options.progress(done, total);
     }
 }
 
@@ -109,10 +113,10 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
     if (first > result.endDay) return result;
     if (options.inOneTransaction) {
         TransactionGuard transaction(CurrentHost().DBStartup());
-        InsertDays(first, result.endDay, sequence, restDays);
+        InsertDays(first, result.endDay, sequence, restDays, options);
         transaction.Commit();
     } else {
-        InsertDays(first, result.endDay, sequence, restDays);
+        InsertDays(first, result.endDay, sequence, restDays, options);
     }
     result.firstAdded = first;
     result.daysAdded = static_cast<int>(result.endDay.DayNumber() - first.DayNumber()) + 1;

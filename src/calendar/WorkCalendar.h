@@ -7,6 +7,7 @@
 // numbers is therefore the number of working days between them.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -33,6 +34,9 @@ struct ExtendOptions {
     //! Each insert runs in a transaction of its own (as the calendar screen does); when set, all of
     //! them run in one, which a server backend finishes far sooner.
     bool inOneTransaction = false;
+    //! Told the days written so far and the days to write, every month of days and at the end: a
+    //! fresh calendar takes a while on a commit per row.
+    std::function<void(int done, int total)> progress;
 };
 
 //! What an extension did.

@@ -25,7 +25,12 @@ class ExtendCalendarTest : public CalendarTest {
 protected:
     // One transaction for the thousands of rows: the numbers are the same either way, and a commit
     // per row on a file database costs minutes.
-    static ExtendResult Extend() { return ExtendCalendar(ExtendOptions{.inOneTransaction = true}); }
+    static ExtendResult Extend()
+    {
+        ExtendOptions options;
+        options.inOneTransaction = true;
+        return ExtendCalendar(options);
+    }
 };
 
 TEST_F(ExtendCalendarTest, AnEmptyCalendarStartsAtAStartYearBefore2002)
@@ -83,8 +88,12 @@ TEST_F(ExtendCalendarTest, ContinuingAfterAWorkingDayOrARestDay)
 TEST_F(ExtendCalendarTest, EachRowByItselfNumbersTheSame)
 {
     host.SqlExecute("delete from MNF_CALENDAR where WORKDATE > '2028-12-20'");
-    auto result = ExtendCalendar();
+    std::vector<std::pair<int, int>> progress;
+    ExtendOptions options;
+    options.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    auto result = ExtendCalendar(options);
     EXPECT_EQ(result.daysAdded, 11);
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{11, 11}}));
     EXPECT_EQ(Sequence(2028, 12, 29), 769);
     EXPECT_EQ(Sequence(2028, 12, 31), 770);
     EXPECT_EQ(Problems(), std::vector<std::string>{});
