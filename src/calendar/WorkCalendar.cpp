@@ -42,11 +42,12 @@ void InsertDays(DateTime first, DateTime last, std::int64_t sequence, const Rest
 UpdateSql CalendarModifySql()
 {
     UpdateSql statements;
-    statements.ModifySQL = "Update MNF_CALENDAR set\n"
-                           "workdate=:workdate,\n"
-                           "isholiday=:isholiday,\n"
-                           "sequence=:sequence\n"
-                           " where workdate=:OLD_workdate";
+    statements.ModifySQL =
+        "Update MNF_CALENDAR set\n"
+        "workdate=:workdate,\n"
+        "isholiday=:isholiday,\n"
+        "sequence=:sequence\n"
+        " where workdate=:OLD_workdate";
     return statements;
 }
 
@@ -74,7 +75,10 @@ std::int64_t RemarkRange(DataSet& calendar, const RestWeekdays& restDays, int& c
 
 }  // namespace
 
-DateTime CalendarReferenceDay() { return std::max(Today(), GetFirstDayOfPosMonth().Date()); }
+DateTime CalendarReferenceDay()
+{
+    return std::max(Today(), GetFirstDayOfPosMonth().Date());
+}
 
 int CalendarStartYear()
 {
@@ -105,7 +109,8 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
         lastDay = DateTime::FromYmd(CalendarStartYear() - 1, 12, 31);
     } else {
         lastDay = maxDate.AsDateTime().Date();
-        auto row = CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
+        auto row =
+            CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
         if (!row->IsEmpty() && row->FieldByName("ISHOLIDAY").AsInteger() == 0) ++sequence;
     }
 
@@ -187,7 +192,8 @@ std::optional<CalendarDay> ReadCalendarDay(DateTime day)
 std::vector<CalendarDay> ReadCalendarMonth(int year, int month)
 {
     auto rows = CurrentHost().DBStartup().Query(
-        "select WORKDATE,ISHOLIDAY,SEQUENCE from MNF_CALENDAR where WORKDATE between :first and :last order by WORKDATE",
+        "select WORKDATE,ISHOLIDAY,SEQUENCE from MNF_CALENDAR where WORKDATE between :first and :last order by "
+        "WORKDATE",
         {{"first", DateTime::FromYmd(year, month, 1)},
          {"last", DateTime::FromYmd(year, month, DateTime::DaysInMonth(year, month))}});
     std::vector<CalendarDay> days;
@@ -210,7 +216,8 @@ std::vector<WorkingDay> ReadWorkingDays()
         "select workdate,sequence from mnf_calendar where isholiday=0 order by sequence");
     std::vector<WorkingDay> days;
     days.reserve(rows.rows.size());
-    for (const auto& row : rows.rows) days.push_back({row[0].AsDateTime().Date(), static_cast<int>(row[1].AsInteger())});
+    for (const auto& row : rows.rows)
+        days.push_back({row[0].AsDateTime().Date(), static_cast<int>(row[1].AsInteger())});
     return days;
 }
 

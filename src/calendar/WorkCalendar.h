@@ -41,7 +41,7 @@ struct ExtendOptions {
 
 //! What an extension did.
 struct ExtendResult {
-    int daysAdded = 0;
+    int daysAdded = 0;                   //!< rows inserted
     std::optional<DateTime> firstAdded;  //!< none when the calendar already reached the end day
     DateTime endDay;                     //!< 31 December two years after the reference year
 };
@@ -53,9 +53,9 @@ ExtendResult ExtendCalendar(const ExtendOptions& options = {});
 
 //! What a quick setting changed.
 struct QuickSettingResult {
-    int daysInRange = 0;     //!< calendar rows between begin and end
-    int daysChanged = 0;     //!< rows whose ISHOLIDAY or SEQUENCE was rewritten
-    int shiftAfterRange = 0; //!< added to the numbers of the days after the range
+    int daysInRange = 0;      //!< calendar rows between begin and end
+    int daysChanged = 0;      //!< rows whose ISHOLIDAY or SEQUENCE was rewritten
+    int shiftAfterRange = 0;  //!< added to the numbers of the days after the range
 };
 
 //! Re-marks the days from begin to end with the setting's rest weekdays and holidays, numbering
@@ -75,7 +75,7 @@ bool SetCalendarDay(DateTime day, bool isHoliday);
 //! A day of the calendar with its mark and its number.
 struct CalendarDay {
     DateTime date;
-    bool isHoliday = false;
+    bool isHoliday = false;  //!< ISHOLIDAY not 0
     int sequence = 0;
 };
 

@@ -34,15 +34,17 @@ protected:
 
     std::int64_t Sequence(int year, int month, int day)
     {
-        return host.GetValueOfSql("select SEQUENCE from MNF_CALENDAR where WORKDATE = :d", -1,
-                                  {{"d", DateTime::FromYmd(year, month, day)}})
+        return host
+            .GetValueOfSql("select SEQUENCE from MNF_CALENDAR where WORKDATE = :d", -1,
+                           {{"d", DateTime::FromYmd(year, month, day)}})
             .AsInteger();
     }
 
     std::int64_t Mark(int year, int month, int day)
     {
-        return host.GetValueOfSql("select ISHOLIDAY from MNF_CALENDAR where WORKDATE = :d", -1,
-                                  {{"d", DateTime::FromYmd(year, month, day)}})
+        return host
+            .GetValueOfSql("select ISHOLIDAY from MNF_CALENDAR where WORKDATE = :d", -1,
+                           {{"d", DateTime::FromYmd(year, month, day)}})
             .AsInteger();
     }
 

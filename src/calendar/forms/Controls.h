@@ -16,6 +16,9 @@ T* Named(T* control, const char* name)
 }
 
 //! UTF-8 text as a QString.
-inline QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace mfg

@@ -28,7 +28,8 @@ MonthSheet ExtendedSheet()
 
 }  // namespace
 
-TWorkCalendarForm::TWorkCalendarForm(QWidget* parent) : TManuRootForm("TWorkCalendarForm", parent), sheet(ExtendedSheet())
+TWorkCalendarForm::TWorkCalendarForm(QWidget* parent)
+    : TManuRootForm("TWorkCalendarForm", parent), sheet(ExtendedSheet())
 {
     setWindowTitle("工厂日历");
     auto* layout = new QVBoxLayout(this);

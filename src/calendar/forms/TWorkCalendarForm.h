@@ -20,6 +20,7 @@ public:
     //! The month shown, as stored.
     const MonthSheet& Sheet() const { return sheet; }
 
+    //! The controls, by the names the screen gives them.
     QPushButton* PrevMonthBtn;
     QPushButton* NextMonthBtn;
     QLabel* lblYear;
@@ -31,8 +32,10 @@ public:
     QPushButton* btnSetUp;
     QPushButton* Button1;
 
+    //! Shows the year or the month the up-down moved to.
     void UpDownYearClick();
     void UpDownMonthClick();
+    //! One month back or on, across the year within the calendar's years.
     void PrevMonthBtnClick();
     void NextMonthBtnClick();
     //! Toggles the selected day.

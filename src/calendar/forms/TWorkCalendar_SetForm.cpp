@@ -71,7 +71,10 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
     FormCreate();
 }
 
-TWorkCalendar_SetForm::~TWorkCalendar_SetForm() { QxDBGrid1->SetDataSet(nullptr); }
+TWorkCalendar_SetForm::~TWorkCalendar_SetForm()
+{
+    QxDBGrid1->SetDataSet(nullptr);
+}
 
 void TWorkCalendar_SetForm::FormCreate()
 {
@@ -110,14 +113,22 @@ void TWorkCalendar_SetForm::btnOKClick()
 {
     IBCDSTmp->Post();
     switch (CheckQuickSetting(Setting(), *IBCDSTmp)) {
-    case QuickSettingCheck::Accepted: SetModalResult(mrOk); break;
-    case QuickSettingCheck::BadMonth:
-    case QuickSettingCheck::BadDay: QxDBGrid1->setFocus(); break;
-    case QuickSettingCheck::EndBeforeStart:
-    case QuickSettingCheck::AllRestDeclined: break;
+        case QuickSettingCheck::Accepted:
+            SetModalResult(mrOk);
+            break;
+        case QuickSettingCheck::BadMonth:
+        case QuickSettingCheck::BadDay:
+            QxDBGrid1->setFocus();
+            break;
+        case QuickSettingCheck::EndBeforeStart:
+        case QuickSettingCheck::AllRestDeclined:
+            break;
     }
 }
 
-void TWorkCalendar_SetForm::btnCancelClick() { SetModalResult(mrCancel); }
+void TWorkCalendar_SetForm::btnCancelClick()
+{
+    SetModalResult(mrCancel);
+}
 
 }  // namespace mfg

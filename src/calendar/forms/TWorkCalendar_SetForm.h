@@ -26,6 +26,7 @@ public:
     //! The holiday rows (fields Month and Day).
     DataSet& Holidays() { return *IBCDSTmp; }
 
+    //! The controls, by the names the dialog gives them.
     DatePicker* dtpBeg;
     DatePicker* dtpEnd;
     std::array<QCheckBox*, 7> restDayBoxes{};  //!< chkSun .. chkSat
@@ -39,7 +40,9 @@ public:
     void N1Click();
     //! "删除记录": deletes the current row.
     void N2Click();
+    //! Closes with mrOk when CheckQuickSetting accepts; on a bad holiday row the grid gets the focus.
     void btnOKClick();
+    //! Closes with mrCancel.
     void btnCancelClick();
 
 private:

@@ -28,10 +28,19 @@ namespace {
 
 using CalendarScreenTest = test::CalendarTestOn<test::ScreenTest>;
 
-DateTime Day(int year, int month, int day) { return DateTime::FromYmd(year, month, day); }
+DateTime Day(int year, int month, int day)
+{
+    return DateTime::FromYmd(year, month, day);
+}
 
-std::string CellText(QTableWidget& grid, int row, int column) { return grid.item(row, column)->text().toStdString(); }
-QColor CellColour(QTableWidget& grid, int row, int column) { return grid.item(row, column)->background().color(); }
+std::string CellText(QTableWidget& grid, int row, int column)
+{
+    return grid.item(row, column)->text().toStdString();
+}
+QColor CellColour(QTableWidget& grid, int row, int column)
+{
+    return grid.item(row, column)->background().color();
+}
 
 //! Runs `work` on the modal dialog of that class once it is open.
 void OnDialog(const char* className, std::function<void(QWidget&)> work)
@@ -209,7 +218,8 @@ TEST_F(WorkCalendarSetFormTest, OpensWithTheDefaultsInsideTheCalendar)
     EXPECT_EQ(dialog.windowTitle().toStdString(), "工厂日历 - 快速设置");
     EXPECT_EQ(Control<QPushButton>(dialog, "btnOk").text().toStdString(), "确定(&A)");
     EXPECT_EQ(Control<QPushButton>(dialog, "btnCancel").text().toStdString(), "取消(&C)");
-    for (const char* name : {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri"}) EXPECT_FALSE(Control<QCheckBox>(dialog, name).isChecked());
+    for (const char* name : {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri"})
+        EXPECT_FALSE(Control<QCheckBox>(dialog, name).isChecked());
     EXPECT_TRUE(Control<QCheckBox>(dialog, "chkSun").isChecked());
     EXPECT_EQ(Control<QCheckBox>(dialog, "chkSat").text().toStdString(), "星期六");
     EXPECT_EQ(dialog.Holidays().RecordCount(), 8);
@@ -235,7 +245,8 @@ TEST_F(WorkCalendarSetFormTest, RefusalsKeepTheDialogOpen)
     SetRow(2, 30);
     dialog.btnOKClick();
     EXPECT_EQ(dialog.ModalResult(), mrNone);
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"结束日期应大于开始日期!", "请输入正确的月份!", "请输入正确的日数!"}));
+    EXPECT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{"结束日期应大于开始日期!", "请输入正确的月份!", "请输入正确的日数!"}));
 
     SetRow(2, Variant());  // only the month: dropped without a word
     dialog.btnOKClick();
