@@ -34,6 +34,11 @@ int main(int argc, char** argv)
     const mfg::CommandLine line{app, session, run};
     mfg::AddCoreCommands(line);
     mfg::AddCalendarCommands(line);
+    mfg::AddBomCommands(line);
+    mfg::AddMpsCommands(line);
+    mfg::AddCostingCommands(line);
+    mfg::AddCapacityCommands(line);
+    mfg::AddMrpCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {
