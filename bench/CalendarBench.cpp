@@ -21,7 +21,8 @@ namespace {
 std::string SqliteUrl()
 {
     static const std::string path = [] {
-        auto file = std::filesystem::temp_directory_path() / ("mfg-calendar-bench-" + std::to_string(::getpid()) + ".db");
+        auto file =
+            std::filesystem::temp_directory_path() / ("mfg-calendar-bench-" + std::to_string(::getpid()) + ".db");
         std::filesystem::remove(file);
         return file.string();
     }();
@@ -36,7 +37,8 @@ std::unique_ptr<mfg::Host> EmptyCalendarHost(const std::string& url)
     if (!db.TableExists("MNF_CALENDAR")) mfg::InstallSchema(db);
     host->SetDialogs(std::make_unique<mfg::ScriptedDialogs>());
     host->SetToday(mfg::DateTime::FromYmd(2026, 12, 6));
-    host->SetTempDirectory(std::filesystem::temp_directory_path() / ("mfg-calendar-bench-" + std::to_string(::getpid())));
+    host->SetTempDirectory(std::filesystem::temp_directory_path() /
+                           ("mfg-calendar-bench-" + std::to_string(::getpid())));
     host->SqlExecute("delete from MNF_CALENDAR");
     host->SqlExecute("delete from L_SysParam where ParamName = 'StartYear'");
     host->SqlExecute("insert into L_SysParam (ParamName, ParamValue, Memo) values ('StartYear', '1999', '启用年度')");
@@ -49,6 +51,8 @@ void FreshExtension(benchmark::State& state, const std::string& url, bool inOneT
         state.SkipWithError("MFG_BENCH_POSTGRES_URL is not set");
         return;
     }
+    mfg::ExtendOptions options;
+    options.inOneTransaction = inOneTransaction;
     std::int64_t days = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -61,7 +65,7 @@ void FreshExtension(benchmark::State& state, const std::string& url, bool inOneT
         }
         mfg::CurrentHostScope scope(*host);
         state.ResumeTiming();
-        days += mfg::ExtendCalendar(mfg::ExtendOptions{.inOneTransaction = inOneTransaction}).daysAdded;
+        days += mfg::ExtendCalendar(options).daysAdded;
     }
     state.SetItemsProcessed(days);
 }
@@ -72,10 +76,22 @@ std::string PostgresUrl()
     return url ? url : "";
 }
 
-void BM_ExtendCalendarSqlite(benchmark::State& state) { FreshExtension(state, SqliteUrl(), false); }
-void BM_ExtendCalendarSqliteOneTransaction(benchmark::State& state) { FreshExtension(state, SqliteUrl(), true); }
-void BM_ExtendCalendarPostgres(benchmark::State& state) { FreshExtension(state, PostgresUrl(), false); }
-void BM_ExtendCalendarPostgresOneTransaction(benchmark::State& state) { FreshExtension(state, PostgresUrl(), true); }
+void BM_ExtendCalendarSqlite(benchmark::State& state)
+{
+    FreshExtension(state, SqliteUrl(), false);
+}
+void BM_ExtendCalendarSqliteOneTransaction(benchmark::State& state)
+{
+    FreshExtension(state, SqliteUrl(), true);
+}
+void BM_ExtendCalendarPostgres(benchmark::State& state)
+{
+    FreshExtension(state, PostgresUrl(), false);
+}
+void BM_ExtendCalendarPostgresOneTransaction(benchmark::State& state)
+{
+    FreshExtension(state, PostgresUrl(), true);
+}
 
 BENCHMARK(BM_ExtendCalendarSqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ExtendCalendarSqliteOneTransaction)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include <fmt/format.h>
 
 #include "CalendarCheck.h"
@@ -24,10 +26,12 @@
 namespace mfg {
 namespace {
 
-constexpr int CalendarPrivilege = 2046;
 constexpr std::array<const char*, 7> WeekdayCodes{"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
-std::string DayText(DateTime day) { return day.Format("yyyy-mm-dd"); }
+std::string DayText(DateTime day)
+{
+    return day.Format("yyyy-mm-dd");
+}
 
 //! The month as the calendar screen lays it out, rest days in brackets.
 void PrintSheet(std::ostream& out, const std::vector<CalendarDay>& days)
@@ -38,8 +42,10 @@ void PrintSheet(std::ostream& out, const std::vector<CalendarDay>& days)
     for (std::size_t row = 1; row < grid.size(); ++row) {
         if (grid[row][0].day == 0 && grid[row][MonthSheet::ColumnCount - 1].day == 0) continue;
         for (const auto& cell : grid[row]) {
-            if (cell.day == 0) out << "        ";
-            else out << (cell.isHoliday ? fmt::format("  [{:>2}]  ", cell.day) : fmt::format("   {:>2}   ", cell.day));
+            if (cell.day == 0)
+                out << "        ";
+            else
+                out << (cell.isHoliday ? fmt::format("  [{:>2}]  ", cell.day) : fmt::format("   {:>2}   ", cell.day));
         }
         out << '\n';
     }
@@ -86,12 +92,21 @@ std::pair<int, int> ParseMonth(const std::string& text)
     throw std::invalid_argument("--month 应为 yyyy-mm, 月份 1 到 12: " + text);
 }
 
-bool MayChangeCalendar() { return HasNewPrivilege2(CalendarPrivilege, static_cast<int>(PrivKind::Append), true); }
+bool MayChangeCalendar()
+{
+    return HasNewPrivilege2(WorkCalendarPrivilege, static_cast<int>(PrivKind::Append), true);
+}
 
 int RunExtend(const Session& session, bool oneTransaction)
 {
     ConsoleHost console(session);
-    auto result = ExtendCalendar(ExtendOptions{.inOneTransaction = oneTransaction});
+    ExtendOptions options;
+    options.inOneTransaction = oneTransaction;
+    if (::isatty(STDERR_FILENO))
+        options.progress = [](int done, int total) {
+            std::cerr << fmt::format("\r  [{}/{}]", done, total) << (done == total ? "\n" : "") << std::flush;
+        };
+    auto result = ExtendCalendar(options);
     if (result.daysAdded == 0)
         std::cout << fmt::format("工厂日历已到 {}, 无需延长。\n", DayText(result.endDay));
     else
@@ -124,7 +139,8 @@ int RunSet(const Session& session, const SetOptions& options)
     auto [first, last] = *preset.calendarRange;
     for (DateTime day : {setting.begin, setting.end})
         if (day < first || day > last) {
-            std::cerr << fmt::format("日期 {} 不在工厂日历内 ({} 至 {})。\n", DayText(day), DayText(first), DayText(last));
+            std::cerr << fmt::format("日期 {} 不在工厂日历内 ({} 至 {})。\n", DayText(day), DayText(first),
+                                     DayText(last));
             return 2;
         }
     setting.restDays = options.rest ? ParseRestDays(*options.rest) : preset.restDays;
@@ -140,10 +156,10 @@ int RunSet(const Session& session, const SetOptions& options)
 
     if (CheckQuickSetting(setting, *rows) != QuickSettingCheck::Accepted) return 2;
     auto result = ApplyQuickSetting(setting, *rows);
-    std::cout << fmt::format("已按快速设置重排 {} 至 {} 的 {} 天 ({} 天有变化), 之后的编号{}。\n", DayText(setting.begin),
-                             DayText(setting.end), result.daysInRange, result.daysChanged,
-                             result.shiftAfterRange == 0 ? std::string("不变")
-                                                         : fmt::format("移动 {:+}", result.shiftAfterRange));
+    std::cout << fmt::format(
+        "已按快速设置重排 {} 至 {} 的 {} 天 ({} 天有变化), 之后的编号{}。\n", DayText(setting.begin),
+        DayText(setting.end), result.daysInRange, result.daysChanged,
+        result.shiftAfterRange == 0 ? std::string("不变") : fmt::format("移动 {:+}", result.shiftAfterRange));
     return 0;
 }
 
@@ -197,8 +213,10 @@ int RunCheck(const Session& session)
         return 3;
     }
     auto range = CalendarRange();
-    if (!range) std::cout << "工厂日历是空的。\n";
-    else std::cout << fmt::format("工厂日历完好: {} 至 {}, 编号连续。\n", DayText(range->first), DayText(range->second));
+    if (!range)
+        std::cout << "工厂日历是空的。\n";
+    else
+        std::cout << fmt::format("工厂日历完好: {} 至 {}, 编号连续。\n", DayText(range->first), DayText(range->second));
     return 0;
 }
 

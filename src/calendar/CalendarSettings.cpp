@@ -38,9 +38,15 @@ std::int32_t FieldInt(DataSet& rows, const char* name)
 
 }  // namespace
 
-RestWeekdays DefaultRestWeekdays() { return {true, false, false, false, false, false, true}; }
+RestWeekdays DefaultRestWeekdays()
+{
+    return {true, false, false, false, false, false, true};
+}
 
-HolidayList::HolidayList() { Load(DefaultHolidays); }
+HolidayList::HolidayList()
+{
+    Load(DefaultHolidays);
+}
 
 bool HolidayList::IsListed(int month, int day) const
 {
@@ -62,7 +68,10 @@ void HolidayList::Assign(const std::array<MonthDay, HolidayCapacity>& table, int
     count = used;
 }
 
-std::vector<MonthDay> HolidayList::InUse() const { return {entries.begin(), entries.begin() + count}; }
+std::vector<MonthDay> HolidayList::InUse() const
+{
+    return {entries.begin(), entries.begin() + count};
+}
 
 std::array<std::uint8_t, CalendarSettingsFileSize> EncodeCalendarSettings(const CalendarSettings& settings)
 {
@@ -95,7 +104,10 @@ std::optional<CalendarSettings> DecodeCalendarSettings(std::span<const std::uint
     return settings;
 }
 
-std::filesystem::path CalendarSettingsPath() { return CurrentHost().TempDirectory() + "ShopCalendar.dat"; }
+std::filesystem::path CalendarSettingsPath()
+{
+    return CurrentHost().TempDirectory() + "ShopCalendar.dat";
+}
 
 LoadedCalendarSettings ReadCalendarSettings()
 {
@@ -130,7 +142,10 @@ HolidayList& ModuleHolidayList()
     return list;
 }
 
-bool IsListedHoliday(int month, int day) { return ModuleHolidayList().IsListed(month, day); }
+bool IsListedHoliday(int month, int day)
+{
+    return ModuleHolidayList().IsListed(month, day);
+}
 
 void LoadHolidayList(DataSet& holidays)
 {

@@ -8,16 +8,11 @@
 #include "host/Users.h"
 
 namespace mfg {
-namespace {
-
-constexpr int CalendarPrivilege = 2046;
-
-}  // namespace
 
 const std::array<std::string_view, MonthSheet::ColumnCount>& MonthSheet::WeekdayNames()
 {
     static const std::array<std::string_view, ColumnCount> names{"星期日", "星期一", "星期二", "星期三",
-                                                                "星期四", "星期五", "星期六"};
+                                                                 "星期四", "星期五", "星期六"};
     return names;
 }
 
@@ -54,9 +49,9 @@ MonthSheet::Grid MonthSheet::LayOut(const std::vector<CalendarDay>& days)
 
 void MonthSheet::Load()
 {
-    auto rows = CurrentHost().DBStartup().Query("Select WORKDATE,ISHOLIDAY from MNF_CALENDAR " +
-                                                std::string(" Where Year(WORKDATE) =") + std::to_string(year) +
-                                                " and Month(WORKDATE)=" + std::to_string(month) + " Order by WORKDATE ");
+    auto rows = CurrentHost().DBStartup().Query(
+        "Select WORKDATE,ISHOLIDAY from MNF_CALENDAR " + std::string(" Where Year(WORKDATE) =") + std::to_string(year) +
+        " and Month(WORKDATE)=" + std::to_string(month) + " Order by WORKDATE ");
     std::vector<CalendarDay> days;
     days.reserve(rows.rows.size());
     for (const auto& values : rows.rows) days.push_back({values[0].AsDateTime().Date(), values[1].AsInteger() != 0, 0});
@@ -105,7 +100,7 @@ bool MonthSheet::Toggle(int row, int column)
 {
     if (row < 1 || row >= RowCount || column < 0 || column >= ColumnCount) return false;
     Cell& cell = cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    if (cell.day == 0 || !HasAppendPrivilege(CalendarPrivilege)) return false;
+    if (cell.day == 0 || !HasAppendPrivilege(WorkCalendarPrivilege)) return false;
     cell.isHoliday = !cell.isHoliday;
     bool written = false;
     try {

@@ -13,7 +13,10 @@ namespace {
 // February counts 29 days in every year: a holiday list is the same for every year.
 constexpr std::array<int, 12> MaxDays{31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-void Tell(std::string_view text) { ShowMessageBox(text, "提示", MessageButtons::Ok, MessageIcon::Information); }
+void Tell(std::string_view text)
+{
+    ShowMessageBox(text, "提示", MessageButtons::Ok, MessageIcon::Information);
+}
 
 }  // namespace
 

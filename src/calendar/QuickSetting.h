@@ -40,11 +40,11 @@ QuickSettingPreset PrepareQuickSetting(DataSet& rows);
 
 //! The outcome of the OK button.
 enum class QuickSettingCheck {
-    Accepted,        //!< close with OK
-    EndBeforeStart,  //!< told; stay open
-    AllRestDeclined, //!< the user said No to a range of rest days only; stay open
-    BadMonth,        //!< told; focus the grid
-    BadDay,          //!< told; focus the grid
+    Accepted,         //!< close with OK
+    EndBeforeStart,   //!< told; stay open
+    AllRestDeclined,  //!< the user said No to a range of rest days only; stay open
+    BadMonth,         //!< told; focus the grid
+    BadDay,           //!< told; focus the grid
 };
 
 //! The OK button's checks in order: the range, the question when every weekday is a rest day, then

@@ -26,23 +26,28 @@ std::string InsertText(DateTime day, std::int64_t sequence, bool isHoliday)
            std::to_string(sequence) + (isHoliday ? ",1) " : ",0) ");
 }
 
-void InsertDays(DateTime first, DateTime last, std::int64_t sequence, const RestWeekdays& restDays)
+void InsertDays(DateTime first, DateTime last, std::int64_t sequence, const RestWeekdays& restDays,
+                const ExtendOptions& options)
 {
+    const int total = static_cast<int>(last.DayNumber() - first.DayNumber()) + 1;
+    int done = 0;
     for (DateTime day = first; day <= last; day = day.AddDays(1)) {
         bool rest = IsRestDay(day, restDays);
         SqlExecute(InsertText(day, sequence, rest));
         if (!rest) ++sequence;
+        if (options.progress && (++done % 30 == 0 || done == total)) options.progress(done, total);
     }
 }
 
 UpdateSql CalendarModifySql()
 {
     UpdateSql statements;
-    statements.ModifySQL = "Update MNF_CALENDAR set\n"
-                           "workdate=:workdate,\n"
-                           "isholiday=:isholiday,\n"
-                           "sequence=:sequence\n"
-                           " where workdate=:OLD_workdate";
+    statements.ModifySQL =
+        "Update MNF_CALENDAR set\n"
+        "workdate=:workdate,\n"
+        "isholiday=:isholiday,\n"
+        "sequence=:sequence\n"
+        " where workdate=:OLD_workdate";
     return statements;
 }
 
@@ -70,7 +75,10 @@ std::int64_t RemarkRange(DataSet& calendar, const RestWeekdays& restDays, int& c
 
 }  // namespace
 
-DateTime CalendarReferenceDay() { return std::max(Today(), GetFirstDayOfPosMonth().Date()); }
+DateTime CalendarReferenceDay()
+{
+    return std::max(Today(), GetFirstDayOfPosMonth().Date());
+}
 
 int CalendarStartYear()
 {
@@ -101,7 +109,8 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
         lastDay = DateTime::FromYmd(CalendarStartYear() - 1, 12, 31);
     } else {
         lastDay = maxDate.AsDateTime().Date();
-        auto row = CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
+        auto row =
+            CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
         if (!row->IsEmpty() && row->FieldByName("ISHOLIDAY").AsInteger() == 0) ++sequence;
     }
 
@@ -109,10 +118,10 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
     if (first > result.endDay) return result;
     if (options.inOneTransaction) {
         TransactionGuard transaction(CurrentHost().DBStartup());
-        InsertDays(first, result.endDay, sequence, restDays);
+        InsertDays(first, result.endDay, sequence, restDays, options);
         transaction.Commit();
     } else {
-        InsertDays(first, result.endDay, sequence, restDays);
+        InsertDays(first, result.endDay, sequence, restDays, options);
     }
     result.firstAdded = first;
     result.daysAdded = static_cast<int>(result.endDay.DayNumber() - first.DayNumber()) + 1;
@@ -183,7 +192,8 @@ std::optional<CalendarDay> ReadCalendarDay(DateTime day)
 std::vector<CalendarDay> ReadCalendarMonth(int year, int month)
 {
     auto rows = CurrentHost().DBStartup().Query(
-        "select WORKDATE,ISHOLIDAY,SEQUENCE from MNF_CALENDAR where WORKDATE between :first and :last order by WORKDATE",
+        "select WORKDATE,ISHOLIDAY,SEQUENCE from MNF_CALENDAR where WORKDATE between :first and :last order by "
+        "WORKDATE",
         {{"first", DateTime::FromYmd(year, month, 1)},
          {"last", DateTime::FromYmd(year, month, DateTime::DaysInMonth(year, month))}});
     std::vector<CalendarDay> days;
@@ -206,7 +216,8 @@ std::vector<WorkingDay> ReadWorkingDays()
         "select workdate,sequence from mnf_calendar where isholiday=0 order by sequence");
     std::vector<WorkingDay> days;
     days.reserve(rows.rows.size());
-    for (const auto& row : rows.rows) days.push_back({row[0].AsDateTime().Date(), static_cast<int>(row[1].AsInteger())});
+    for (const auto& row : rows.rows)
+        days.push_back({row[0].AsDateTime().Date(), static_cast<int>(row[1].AsInteger())});
     return days;
 }
 

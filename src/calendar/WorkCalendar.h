@@ -7,6 +7,7 @@
 // numbers is therefore the number of working days between them.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -16,6 +17,9 @@
 #include "types/DateTime.h"
 
 namespace mfg {
+
+//! The privilege number of the work calendar; its append right (kind 2) lets a user change days.
+inline constexpr int WorkCalendarPrivilege = 2046;
 
 //! The later of today and the first day of the open posting month: the year the calendar reaches
 //! two years beyond, and the month the calendar screen opens on.
@@ -30,11 +34,14 @@ struct ExtendOptions {
     //! Each insert runs in a transaction of its own (as the calendar screen does); when set, all of
     //! them run in one, which a server backend finishes far sooner.
     bool inOneTransaction = false;
+    //! Told the days written so far and the days to write, every month of days and at the end: a
+    //! fresh calendar takes a while on a commit per row.
+    std::function<void(int done, int total)> progress;
 };
 
 //! What an extension did.
 struct ExtendResult {
-    int daysAdded = 0;
+    int daysAdded = 0;                   //!< rows inserted
     std::optional<DateTime> firstAdded;  //!< none when the calendar already reached the end day
     DateTime endDay;                     //!< 31 December two years after the reference year
 };
@@ -46,9 +53,9 @@ ExtendResult ExtendCalendar(const ExtendOptions& options = {});
 
 //! What a quick setting changed.
 struct QuickSettingResult {
-    int daysInRange = 0;     //!< calendar rows between begin and end
-    int daysChanged = 0;     //!< rows whose ISHOLIDAY or SEQUENCE was rewritten
-    int shiftAfterRange = 0; //!< added to the numbers of the days after the range
+    int daysInRange = 0;      //!< calendar rows between begin and end
+    int daysChanged = 0;      //!< rows whose ISHOLIDAY or SEQUENCE was rewritten
+    int shiftAfterRange = 0;  //!< added to the numbers of the days after the range
 };
 
 //! Re-marks the days from begin to end with the setting's rest weekdays and holidays, numbering
@@ -68,7 +75,7 @@ bool SetCalendarDay(DateTime day, bool isHoliday);
 //! A day of the calendar with its mark and its number.
 struct CalendarDay {
     DateTime date;
-    bool isHoliday = false;
+    bool isHoliday = false;  //!< ISHOLIDAY not 0
     int sequence = 0;
 };
 

@@ -9,18 +9,21 @@
 
 namespace mfg::test {
 
-//! The demo host with a temporary directory of its own, so that each test has its own
-//! "ShopCalendar.dat".
-class CalendarTest : public DemoHostTest {
+//! A demo host fixture (DemoHostTest, ScreenTest) with a temporary directory of its own, so that
+//! each test has its own "ShopCalendar.dat".
+template <typename HostFixture>
+class CalendarTestOn : public HostFixture {
 protected:
-    CalendarTest()
+    using HostFixture::host;
+
+    CalendarTestOn()
         : folder(std::filesystem::temp_directory_path() /
-                 ("mfg-calendar-" + std::to_string(::getpid()) + "-" + DatabaseName()))
+                 ("mfg-calendar-" + std::to_string(::getpid()) + "-" + HostFixture::DatabaseName()))
     {
         std::filesystem::remove_all(folder);
         host.SetTempDirectory(folder);
     }
-    ~CalendarTest() override { std::filesystem::remove_all(folder); }
+    ~CalendarTestOn() override { std::filesystem::remove_all(folder); }
 
     //! The calendar emptied, with "StartYear" set, for the extension from nothing.
     void EmptyCalendar(const std::string& startYear)
@@ -31,19 +34,23 @@ protected:
 
     std::int64_t Sequence(int year, int month, int day)
     {
-        return host.GetValueOfSql("select SEQUENCE from MNF_CALENDAR where WORKDATE = :d", -1,
-                                  {{"d", DateTime::FromYmd(year, month, day)}})
+        return host
+            .GetValueOfSql("select SEQUENCE from MNF_CALENDAR where WORKDATE = :d", -1,
+                           {{"d", DateTime::FromYmd(year, month, day)}})
             .AsInteger();
     }
 
     std::int64_t Mark(int year, int month, int day)
     {
-        return host.GetValueOfSql("select ISHOLIDAY from MNF_CALENDAR where WORKDATE = :d", -1,
-                                  {{"d", DateTime::FromYmd(year, month, day)}})
+        return host
+            .GetValueOfSql("select ISHOLIDAY from MNF_CALENDAR where WORKDATE = :d", -1,
+                           {{"d", DateTime::FromYmd(year, month, day)}})
             .AsInteger();
     }
 
     std::filesystem::path folder;
 };
+
+using CalendarTest = CalendarTestOn<DemoHostTest>;
 
 }  // namespace mfg::test

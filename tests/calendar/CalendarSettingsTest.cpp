@@ -27,7 +27,8 @@ TEST(HolidayListTest, DefaultsMatchOnlyTheListedDaysAndLoadStopsWhenFull)
 {
     HolidayList list;
     EXPECT_EQ(list.Count(), 8);
-    for (auto [month, day] : {std::pair{1, 1}, {1, 2}, {5, 1}, {5, 3}, {10, 1}, {10, 3}}) EXPECT_TRUE(list.IsListed(month, day));
+    for (auto [month, day] : {std::pair{1, 1}, {1, 2}, {5, 1}, {5, 3}, {10, 1}, {10, 3}})
+        EXPECT_TRUE(list.IsListed(month, day));
     EXPECT_FALSE(list.IsListed(1, 3));
     EXPECT_FALSE(list.IsListed(0, 0));  // the unused entries are (0,0) and must not match
 
@@ -49,7 +50,8 @@ TEST(CalendarSettingsFormatTest, TheLayoutIsLittleEndianWithTheWholeTable)
     auto bytes = EncodeCalendarSettings(settings);
     ASSERT_EQ(bytes.size(), 2931u);
     std::vector<std::uint8_t> image(bytes.begin(), bytes.end());
-    EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 7), (std::vector<std::uint8_t>{0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 7),
+              (std::vector<std::uint8_t>{0, 1, 0, 0, 0, 0, 1}));
     EXPECT_EQ(Int32At(image, 7), 2);
     EXPECT_EQ(Int32At(image, 11), 12);
     EXPECT_EQ(Int32At(image, 15), 25);

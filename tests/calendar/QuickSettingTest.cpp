@@ -18,7 +18,10 @@ protected:
         for (const auto& [month, day] : holidays) rows->AppendRecord({month, day});
         return CheckQuickSetting(setting, *rows);
     }
-    QuickSettingCheck Check(const std::vector<std::pair<Variant, Variant>>& holidays) { return Check(holidays, December()); }
+    QuickSettingCheck Check(const std::vector<std::pair<Variant, Variant>>& holidays)
+    {
+        return Check(holidays, December());
+    }
 
     std::unique_ptr<DataSet> rows = CreateHolidayRows();
 };
@@ -66,7 +69,8 @@ TEST_F(QuickSettingCheckTest, BadMonthsAndDaysAreRefusedOnTheirRow)
 
 TEST_F(QuickSettingCheckTest, RowsMissingAPartAreDroppedSilently)
 {
-    EXPECT_EQ(Check({{5, Variant()}, {2, 29}, {Variant(), 3}, {Variant(), Variant()}, {12, 31}}), QuickSettingCheck::Accepted);
+    EXPECT_EQ(Check({{5, Variant()}, {2, 29}, {Variant(), 3}, {Variant(), Variant()}, {12, 31}}),
+              QuickSettingCheck::Accepted);
     EXPECT_TRUE(dialogs.Messages().empty());
     ASSERT_EQ(rows->RecordCount(), 2);
     rows->First();

@@ -11,7 +11,10 @@ namespace {
 
 using test::CalendarTest;
 
-DateTime Day(int year, int month, int day) { return DateTime::FromYmd(year, month, day); }
+DateTime Day(int year, int month, int day)
+{
+    return DateTime::FromYmd(year, month, day);
+}
 
 //! The problems of the calendar as text, empty when the numbering holds and no day is missing.
 std::vector<std::string> Problems()
@@ -25,7 +28,12 @@ class ExtendCalendarTest : public CalendarTest {
 protected:
     // One transaction for the thousands of rows: the numbers are the same either way, and a commit
     // per row on a file database costs minutes.
-    static ExtendResult Extend() { return ExtendCalendar(ExtendOptions{.inOneTransaction = true}); }
+    static ExtendResult Extend()
+    {
+        ExtendOptions options;
+        options.inOneTransaction = true;
+        return ExtendCalendar(options);
+    }
 };
 
 TEST_F(ExtendCalendarTest, AnEmptyCalendarStartsAtAStartYearBefore2002)
@@ -83,8 +91,12 @@ TEST_F(ExtendCalendarTest, ContinuingAfterAWorkingDayOrARestDay)
 TEST_F(ExtendCalendarTest, EachRowByItselfNumbersTheSame)
 {
     host.SqlExecute("delete from MNF_CALENDAR where WORKDATE > '2028-12-20'");
-    auto result = ExtendCalendar();
+    std::vector<std::pair<int, int>> progress;
+    ExtendOptions options;
+    options.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    auto result = ExtendCalendar(options);
     EXPECT_EQ(result.daysAdded, 11);
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{11, 11}}));
     EXPECT_EQ(Sequence(2028, 12, 29), 769);
     EXPECT_EQ(Sequence(2028, 12, 31), 770);
     EXPECT_EQ(Problems(), std::vector<std::string>{});
@@ -109,9 +121,9 @@ TEST_F(ExtendCalendarTest, TheSettingsFileDecidesTheRestDaysAndReplacesTheHolida
     auto result = Extend();
     EXPECT_EQ(result.endDay, Day(2029, 12, 31));
     EXPECT_EQ(result.firstAdded, Day(2029, 1, 1));
-    EXPECT_EQ(Mark(2029, 1, 1), 0);   // no longer a holiday
-    EXPECT_EQ(Mark(2029, 1, 3), 1);   // listed in the file
-    EXPECT_EQ(Mark(2029, 1, 6), 0);   // Saturday works
+    EXPECT_EQ(Mark(2029, 1, 1), 0);        // no longer a holiday
+    EXPECT_EQ(Mark(2029, 1, 3), 1);        // listed in the file
+    EXPECT_EQ(Mark(2029, 1, 6), 0);        // Saturday works
     EXPECT_EQ(Sequence(2029, 1, 1), 770);  // the calendar ended on a rest day numbered 770
     EXPECT_FALSE(IsListedHoliday(1, 1));
     EXPECT_EQ(Problems(), std::vector<std::string>{});
@@ -166,7 +178,9 @@ TEST_F(QuickSettingTest, AllRestDaysKeepOneNumberAndARangeToTheEndShiftsNothing)
     auto first = Sequence(2028, 12, 1);
     auto result = Apply(Day(2028, 12, 1), Day(2028, 12, 31), all);
     EXPECT_EQ(result.shiftAfterRange, 0);  // no day after the range
-    EXPECT_EQ(host.GetValueOfSql("select count(distinct SEQUENCE) from MNF_CALENDAR where WORKDATE >= '2028-12-01'").AsInteger(), 1);
+    EXPECT_EQ(host.GetValueOfSql("select count(distinct SEQUENCE) from MNF_CALENDAR where WORKDATE >= '2028-12-01'")
+                  .AsInteger(),
+              1);
     EXPECT_EQ(Sequence(2028, 12, 31), first);
     EXPECT_EQ(Problems(), std::vector<std::string>{});
     ModuleHolidayList() = HolidayList();

@@ -1,0 +1,281 @@
+// The calendar screen and the quick-setting dialog offscreen: the month sheet and its colours,
+// toggling by double click and space, moving between months, the dialog's refusals with scripted
+// answers, the quick setting through the modal dialog, and opening through SHOWMNFFORM.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "CalendarFixture.h"
+#include "DatePicker.h"
+#include "Manufacture.h"
+#include "ScreenTest.h"
+#include "TWorkCalendarForm.h"
+#include "TWorkCalendar_SetForm.h"
+#include "host/Registry.h"
+#include "host/Users.h"
+
+namespace mfg {
+namespace {
+
+using CalendarScreenTest = test::CalendarTestOn<test::ScreenTest>;
+
+DateTime Day(int year, int month, int day)
+{
+    return DateTime::FromYmd(year, month, day);
+}
+
+std::string CellText(QTableWidget& grid, int row, int column)
+{
+    return grid.item(row, column)->text().toStdString();
+}
+QColor CellColour(QTableWidget& grid, int row, int column)
+{
+    return grid.item(row, column)->background().color();
+}
+
+//! Runs `work` on the modal dialog of that class once it is open.
+void OnDialog(const char* className, std::function<void(QWidget&)> work)
+{
+    QTimer::singleShot(0, [className, work = std::move(work)] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->objectName() == className) return work(*widget);
+        ADD_FAILURE() << "no dialog " << className;
+    });
+}
+
+class WorkCalendarFormTest : public CalendarScreenTest {};
+
+TEST_F(WorkCalendarFormTest, OpensOnTheExtendedCalendarWithRestDaysInYellow)
+{
+    host.SqlExecute("delete from MNF_CALENDAR where WORKDATE > '2028-12-20'");
+    TWorkCalendarForm form;
+    EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_CALENDAR where WORKDATE > '2028-12-20'").AsInteger(), 11);
+    EXPECT_EQ(form.windowTitle().toStdString(), "工厂日历");
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    EXPECT_EQ(Control<QLabel>(form, "lblYear").text(), "2026");
+    EXPECT_EQ(Control<QLabel>(form, "lblMonth").text(), "12");
+    EXPECT_EQ(Control<QLabel>(form, "Label1").text().toStdString(), "双击或空格键设置/取消休息状态");
+    EXPECT_EQ(Control<QPushButton>(form, "btnSetUp").text().toStdString(), "快速设置");
+    EXPECT_EQ(Control<QPushButton>(form, "Button1").text().toStdString(), "关闭(&C)");
+    EXPECT_EQ(CellText(grid, 0, 0), "星期日");
+    EXPECT_EQ(CellText(grid, 0, 6), "星期六");
+    EXPECT_EQ(grid.item(0, 3)->font().family().toStdString(), "宋体");
+    EXPECT_EQ(CellText(grid, 1, 1), "");
+    EXPECT_EQ(CellText(grid, 1, 2), "1");
+    EXPECT_EQ(CellText(grid, 1, 6), "5");
+    EXPECT_EQ(CellColour(grid, 1, 6), QColor(Qt::yellow));
+    EXPECT_EQ(CellColour(grid, 1, 2), QColor(Qt::white));
+    EXPECT_EQ(CellColour(grid, 1, 1), QColor(Qt::white));
+    EXPECT_EQ(grid.item(2, 3)->textAlignment(), Qt::AlignCenter);
+}
+
+TEST_F(WorkCalendarFormTest, DoubleClickAndSpaceToggleTheSelectedDayOnly)
+{
+    TWorkCalendarForm form;
+    form.show();
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    grid.setCurrentCell(0, 3);
+    form.StringGrid1DblClick();  // a header
+    grid.setCurrentCell(1, 0);
+    form.StringGrid1DblClick();  // an empty cell
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    QRect wednesday = grid.visualRect(grid.model()->index(2, 3));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, wednesday.center());
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, wednesday.center());
+    EXPECT_EQ(Mark(2026, 12, 9), 1);
+    EXPECT_EQ(Sequence(2026, 12, 10), 240);
+    EXPECT_EQ(CellColour(grid, 2, 3), QColor(Qt::yellow));
+
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_EQ(Mark(2026, 12, 9), 0);
+    EXPECT_EQ(Sequence(2026, 12, 10), 241);
+    EXPECT_EQ(CellColour(grid, 2, 3), QColor(Qt::white));
+}
+
+TEST_F(WorkCalendarFormTest, AFailedToggleShowsTheErrorAndTheStoredDay)
+{
+    if (host.DBStartup().BackendName() != "sqlite") GTEST_SKIP() << "the failure is injected by a SQLite trigger";
+    TWorkCalendarForm form;
+    host.DBStartup().ExecuteNative(
+        "create trigger FailShift before update of SEQUENCE on MNF_CALENDAR "
+        "begin select raise(abort, 'shift refused'); end");
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    grid.setCurrentCell(2, 3);
+    form.StringGrid1DblClick();
+    ASSERT_EQ(dialogs.Texts(MessageKind::Error).size(), 1u);
+    EXPECT_EQ(CellColour(grid, 2, 3), QColor(Qt::white));
+    EXPECT_EQ(Mark(2026, 12, 9), 0);
+}
+
+TEST_F(WorkCalendarFormTest, MonthsMoveWithinTheCalendarYears)
+{
+    TWorkCalendarForm form;
+    auto& year = Control<QSpinBox>(form, "UpDownYear");
+    EXPECT_EQ(year.minimum(), 2026);
+    EXPECT_EQ(year.maximum(), 2028);
+    Control<QPushButton>(form, "NextMonthBtn").click();
+    EXPECT_EQ(Control<QLabel>(form, "lblYear").text(), "2027");
+    EXPECT_EQ(Control<QLabel>(form, "lblMonth").text(), "1");
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    EXPECT_EQ(CellText(grid, 1, 5), "1");  // 2027-01-01 is a Friday
+
+    year.setValue(2026);
+    Control<QSpinBox>(form, "UpDownMonth").setValue(1);
+    EXPECT_EQ(form.Sheet().Month(), 1);
+    Control<QPushButton>(form, "PrevMonthBtn").click();
+    EXPECT_EQ(Control<QLabel>(form, "lblYear").text(), "2026");
+    EXPECT_EQ(Control<QLabel>(form, "lblMonth").text(), "1");
+    EXPECT_EQ(CellText(grid, 1, 4), "1");  // 2026-01-01, a Thursday
+}
+
+TEST_F(WorkCalendarFormTest, TheQuickSettingRunsThroughTheDialogAndTheMonthFollows)
+{
+    TWorkCalendarForm form;
+    OnDialog("TWorkCalendar_SetForm", [](QWidget& dialog) {
+        Control<QCheckBox>(dialog, "chkSat").setChecked(false);
+        Control<QPushButton>(dialog, "btnOk").click();
+    });
+    Control<QPushButton>(form, "btnSetUp").click();
+    EXPECT_EQ(Mark(2026, 12, 12), 0);  // Saturdays from the 6th to the 31st work
+    EXPECT_EQ(Mark(2026, 12, 5), 1);   // before the range
+    EXPECT_EQ(CellColour(Control<QTableWidget>(form, "StringGrid1"), 2, 6), QColor(Qt::white));
+    EXPECT_TRUE(std::filesystem::exists(folder / "ShopCalendar.dat"));
+
+    OnDialog("TWorkCalendar_SetForm", [](QWidget& dialog) { Control<QPushButton>(dialog, "btnCancel").click(); });
+    host.SqlExecute("update MNF_CALENDAR set ISHOLIDAY = 1 where WORKDATE = '2026-12-19'");  // written elsewhere
+    Control<QPushButton>(form, "btnSetUp").click();
+    EXPECT_EQ(CellColour(Control<QTableWidget>(form, "StringGrid1"), 3, 6), QColor(Qt::yellow));  // reloaded anyway
+}
+
+TEST_F(WorkCalendarFormTest, WithoutTheRightTheQuickSettingDoesNotOpen)
+{
+    Users users(host.DBStartup());
+    CurrentUsersScope usersScope(users);
+    int clerk = users.AddUser({"clerk", "文员", "", 1});
+    users.Grant(clerk, 2046, static_cast<int>(PrivKind::Browse));
+    host.SetUser(clerk, "文员");
+    TWorkCalendarForm form;
+    Control<QPushButton>(form, "btnSetUp").click();  // a dialog left open would block here
+    EXPECT_FALSE(std::filesystem::exists(folder / "ShopCalendar.dat"));
+}
+
+TEST_F(WorkCalendarFormTest, ShowMnfFormOpensTheRegisteredScreen)
+{
+    ManufactureLoad();
+    EXPECT_EQ(HostRegistry().GetPrivilegedFormID("TWorkCalendarForm"), 2046);
+    Manufacture_Call("SHOWMNFFORM", "WorkCalendarForm", nullptr);
+    QWidget* opened = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "TWorkCalendarForm" && widget->isVisible()) opened = widget;
+    ASSERT_NE(opened, nullptr);
+    opened->close();
+    ProcessEvents();
+    ManufactureUnload();
+    HostRegistry().Clear();
+}
+
+TEST_F(WorkCalendarFormTest, TheMonthViewPicture)
+{
+    TWorkCalendarForm form;
+    form.resize(560, 340);
+    form.show();
+    QImage picture = form.grab().toImage();
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    QRect saturday = grid.visualRect(grid.model()->index(1, 6));
+    QPoint corner = grid.viewport()->mapTo(&form, saturday.topLeft() + QPoint(3, 3));
+    EXPECT_EQ(picture.pixelColor(corner), QColor(Qt::yellow));
+    if (qEnvironmentVariableIsSet("MFG_WRITE_SCREENSHOTS")) {
+        std::filesystem::create_directories(MFG_IMAGES_DIR);
+        EXPECT_TRUE(picture.save(MFG_IMAGES_DIR "/WorkCalendarForm.png"));
+    }
+}
+
+class WorkCalendarSetFormTest : public CalendarScreenTest {
+protected:
+    void SetRow(int month, Variant day)
+    {
+        DataSet& rows = dialog.Holidays();
+        rows.Edit();
+        rows.FieldByName("Month").SetValue(month);
+        rows.FieldByName("Day").SetValue(day);
+        rows.Post();
+    }
+    TWorkCalendar_SetForm dialog;
+};
+
+TEST_F(WorkCalendarSetFormTest, OpensWithTheDefaultsInsideTheCalendar)
+{
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "工厂日历 - 快速设置");
+    EXPECT_EQ(Control<QPushButton>(dialog, "btnOk").text().toStdString(), "确定(&A)");
+    EXPECT_EQ(Control<QPushButton>(dialog, "btnCancel").text().toStdString(), "取消(&C)");
+    for (const char* name : {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri"})
+        EXPECT_FALSE(Control<QCheckBox>(dialog, name).isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "chkSun").isChecked());
+    EXPECT_EQ(Control<QCheckBox>(dialog, "chkSat").text().toStdString(), "星期六");
+    EXPECT_EQ(dialog.Holidays().RecordCount(), 8);
+    auto& begin = Control<DatePicker>(dialog, "dtpBeg");
+    EXPECT_EQ(begin.Date(), Day(2026, 12, 6));
+    EXPECT_EQ(Control<DatePicker>(dialog, "dtpEnd").Date(), Day(2026, 12, 31));
+    begin.SetDate(Day(2025, 1, 1));
+    EXPECT_EQ(begin.Date(), Day(2026, 1, 1));  // the pickers stay inside the calendar
+}
+
+TEST_F(WorkCalendarSetFormTest, RefusalsKeepTheDialogOpen)
+{
+    Control<DatePicker>(dialog, "dtpEnd").SetDate(Day(2026, 12, 5));
+    dialog.btnOKClick();
+    EXPECT_EQ(dialog.ModalResult(), mrNone);
+    Control<DatePicker>(dialog, "dtpEnd").SetDate(Day(2026, 12, 31));
+
+    dialog.N1Click();
+    dialog.N1Click();  // the last row is still blank: no second one
+    EXPECT_EQ(dialog.Holidays().RecordCount(), 9);
+    SetRow(13, 1);
+    dialog.btnOKClick();
+    SetRow(2, 30);
+    dialog.btnOKClick();
+    EXPECT_EQ(dialog.ModalResult(), mrNone);
+    EXPECT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{"结束日期应大于开始日期!", "请输入正确的月份!", "请输入正确的日数!"}));
+
+    SetRow(2, Variant());  // only the month: dropped without a word
+    dialog.btnOKClick();
+    EXPECT_EQ(dialog.ModalResult(), mrOk);
+    EXPECT_EQ(dialog.Holidays().RecordCount(), 8);
+    EXPECT_EQ(dialogs.Messages().size(), 3u);
+}
+
+TEST_F(WorkCalendarSetFormTest, AllRestDaysAskAndTheRowMenuAddsAndDeletes)
+{
+    for (const char* name : {"chkSun", "chkMon", "chkTue", "chkWed", "chkThu", "chkFri", "chkSat"})
+        Control<QCheckBox>(dialog, name).setChecked(true);
+    dialogs.Answer({AnswerNo, AnswerYes});
+    dialog.btnOKClick();
+    EXPECT_EQ(dialog.ModalResult(), mrNone);
+
+    dialog.Holidays().First();
+    Control<QAction>(dialog, "N2").trigger();
+    EXPECT_EQ(dialog.Holidays().RecordCount(), 7);
+    Control<QAction>(dialog, "N1").trigger();
+    SetRow(12, 25);
+    dialog.btnOKClick();
+    EXPECT_EQ(dialog.ModalResult(), mrOk);
+    auto setting = dialog.Setting();
+    EXPECT_TRUE(std::ranges::all_of(setting.restDays, [](bool rest) { return rest; }));
+    dialog.Holidays().Last();
+    EXPECT_EQ(dialog.Holidays().FieldByName("Day").AsInteger(), 25);
+    EXPECT_EQ(dialogs.PendingAnswers(), 0u);
+}
+
+}  // namespace
+}  // namespace mfg
