@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BomFixture.h"
+#include "BomSummary.h"
 
 namespace mfg {
 namespace {
@@ -140,6 +141,29 @@ TEST_F(BomTest, ReadingAnotherBomAddsOnlyMissingComponents)
     bom.CopyFrom(3, true, false);  // 儿童自行车 has no process lines: the page ends up empty
     EXPECT_TRUE(bom.Processes().IsEmpty());
     EXPECT_FALSE(bom.header.workLineID);
+}
+
+TEST_F(BomTest, TheMergedViewAddsQuantitiesAndWeighsWasteRates)
+{
+    Load(21);  // 钢管 (substitutes 铝合金管, 粗管) and 粗管
+    bom.Lines().First();
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("WasteRate").SetValue(10.0);
+    bom.Lines().FieldByName("MnfQty").SetValue(1.0);
+    bom.Lines().Post();
+    AddLine(101, "3");
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("COUNTWAGEITEMID").SetValue(2);
+    bom.Lines().FieldByName("WasteRate").SetValue(20.0);
+    bom.Lines().Post();
+    DataSet summary;
+    BuildBomSummary(bom, summary);
+    ASSERT_EQ(summary.RecordCount(), 2);
+    ASSERT_TRUE(summary.Locate("ElemGID", {101}));
+    EXPECT_DOUBLE_EQ(summary.FieldByName("mnfQty").AsFloat(), 4);
+    EXPECT_DOUBLE_EQ(summary.FieldByName("wasterate").AsFloat(), 17.5);
+    // The new line brought 铝合金管 again: listed once beside 粗管.
+    EXPECT_EQ(summary.FieldByName("inputgoods").AsString(), "铝合金管,钢管");
 }
 
 }  // namespace

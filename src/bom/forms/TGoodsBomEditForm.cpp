@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "BomStore.h"
+#include "BomSummary.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "TBomReadForm.h"
@@ -117,8 +118,18 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     tsProc = GridPage(dgProc, {new QLabel("工序:", this), dlgcProc, new QLabel("车间:", this), dlgcShop,
                                new QLabel("工作中心:", this), dlgcCenter});
     tsProc->setObjectName("tsProc");
+    dbgProc = new DbGrid(this);
+    dbgProc->setObjectName("dbgProc");
+    for (auto [field, title] : {std::pair<const char*, const char*>{"GoodsCode", "子件编码"}, {"GoodsName", "品名"},
+                                {"Specs", "规格"}, {"UnitName", "单位"}, {"wasterate", "损耗率"}, {"mnfQty", "数量"},
+                                {"inputgoods", "替代品"}})
+        dbgProc->AddColumn(field, title, 110).readOnly = true;
+    dbgProc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tsSum = GridPage(dbgProc, {});
+    tsSum->setObjectName("tsSum");
     pgBom->addTab(tsMaterial, "子件");
     pgBom->addTab(tsProc, "工序");
+    pgBom->addTab(tsSum, "子件合并");
     AddMenu(dgListGoodsBom);
     AddMenu(dgProc);
 
@@ -186,6 +197,12 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
             bom.Processes().Post();
         });
     connect(dlgcLine, &LookupCombo::Changed, this, [this] { dlgcLineChange(); });
+    connect(pgBom, &QTabWidget::currentChanged, this, [this] {
+        if (pgBom->currentWidget() != tsSum) return;
+        dbgProc->SetDataSet(nullptr);
+        BuildBomSummary(bom, summarySet);
+        dbgProc->SetDataSet(&summarySet);
+    });
     connect(&dgListGoodsBom->Model(), &DataSetModel::CursorMoved, this, [this] { LineMoved(); });
     connect(&dgProc->Model(), &DataSetModel::CursorMoved, this, [this] { ProcessMoved(); });
     // Times entered on the process page rewrite the header totals.

@@ -56,8 +56,10 @@ public:
     QTabWidget* pgBom;
     QWidget* tsMaterial;
     QWidget* tsProc;
+    QWidget* tsSum;
     DbGrid* dgListGoodsBom;
     DbGrid* dgProc;
+    DbGrid* dbgProc;
     LookupCombo* dlgcGoods;
     LookupCombo* QxDBLkupGridCombo1;
     LookupCombo* dlgcProc;
@@ -86,6 +88,7 @@ private:
     void ProcessMoved();
 
     GoodsBom bom;
+    DataSet summarySet{"cdsSum"};
     bool audited = false;
     bool showing = false;  // while the controls are filled from the BOM, their change events do nothing
     class TGoodsBomSubForm* substituteDialog = nullptr;

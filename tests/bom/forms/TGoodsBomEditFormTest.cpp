@@ -165,6 +165,9 @@ TEST_F(TGoodsBomEditFormTest, ReadingAnotherBomThroughThePickDialog)
     EXPECT_EQ(form.Bom().Lines().RecordCount(), 5);
     EXPECT_EQ(form.dgProc->Model().rowCount(), 1);
     EXPECT_EQ(form.edUseTime->text(), "0.3");
+
+    form.pgBom->setCurrentWidget(form.tsSum);
+    EXPECT_EQ(form.dbgProc->Model().rowCount(), 5);  // no component twice among these
 }
 
 TEST_F(TGoodsBomEditFormTest, Screenshot)
