@@ -79,6 +79,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
                          {"新增#", "查找#", "置空"});
     dlgcGoods->SetListField("Code");
     dlgcGoods->SetTag(4);
+    dlgcSpecs = NewCombo("dlgcSpecs", "qryGoods", "GoodsID", {"code", "name", "specs"}, std::string(ComponentFilter), {});
+    dlgcSpecs->SetListField("Specs");
     QxDBLkupGridCombo1 = NewCombo("QxDBLkupGridCombo1", "qryWorkProc", "COUNTWAGEITEMID", {"code", "name"}, "closed=0", {"置空"});
     dgListGoodsBom = new DbGrid(this);
     dgListGoodsBom->setObjectName("dgListGoodsBom");
@@ -113,7 +115,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
 
     pgBom = new QTabWidget(this);
     pgBom->setObjectName("pgBom");
-    tsMaterial = GridPage(dgListGoodsBom, {new QLabel("子件:", this), dlgcGoods, new QLabel("工序:", this), QxDBLkupGridCombo1});
+    tsMaterial = GridPage(dgListGoodsBom, {new QLabel("子件:", this), dlgcGoods, new QLabel("规格:", this), dlgcSpecs,
+                                           new QLabel("工序:", this), QxDBLkupGridCombo1});
     tsMaterial->setObjectName("tsMaterial");
     tsProc = GridPage(dgProc, {new QLabel("工序:", this), dlgcProc, new QLabel("车间:", this), dlgcShop,
                                new QLabel("工作中心:", this), dlgcCenter});
@@ -181,6 +184,14 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     layout->addLayout(footer);
 
     connect(dlgcGoods, &LookupCombo::Changed, this, [this] { dlgcGoodsChange(); });
+    connect(dlgcSpecs, &LookupCombo::Changed, this, [this] {
+        if (showing) return;
+        // Another specification of the same goods name is another component.
+        showing = true;
+        dlgcGoods->SetValue(dlgcSpecs->Value());
+        showing = false;
+        dlgcGoodsChange();
+    });
     connect(QxDBLkupGridCombo1, &LookupCombo::Changed, this, [this] {
         if (showing || bom.Lines().IsEmpty()) return;
         bom.Lines().Edit();
@@ -310,7 +321,7 @@ void TGoodsBomEditForm::ShowAuditState()
     dgListGoodsBom->setEditTriggers(triggers);
     dgProc->setEditTriggers(triggers);
     for (QWidget* widget : std::initializer_list<QWidget*>{btnOk, btnRead, edMasterQty, edUseTime, edPreTime, dlgcLine,
-                                                           dlgcGoods, QxDBLkupGridCombo1, dlgcProc, dlgcShop, dlgcCenter})
+                                                           dlgcGoods, dlgcSpecs, QxDBLkupGridCombo1, dlgcProc, dlgcShop, dlgcCenter})
         widget->setEnabled(!audited);
     for (QAction* action : menuActions) action->setEnabled(!audited);
     lbAbate->setVisible(audited);
@@ -322,6 +333,16 @@ void TGoodsBomEditForm::LineMoved()
     showing = true;
     bool any = lines.Active() && !lines.IsEmpty();
     dlgcGoods->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
+    dlgcSpecs->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
+    // The specification column offers the other specifications of the line's goods name.
+    std::string name = any ? lines.FieldByName("GoodsName").AsString() : std::string();
+    std::string filter(ComponentFilter);
+    if (!name.empty()) {
+        std::string same = " and name=" + QuoteSql(name) + ")";
+        filter = "(Kind=1 and  Closed = 0" + same + " or (Kind = 2 and  Closed = 0" + same + " or (Kind = 3 and  Closed = 0" +
+                 same + " or (kind = 9 and  Closed = 0" + same;
+    }
+    dlgcSpecs->SetDropDownFilter(filter);
     QxDBLkupGridCombo1->SetValue(any ? lines.FieldByName("COUNTWAGEITEMID").Value() : Variant());
     dbtOpName->setText(any ? Text(lines.FieldByName("opname").AsString()) : QString());
     dbtCheckor->setText(any ? Text(lines.FieldByName("checkor").AsString()) : QString());

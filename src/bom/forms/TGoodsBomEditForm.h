@@ -61,6 +61,7 @@ public:
     DbGrid* dgProc;
     DbGrid* dbgProc;
     LookupCombo* dlgcGoods;
+    LookupCombo* dlgcSpecs;
     LookupCombo* QxDBLkupGridCombo1;
     LookupCombo* dlgcProc;
     LookupCombo* dlgcShop;

@@ -74,6 +74,19 @@ TEST_F(TGoodsBomEditFormTest, ALineAddedThroughTheComboIsSavedWithOk)
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 128 and Orderno = '010'"), 1);
 }
 
+TEST_F(TGoodsBomEditFormTest, TheSpecsComboOffersTheOtherSpecificationsOfTheName)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->SetValue(101);  // 钢管 Φ28×1.5mm
+    form.dlgcSpecs->DropDown();
+    EXPECT_EQ(form.dlgcSpecs->LookupDataSet()->RecordCount(), 2);  // 钢管 comes in two sizes
+    form.dlgcSpecs->CloseUp();
+    form.dlgcSpecs->SetValue(102);
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 102);
+    EXPECT_EQ(form.dlgcGoods->Text(), "1002");
+}
+
 TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
 {
     ASSERT_TRUE(form.LoadBom(3));
