@@ -101,6 +101,18 @@ TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
     EXPECT_EQ(form.edMasterQty->text(), "0");
 }
 
+TEST_F(TGoodsBomEditFormTest, TextThatIsNoNumberIsRefusedInTheGrid)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    auto& model = form.dgListGoodsBom->Model();
+    auto cell = model.index(0, model.ColumnIndexOf("mnfQty"));
+    EXPECT_FALSE(model.setData(cell, QString("两个")));
+    EXPECT_EQ(dialogs.Messages().back().kind, MessageKind::Error);
+    EXPECT_TRUE(model.setData(cell, QString("0")));  // a number, but not above zero
+    EXPECT_EQ(dialogs.Texts().back(), "数量应大于零");
+    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
+}
+
 TEST_F(TGoodsBomEditFormTest, DeletingEverythingAsksFirst)
 {
     ASSERT_TRUE(form.LoadBom(21));
