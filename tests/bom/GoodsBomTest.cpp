@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BomFixture.h"
+#include "BomSubstituteRows.h"
 #include "BomSummary.h"
 
 namespace mfg {
@@ -164,6 +165,14 @@ TEST_F(BomTest, TheMergedViewAddsQuantitiesAndWeighsWasteRates)
     EXPECT_DOUBLE_EQ(summary.FieldByName("wasterate").AsFloat(), 17.5);
     // The new line brought 铝合金管 again: listed once beside 粗管.
     EXPECT_EQ(summary.FieldByName("inputgoods").AsString(), "铝合金管,钢管");
+
+    // The merged substitutes: 铝合金管 of both lines in one row, its rate over the merged quantity.
+    BomSubstituteRows merged;
+    ASSERT_TRUE(merged.LoadMerged(bom, 101, 4));
+    ASSERT_EQ(merged.Rows().RecordCount(), 2);
+    ASSERT_TRUE(merged.Rows().Locate("subgoodsid", {103}));
+    EXPECT_NEAR(merged.Rows().FieldByName("quantity").AsFloat(), 1 * 1.1 * 0.9 + 3 * 1.2 * 0.9, 1e-9);
+    EXPECT_NEAR(merged.Rows().FieldByName("rate").AsFloat(), 4.23 / 4, 1e-9);
 }
 
 }  // namespace

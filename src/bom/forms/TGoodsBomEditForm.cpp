@@ -222,6 +222,9 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     connect(dgListGoodsBom, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.column() == dgListGoodsBom->Model().ColumnIndexOf("inputgoods")) dgListGoodsBomEditButtonClick();
     });
+    connect(dbgProc, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == dbgProc->Model().ColumnIndexOf("inputgoods")) dbgProcEditButtonClick();
+    });
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
     connect(btCheck, &QPushButton::clicked, this, [this] { btCheckClick(); });
@@ -450,6 +453,19 @@ void TGoodsBomEditForm::dgListGoodsBomEditButtonClick()
     dialog.ShowModal();
     substituteDialog = nullptr;
     dgListGoodsBom->viewport()->update();
+}
+
+void TGoodsBomEditForm::dbgProcEditButtonClick()
+{
+    if (!summarySet.Active() || summarySet.IsEmpty() || summarySet.FieldByName("Kind").AsInteger() == VirtualKind) return;
+    TGoodsBomSubForm dialog(this);
+    dialog.setWindowFlag(Qt::Window);
+    if (!dialog.LoadMerged(bom, static_cast<int>(summarySet.FieldByName("ElemGID").AsInteger()),
+                           summarySet.FieldByName("mnfQty").AsFloat()))
+        return;
+    substituteDialog = &dialog;
+    dialog.ShowModal();
+    substituteDialog = nullptr;
 }
 
 void TGoodsBomEditForm::AddClick(DbGrid& grid)

@@ -38,6 +38,8 @@ public:
     void ReadBom(int sourceID, bool withProcesses, bool withSubstitutes);
     //! The ellipsis of the "替代品" column: the current line's substitutes in their dialog.
     void dgListGoodsBomEditButtonClick();
+    //! The ellipsis of a merged row: the component's substitutes over all its lines, read only.
+    void dbgProcEditButtonClick();
     void dlgcGoodsChange();
     void dlgcLineChange();
     void AddClick(DbGrid& grid);

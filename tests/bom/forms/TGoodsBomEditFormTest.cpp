@@ -195,6 +195,22 @@ TEST_F(TGoodsBomEditFormTest, ReadingAnotherBomThroughThePickDialog)
     EXPECT_EQ(form.dbgProc->Model().rowCount(), 5);  // no component twice among these
 }
 
+TEST_F(TGoodsBomEditFormTest, AMergedRowShowsItsSubstitutesReadOnly)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    form.pgBom->setCurrentWidget(form.tsSum);
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->dgListGoodsBom->Model().rowCount(), 2);
+        EXPECT_FALSE(dialog->btnOk->isEnabled());
+        EXPECT_FALSE(dialog->menuDle->isEnabled());
+        dialog->btnCancelClick();
+    });
+    form.dbgProcEditButtonClick();  // 钢管, the first merged row
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
 TEST_F(TGoodsBomEditFormTest, Screenshot)
 {
     ASSERT_TRUE(form.LoadBom(1));
