@@ -20,6 +20,7 @@
 #include "TBomReadForm.h"
 #include "TGoodsBomSubForm.h"
 #include "host/Dialogs.h"
+#include "host/Format.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
 
@@ -377,6 +378,18 @@ void TGoodsBomEditForm::dlgcGoodsChange()
     }
     bom.Lines().Post();
     LineMoved();
+}
+
+void TGoodsBomEditForm::LookupComboAction(LookupCombo& combo, const std::string& action)
+{
+    const Variant before = combo.Value();
+    TManuRootForm::LookupComboAction(combo, action);
+    // A component picked with "查找" takes the picked quantity; the base form's picker hands back
+    // the goods alone, which counts as a quantity of 1.
+    if (&combo != dlgcGoods || action != "查找" || combo.Value().IsNull() || combo.Value() == before) return;
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("MnfQty").SetValue(FormatQuantity(1));
+    bom.Lines().Post();
 }
 
 void TGoodsBomEditForm::dlgcLineChange()

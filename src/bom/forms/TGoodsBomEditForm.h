@@ -79,6 +79,9 @@ public:
     //! The substitute dialog while it is open (tests answer it); null otherwise.
     class TGoodsBomSubForm* SubstituteDialog() const { return substituteDialog; }
 
+protected:
+    void LookupComboAction(LookupCombo& combo, const std::string& action) override;
+
 private:
     LookupCombo* NewCombo(const char* name, const char* cache, const char* key, std::vector<std::string> columns,
                           std::string filter, std::vector<std::string> buttons);

@@ -74,6 +74,20 @@ TEST_F(TGoodsBomEditFormTest, ALineAddedThroughTheComboIsSavedWithOk)
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 128 and Orderno = '010'"), 1);
 }
 
+TEST_F(TGoodsBomEditFormTest, FindOnTheComponentComboOpensTheGoodsPicker)
+{
+    TManuRootForm::SetGoodsPicker([](const std::string&) -> std::optional<int> { return 128; });
+    ASSERT_TRUE(form.LoadBom(3));
+    form.edMasterQty->setText("5");
+    emit form.edMasterQty->textEdited("5");
+    form.show();  // the base form hands the combos their action handler before the first show
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->DoAction("查找#");
+    TManuRootForm::SetGoodsPicker({});
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 128);
+    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
+}
+
 TEST_F(TGoodsBomEditFormTest, TheSpecsComboOffersTheOtherSpecificationsOfTheName)
 {
     ASSERT_TRUE(form.LoadBom(3));
