@@ -67,7 +67,7 @@ BomSubstituteRows::BomSubstituteRows()
     rows.OnFieldChange([this](Field&) { modified = true; });
 }
 
-bool BomSubstituteRows::Load(GoodsBom& owner, int component, int lineItemNo, double lineMnfQty, double lineWasteRate)
+void BomSubstituteRows::Start(GoodsBom& owner, int component, int lineItemNo, double lineMnfQty, double lineWasteRate)
 {
     bom = &owner;
     parentID = owner.ParentID();
@@ -77,18 +77,21 @@ bool BomSubstituteRows::Load(GoodsBom& owner, int component, int lineItemNo, dou
     wasteRate = lineWasteRate;
     rows.Close();
     rows.CreateDataSet();
-    DataSet& source = owner.Substitutes();
-    loadedCount = 0;
-    for (source.First(); !source.Eof(); source.Next()) {
-        if (source.FieldByName("GoodsItemNO").AsInteger() != itemNo) continue;
-        rows.Append();
-        for (const char* name : {"GoodsID", "Elemgid", "Itemno", "GoodsItemno", "SubGoodsID", "Rate", "Memo"})
-            rows.FieldByName(name).SetValue(source.FieldByName(name).Value());
-        rows.Post();
-        ++loadedCount;
-    }
+}
+
+void BomSubstituteRows::AddRow(const DataSet& source)
+{
+    rows.Append();
+    for (const char* name : {"GoodsID", "Elemgid", "Itemno", "GoodsItemno", "SubGoodsID", "Rate", "Memo"})
+        rows.FieldByName(name).SetValue(source.FieldByName(name).Value());
+    rows.Post();
+}
+
+bool BomSubstituteRows::ReadComponent()
+{
     rows.First();
     modified = false;
+    loadedCount = rows.RecordCount();
     auto goods = CreateAutoQuery(
         "Select top 1  g.Code As GoodsCode,g.Name As GoodsName,g.Specs, b.Masterqty,b.UseTime, u.UnitName As UnitName "
         "From L_Goods g  Left Join L_GoodsUnit u On (g.GoodsID = u.GoodsID and u.isbase = 1) Left Join L_GoodsBom b On "
@@ -104,6 +107,35 @@ bool BomSubstituteRows::Load(GoodsBom& owner, int component, int lineItemNo, dou
     componentSpecs = goods->FieldByName("Specs").AsString();
     componentUnitName = goods->FieldByName("UnitName").AsString();
     return true;
+}
+
+bool BomSubstituteRows::Load(GoodsBom& owner, int component, int lineItemNo, double lineMnfQty, double lineWasteRate)
+{
+    Start(owner, component, lineItemNo, lineMnfQty, lineWasteRate);
+    DataSet& source = owner.Substitutes();
+    for (source.First(); !source.Eof(); source.Next())
+        if (source.FieldByName("GoodsItemNO").AsInteger() == itemNo) AddRow(source);
+    return ReadComponent();
+}
+
+bool BomSubstituteRows::LoadMerged(GoodsBom& owner, int component, double mergedQty)
+{
+    Start(owner, component, 0, mergedQty, 0);
+    DataSet& source = owner.Substitutes();
+    for (source.First(); !source.Eof(); source.Next()) {
+        if (source.FieldByName("ElemGID").AsInteger() != component) continue;
+        double quantity = source.FieldByName("quantity").AsFloat();
+        if (rows.Locate("subgoodsid", {source.FieldByName("SubGoodsID").Value()})) {
+            quantity += rows.FieldByName("quantity").AsFloat();
+        } else {
+            AddRow(source);
+        }
+        rows.Edit();
+        rows.FieldByName("rate").SetValue(mergedQty == 0 ? 0.0 : quantity / mergedQty);
+        rows.FieldByName("quantity").SetValue(quantity);
+        rows.Post();
+    }
+    return ReadComponent();
 }
 
 void BomSubstituteRows::AppendRow() { rows.Append(); }

@@ -22,6 +22,10 @@ public:
     //! component does not exist.
     bool Load(GoodsBom& bom, int componentID, int itemNo, double mnfQty, double wasteRate);
 
+    //! The merged view of a component over all its lines (read only): one row per substitute goods
+    //! with the quantities added and the rate as that sum over the merged quantity `mergedQty`.
+    bool LoadMerged(GoodsBom& bom, int componentID, double mergedQty);
+
     //! The dialog's rows (goodsid, elemgid, itemno, goodsitemno, subgoodsid, rate, memo and the
     //! display fields GOODSCODE, GOODSNAME, SPECS, UNITNAME, quantity).
     DataSet& Rows() { return rows; }
@@ -56,6 +60,9 @@ public:
     Leave Cancel();
 
 private:
+    void Start(GoodsBom& owner, int component, int lineItemNo, double lineMnfQty, double lineWasteRate);
+    bool ReadComponent();
+    void AddRow(const DataSet& source);
     double Factor() const { return mnfQty * (1 + wasteRate * 0.01); }
 
     DataSet rows{"cdsSub"};

@@ -231,9 +231,11 @@ bool GoodsBom::Load(int parent)
     double useTime = head->FieldByName("UseTime").AsFloat();
     double preTime = head->FieldByName("PreTime").AsFloat();
     bool hasLines = !head->FieldByName("elemgid").IsNull();
-    header.masterQty = HeaderNumberText(masterQty > 0 ? masterQty : 1);
-    header.useTime = HeaderNumberText(useTime > 0 ? useTime : (hasLines ? 0 : 1));
-    header.preTime = HeaderNumberText(preTime > 0 ? preTime : 0);
+    // The stored figures as the default float-to-text conversion writes them (15 digits).
+    auto text = [](double value) { return fmt::format("{:.15g}", value); };
+    header.masterQty = text(masterQty > 0 ? masterQty : 1);
+    header.useTime = text(useTime > 0 ? useTime : (hasLines ? 0 : 1));
+    header.preTime = text(preTime > 0 ? preTime : 0);
     header.workLineID.reset();
     if (!head->FieldByName("worklineid").IsNull())
         header.workLineID = static_cast<int>(head->FieldByName("worklineid").AsInteger());
@@ -255,7 +257,7 @@ void GoodsBom::Reload()
 
 void GoodsBom::SetIfDifferent(Field& field, const Variant& value)
 {
-    if (field.Value() == value && field.IsNull() == value.IsNull()) return;
+    if (field.Value() == value) return;
     if (field.Owner().State() == DataSetState::Browse) field.Owner().Edit();
     field.SetValue(value);
 }

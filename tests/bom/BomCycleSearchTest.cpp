@@ -104,11 +104,7 @@ TEST_F(BomTest, CyclesThroughLinesSubstitutesAndStoredBoms)
 
     // The same through a substitute of a line.
     Load(21);
-    bom.Substitutes().Append();
-    for (auto [field, value] : {std::pair<const char*, Variant>{"GoodsID", 21}, {"ElemGID", 101}, {"GoodsItemNO", 1},
-                                {"ItemNo", "3"}, {"SubGoodsID", 11}, {"Rate", 1.0}})
-        bom.Substitutes().FieldByName(field).SetValue(value);
-    bom.Substitutes().Post();
+    AddSubstituteToFirstLine(11);
     dialogs.Clear();
     EXPECT_FALSE(ValidateBom(bom));
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"物料清单产生循环引用:\r\n2011->2001->2011"});

@@ -20,6 +20,16 @@ protected:
         if (mnfQty) bom.SetNumberText(bom.Lines(), "MnfQty", mnfQty);
         bom.Lines().Post();
     }
+    //! Appends substitute `goodsID` to line 1 (钢管 1001) of 车架焊接件 2011, as its third.
+    void AddSubstituteToFirstLine(int goodsID)
+    {
+        DataSet& substitutes = bom.Substitutes();
+        substitutes.Append();
+        for (auto [field, value] : {std::pair<const char*, Variant>{"GoodsID", 21}, {"ElemGID", 101}, {"GoodsItemNO", 1},
+                                    {"ItemNo", "3"}, {"SubGoodsID", goodsID}, {"Rate", 1.0}})
+            substitutes.FieldByName(field).SetValue(value);
+        substitutes.Post();
+    }
     //! A value of the stored BOM.
     Variant Stored(const std::string& sql) { return host.GetValueOfSql(sql); }
 

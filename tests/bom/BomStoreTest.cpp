@@ -45,11 +45,7 @@ TEST_F(BomTest, AFailureInTheLastSetRollsBackTheWholeSave)
     bom.Lines().Post();
     AddLine(127);
     // A second 粗管 substitute on line 1 collides with the stored one when the substitutes are written.
-    bom.Substitutes().Append();
-    for (auto [field, value] : {std::pair<const char*, Variant>{"GoodsID", 21}, {"ElemGID", 101}, {"GoodsItemNO", 1},
-                                {"ItemNo", "3"}, {"SubGoodsID", 102}, {"Rate", 1.0}})
-        bom.Substitutes().FieldByName(field).SetValue(value);
-    bom.Substitutes().Post();
+    AddSubstituteToFirstLine(102);
 
     EXPECT_FALSE(SaveBom(bom));
     ASSERT_EQ(dialogs.Messages().size(), 1u);

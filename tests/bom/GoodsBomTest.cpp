@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "BomFixture.h"
+#include "BomSubstituteRows.h"
+#include "BomSummary.h"
 
 namespace mfg {
 namespace {
@@ -140,6 +142,37 @@ TEST_F(BomTest, ReadingAnotherBomAddsOnlyMissingComponents)
     bom.CopyFrom(3, true, false);  // 儿童自行车 has no process lines: the page ends up empty
     EXPECT_TRUE(bom.Processes().IsEmpty());
     EXPECT_FALSE(bom.header.workLineID);
+}
+
+TEST_F(BomTest, TheMergedViewAddsQuantitiesAndWeighsWasteRates)
+{
+    Load(21);  // 钢管 (substitutes 铝合金管, 粗管) and 粗管
+    bom.Lines().First();
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("WasteRate").SetValue(10.0);
+    bom.Lines().FieldByName("MnfQty").SetValue(1.0);
+    bom.Lines().Post();
+    AddLine(101, "3");
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("COUNTWAGEITEMID").SetValue(2);
+    bom.Lines().FieldByName("WasteRate").SetValue(20.0);
+    bom.Lines().Post();
+    DataSet summary;
+    BuildBomSummary(bom, summary);
+    ASSERT_EQ(summary.RecordCount(), 2);
+    ASSERT_TRUE(summary.Locate("ElemGID", {101}));
+    EXPECT_DOUBLE_EQ(summary.FieldByName("mnfQty").AsFloat(), 4);
+    EXPECT_DOUBLE_EQ(summary.FieldByName("wasterate").AsFloat(), 17.5);
+    // The new line brought 铝合金管 again: listed once beside 粗管.
+    EXPECT_EQ(summary.FieldByName("inputgoods").AsString(), "铝合金管,钢管");
+
+    // The merged substitutes: 铝合金管 of both lines in one row, its rate over the merged quantity.
+    BomSubstituteRows merged;
+    ASSERT_TRUE(merged.LoadMerged(bom, 101, 4));
+    ASSERT_EQ(merged.Rows().RecordCount(), 2);
+    ASSERT_TRUE(merged.Rows().Locate("subgoodsid", {103}));
+    EXPECT_NEAR(merged.Rows().FieldByName("quantity").AsFloat(), 1 * 1.1 * 0.9 + 3 * 1.2 * 0.9, 1e-9);
+    EXPECT_NEAR(merged.Rows().FieldByName("rate").AsFloat(), 4.23 / 4, 1e-9);
 }
 
 }  // namespace

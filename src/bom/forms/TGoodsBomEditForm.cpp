@@ -14,11 +14,13 @@
 #include <optional>
 
 #include "BomStore.h"
+#include "BomSummary.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "TBomReadForm.h"
 #include "TGoodsBomSubForm.h"
 #include "host/Dialogs.h"
+#include "host/Format.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
 
@@ -78,6 +80,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
                          {"新增#", "查找#", "置空"});
     dlgcGoods->SetListField("Code");
     dlgcGoods->SetTag(4);
+    dlgcSpecs = NewCombo("dlgcSpecs", "qryGoods", "GoodsID", {"code", "name", "specs"}, std::string(ComponentFilter), {});
+    dlgcSpecs->SetListField("Specs");
     QxDBLkupGridCombo1 = NewCombo("QxDBLkupGridCombo1", "qryWorkProc", "COUNTWAGEITEMID", {"code", "name"}, "closed=0", {"置空"});
     dgListGoodsBom = new DbGrid(this);
     dgListGoodsBom->setObjectName("dgListGoodsBom");
@@ -112,13 +116,24 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
 
     pgBom = new QTabWidget(this);
     pgBom->setObjectName("pgBom");
-    tsMaterial = GridPage(dgListGoodsBom, {new QLabel("子件:", this), dlgcGoods, new QLabel("工序:", this), QxDBLkupGridCombo1});
+    tsMaterial = GridPage(dgListGoodsBom, {new QLabel("子件:", this), dlgcGoods, new QLabel("规格:", this), dlgcSpecs,
+                                           new QLabel("工序:", this), QxDBLkupGridCombo1});
     tsMaterial->setObjectName("tsMaterial");
     tsProc = GridPage(dgProc, {new QLabel("工序:", this), dlgcProc, new QLabel("车间:", this), dlgcShop,
                                new QLabel("工作中心:", this), dlgcCenter});
     tsProc->setObjectName("tsProc");
+    dbgProc = new DbGrid(this);
+    dbgProc->setObjectName("dbgProc");
+    for (auto [field, title] : {std::pair<const char*, const char*>{"GoodsCode", "子件编码"}, {"GoodsName", "品名"},
+                                {"Specs", "规格"}, {"UnitName", "单位"}, {"wasterate", "损耗率"}, {"mnfQty", "数量"},
+                                {"inputgoods", "替代品"}})
+        dbgProc->AddColumn(field, title, 110).readOnly = true;
+    dbgProc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tsSum = GridPage(dbgProc, {});
+    tsSum->setObjectName("tsSum");
     pgBom->addTab(tsMaterial, "子件");
     pgBom->addTab(tsProc, "工序");
+    pgBom->addTab(tsSum, "子件合并");
     AddMenu(dgListGoodsBom);
     AddMenu(dgProc);
 
@@ -170,6 +185,14 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     layout->addLayout(footer);
 
     connect(dlgcGoods, &LookupCombo::Changed, this, [this] { dlgcGoodsChange(); });
+    connect(dlgcSpecs, &LookupCombo::Changed, this, [this] {
+        if (showing) return;
+        // Another specification of the same goods name is another component.
+        showing = true;
+        dlgcGoods->SetValue(dlgcSpecs->Value());
+        showing = false;
+        dlgcGoodsChange();
+    });
     connect(QxDBLkupGridCombo1, &LookupCombo::Changed, this, [this] {
         if (showing || bom.Lines().IsEmpty()) return;
         bom.Lines().Edit();
@@ -186,6 +209,12 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
             bom.Processes().Post();
         });
     connect(dlgcLine, &LookupCombo::Changed, this, [this] { dlgcLineChange(); });
+    connect(pgBom, &QTabWidget::currentChanged, this, [this] {
+        if (pgBom->currentWidget() != tsSum) return;
+        dbgProc->SetDataSet(nullptr);
+        BuildBomSummary(bom, summarySet);
+        dbgProc->SetDataSet(&summarySet);
+    });
     connect(&dgListGoodsBom->Model(), &DataSetModel::CursorMoved, this, [this] { LineMoved(); });
     connect(&dgProc->Model(), &DataSetModel::CursorMoved, this, [this] { ProcessMoved(); });
     // Times entered on the process page rewrite the header totals.
@@ -193,6 +222,9 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     connect(&dgProc->Model(), &QAbstractItemModel::rowsRemoved, this, [this] { ShowHeader(); });
     connect(dgListGoodsBom, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.column() == dgListGoodsBom->Model().ColumnIndexOf("inputgoods")) dgListGoodsBomEditButtonClick();
+    });
+    connect(dbgProc, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == dbgProc->Model().ColumnIndexOf("inputgoods")) dbgProcEditButtonClick();
     });
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
@@ -293,7 +325,7 @@ void TGoodsBomEditForm::ShowAuditState()
     dgListGoodsBom->setEditTriggers(triggers);
     dgProc->setEditTriggers(triggers);
     for (QWidget* widget : std::initializer_list<QWidget*>{btnOk, btnRead, edMasterQty, edUseTime, edPreTime, dlgcLine,
-                                                           dlgcGoods, QxDBLkupGridCombo1, dlgcProc, dlgcShop, dlgcCenter})
+                                                           dlgcGoods, dlgcSpecs, QxDBLkupGridCombo1, dlgcProc, dlgcShop, dlgcCenter})
         widget->setEnabled(!audited);
     for (QAction* action : menuActions) action->setEnabled(!audited);
     lbAbate->setVisible(audited);
@@ -305,6 +337,16 @@ void TGoodsBomEditForm::LineMoved()
     showing = true;
     bool any = lines.Active() && !lines.IsEmpty();
     dlgcGoods->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
+    dlgcSpecs->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
+    // The specification column offers the other specifications of the line's goods name.
+    std::string name = any ? lines.FieldByName("GoodsName").AsString() : std::string();
+    std::string filter(ComponentFilter);
+    if (!name.empty()) {
+        std::string same = " and name=" + QuoteSql(name) + ")";
+        filter = "(Kind=1 and  Closed = 0" + same + " or (Kind = 2 and  Closed = 0" + same + " or (Kind = 3 and  Closed = 0" +
+                 same + " or (kind = 9 and  Closed = 0" + same;
+    }
+    dlgcSpecs->SetDropDownFilter(filter);
     QxDBLkupGridCombo1->SetValue(any ? lines.FieldByName("COUNTWAGEITEMID").Value() : Variant());
     dbtOpName->setText(any ? Text(lines.FieldByName("opname").AsString()) : QString());
     dbtCheckor->setText(any ? Text(lines.FieldByName("checkor").AsString()) : QString());
@@ -336,6 +378,18 @@ void TGoodsBomEditForm::dlgcGoodsChange()
     }
     bom.Lines().Post();
     LineMoved();
+}
+
+void TGoodsBomEditForm::LookupComboAction(LookupCombo& combo, const std::string& action)
+{
+    const Variant before = combo.Value();
+    TManuRootForm::LookupComboAction(combo, action);
+    // A component picked with "查找" takes the picked quantity; the base form's picker hands back
+    // the goods alone, which counts as a quantity of 1.
+    if (&combo != dlgcGoods || action != "查找" || combo.Value().IsNull() || combo.Value() == before) return;
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("MnfQty").SetValue(FormatQuantity(1));
+    bom.Lines().Post();
 }
 
 void TGoodsBomEditForm::dlgcLineChange()
@@ -412,6 +466,19 @@ void TGoodsBomEditForm::dgListGoodsBomEditButtonClick()
     dialog.ShowModal();
     substituteDialog = nullptr;
     dgListGoodsBom->viewport()->update();
+}
+
+void TGoodsBomEditForm::dbgProcEditButtonClick()
+{
+    if (!summarySet.Active() || summarySet.IsEmpty() || summarySet.FieldByName("Kind").AsInteger() == VirtualKind) return;
+    TGoodsBomSubForm dialog(this);
+    dialog.setWindowFlag(Qt::Window);
+    if (!dialog.LoadMerged(bom, static_cast<int>(summarySet.FieldByName("ElemGID").AsInteger()),
+                           summarySet.FieldByName("mnfQty").AsFloat()))
+        return;
+    substituteDialog = &dialog;
+    dialog.ShowModal();
+    substituteDialog = nullptr;
 }
 
 void TGoodsBomEditForm::AddClick(DbGrid& grid)

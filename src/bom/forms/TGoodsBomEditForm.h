@@ -38,6 +38,8 @@ public:
     void ReadBom(int sourceID, bool withProcesses, bool withSubstitutes);
     //! The ellipsis of the "替代品" column: the current line's substitutes in their dialog.
     void dgListGoodsBomEditButtonClick();
+    //! The ellipsis of a merged row: the component's substitutes over all its lines, read only.
+    void dbgProcEditButtonClick();
     void dlgcGoodsChange();
     void dlgcLineChange();
     void AddClick(DbGrid& grid);
@@ -56,9 +58,12 @@ public:
     QTabWidget* pgBom;
     QWidget* tsMaterial;
     QWidget* tsProc;
+    QWidget* tsSum;
     DbGrid* dgListGoodsBom;
     DbGrid* dgProc;
+    DbGrid* dbgProc;
     LookupCombo* dlgcGoods;
+    LookupCombo* dlgcSpecs;
     LookupCombo* QxDBLkupGridCombo1;
     LookupCombo* dlgcProc;
     LookupCombo* dlgcShop;
@@ -74,6 +79,9 @@ public:
     //! The substitute dialog while it is open (tests answer it); null otherwise.
     class TGoodsBomSubForm* SubstituteDialog() const { return substituteDialog; }
 
+protected:
+    void LookupComboAction(LookupCombo& combo, const std::string& action) override;
+
 private:
     LookupCombo* NewCombo(const char* name, const char* cache, const char* key, std::vector<std::string> columns,
                           std::string filter, std::vector<std::string> buttons);
@@ -86,6 +94,7 @@ private:
     void ProcessMoved();
 
     GoodsBom bom;
+    DataSet summarySet{"cdsSum"};
     bool audited = false;
     bool showing = false;  // while the controls are filled from the BOM, their change events do nothing
     class TGoodsBomSubForm* substituteDialog = nullptr;

@@ -87,12 +87,24 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
 
 int TGoodsBomSubForm::Load(GoodsBom& bom, int componentID, int itemNo, double mnfQty, double wasteRate)
 {
-    if (!rows.Load(bom, componentID, itemNo, mnfQty, wasteRate)) return 0;
+    return ShowComponent(rows.Load(bom, componentID, itemNo, mnfQty, wasteRate), mnfQty);
+}
+
+int TGoodsBomSubForm::LoadMerged(GoodsBom& bom, int componentID, double mergedQty)
+{
+    int loaded = ShowComponent(rows.LoadMerged(bom, componentID, mergedQty), mergedQty);
+    SetReadOnly(true);
+    return loaded;
+}
+
+int TGoodsBomSubForm::ShowComponent(bool loaded, double quantity)
+{
+    if (!loaded) return 0;
     lblGoodsCode->setText(QString::fromStdString(rows.ComponentCode()));
     lblGoodsName->setText(QString::fromStdString(rows.ComponentName()));
     lblSpecs->setText(QString::fromStdString(rows.ComponentSpecs()));
     lblUnitName->setText(QString::fromStdString(rows.ComponentUnitName()));
-    lblQty->setText(QString::fromStdString(FormatQuantityText(mnfQty)));
+    lblQty->setText(QString::fromStdString(FormatQuantityText(quantity)));
     dgListGoodsBomKeyPress();
     return 1;
 }

@@ -21,6 +21,8 @@ public:
 
     //! Takes the line (see BomSubstituteRows::Load); 1 when the component exists, else 0.
     int Load(GoodsBom& bom, int componentID, int itemNo, double mnfQty, double wasteRate);
+    //! Takes the merged substitutes of a component (see BomSubstituteRows::LoadMerged), read only.
+    int LoadMerged(GoodsBom& bom, int componentID, double mergedQty);
     //! Read-only: for an audited BOM and for the merged view.
     void SetReadOnly(bool readOnly);
     BomSubstituteRows& Rows() { return rows; }
@@ -48,6 +50,8 @@ protected:
     void LookupComboAction(LookupCombo& combo, const std::string& action) override;
 
 private:
+    int ShowComponent(bool loaded, double quantity);
+
     BomSubstituteRows rows;
     bool leaving = false;
 };

@@ -74,6 +74,33 @@ TEST_F(TGoodsBomEditFormTest, ALineAddedThroughTheComboIsSavedWithOk)
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 128 and Orderno = '010'"), 1);
 }
 
+TEST_F(TGoodsBomEditFormTest, FindOnTheComponentComboOpensTheGoodsPicker)
+{
+    TManuRootForm::SetGoodsPicker([](const std::string&) -> std::optional<int> { return 128; });
+    ASSERT_TRUE(form.LoadBom(3));
+    form.edMasterQty->setText("5");
+    emit form.edMasterQty->textEdited("5");
+    form.show();  // the base form hands the combos their action handler before the first show
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->DoAction("查找#");
+    TManuRootForm::SetGoodsPicker({});
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 128);
+    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
+}
+
+TEST_F(TGoodsBomEditFormTest, TheSpecsComboOffersTheOtherSpecificationsOfTheName)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->SetValue(101);  // 钢管 Φ28×1.5mm
+    form.dlgcSpecs->DropDown();
+    EXPECT_EQ(form.dlgcSpecs->LookupDataSet()->RecordCount(), 2);  // 钢管 comes in two sizes
+    form.dlgcSpecs->CloseUp();
+    form.dlgcSpecs->SetValue(102);
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 102);
+    EXPECT_EQ(form.dlgcGoods->Text(), "1002");
+}
+
 TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
 {
     ASSERT_TRUE(form.LoadBom(3));
@@ -86,6 +113,18 @@ TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
     EXPECT_TRUE(dialogs.WasShown("父件数量不能小于或等于零！"));
     EXPECT_EQ(form.Bom().Lines().RecordCount(), 10);
     EXPECT_EQ(form.edMasterQty->text(), "0");
+}
+
+TEST_F(TGoodsBomEditFormTest, TextThatIsNoNumberIsRefusedInTheGrid)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    auto& model = form.dgListGoodsBom->Model();
+    auto cell = model.index(0, model.ColumnIndexOf("mnfQty"));
+    EXPECT_FALSE(model.setData(cell, QString("两个")));
+    EXPECT_EQ(dialogs.Messages().back().kind, MessageKind::Error);
+    EXPECT_TRUE(model.setData(cell, QString("0")));  // a number, but not above zero
+    EXPECT_EQ(dialogs.Texts().back(), "数量应大于零");
+    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
 }
 
 TEST_F(TGoodsBomEditFormTest, DeletingEverythingAsksFirst)
@@ -165,6 +204,25 @@ TEST_F(TGoodsBomEditFormTest, ReadingAnotherBomThroughThePickDialog)
     EXPECT_EQ(form.Bom().Lines().RecordCount(), 5);
     EXPECT_EQ(form.dgProc->Model().rowCount(), 1);
     EXPECT_EQ(form.edUseTime->text(), "0.3");
+
+    form.pgBom->setCurrentWidget(form.tsSum);
+    EXPECT_EQ(form.dbgProc->Model().rowCount(), 5);  // no component twice among these
+}
+
+TEST_F(TGoodsBomEditFormTest, AMergedRowShowsItsSubstitutesReadOnly)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    form.pgBom->setCurrentWidget(form.tsSum);
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->dgListGoodsBom->Model().rowCount(), 2);
+        EXPECT_FALSE(dialog->btnOk->isEnabled());
+        EXPECT_FALSE(dialog->menuDle->isEnabled());
+        dialog->btnCancelClick();
+    });
+    form.dbgProcEditButtonClick();  // 钢管, the first merged row
+    EXPECT_TRUE(dialogs.Messages().empty());
 }
 
 TEST_F(TGoodsBomEditFormTest, Screenshot)
