@@ -13,7 +13,16 @@
 #include <QMenu>
 #include <QPointer>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
 #include "DesktopSession.h"
+#include "LoginDialog.h"
 #include "MainWindow.h"
 #include "ModuleLibrary.h"
 #include "ScreenHost.h"
@@ -119,6 +128,71 @@ TEST_F(DesktopHostTest, AFileThatIsNoModuleIsRefusedWithItsReason)
     EXPECT_FALSE(module.ErrorText().isEmpty());
     EXPECT_FALSE(module.Loaded());
     EXPECT_EQ(module.Call("RUNMRP", ""), 0);
+}
+
+class LoginDialogTest : public ::testing::Test {
+protected:
+    LoginDialogTest() : database(test::CopyOfDemoDatabase("login-" + std::string(
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name())))
+    {
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    ~LoginDialogTest() override { HostRegistry().Clear(); }
+
+    void Type(LoginDialog& dialog, const char* user, const char* password)
+    {
+        dialog.findChild<QLineEdit*>("edtUser")->setText(QString::fromUtf8(user));
+        dialog.findChild<QLineEdit*>("edtPassword")->setText(QString::fromUtf8(password));
+    }
+    QString Message(LoginDialog& dialog) { return dialog.findChild<QLabel*>("lblMessage")->text(); }
+
+    std::string database;
+};
+
+// Answers the coming message box with the button of that caption.
+void AnswerBox(const QString& caption)
+{
+    QTimer::singleShot(0, [caption] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == caption) button->click();
+    });
+}
+
+TEST_F(LoginDialogTest, OperatorWithoutPasswordSetsOneAtFirstLoginAndNeedsItAfter)
+{
+    {
+        LoginDialog dialog(QString::fromStdString(database));
+        Type(dialog, "jhy", "Plan#2026");
+        AnswerBox("是");
+        dialog.btnOkClick();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted) << Message(dialog).toStdString();
+        auto session = dialog.TakeSession();
+        EXPECT_EQ(session->GetHost().UserName(), "计划员");
+        EXPECT_EQ(session->GetHost().ShopID(), 1);
+    }
+    LoginDialog again(QString::fromStdString(database));
+    EXPECT_EQ(again.findChild<QLineEdit*>("edtUser")->text(), "jhy");  // remembered
+    Type(again, "jhy", "wrong");
+    again.btnOkClick();
+    EXPECT_NE(again.result(), QDialog::Accepted);
+    EXPECT_FALSE(Message(again).isEmpty());
+}
+
+TEST_F(LoginDialogTest, AdministratorChoosesTheBranchBeforeLoggingIn)
+{
+    LoginDialog dialog(QString::fromStdString(database));
+    Type(dialog, "admin", "Admin#1");
+    AnswerBox("是");
+    dialog.btnOkClick();
+    auto* shops = dialog.findChild<QComboBox*>("cmbShop");
+    ASSERT_EQ(shops->count(), 2);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    shops->setCurrentIndex(shops->findText("二分厂"));
+    dialog.btnOkClick();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.TakeSession()->GetHost().ShopID(), 2);
 }
 
 }  // namespace
