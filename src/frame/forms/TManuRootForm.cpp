@@ -8,9 +8,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <filesystem>
+#include <fstream>
+
 #include "LookupCombo.h"
+#include "ReportDesign.h"
 #include "ScreenHost.h"
 #include "host/Host.h"
+#include "host/Dialogs.h"
 #include "host/LookupCache.h"
 
 namespace mfg {
@@ -56,6 +61,66 @@ TManuRootForm::~TManuRootForm()
 Connection& TManuRootForm::DBStartup() const { return CurrentHost().DBStartup(); }
 
 void TManuRootForm::OpenDataSet(DataSet& dataSet) const { dataSet.Open(DBStartup()); }
+
+void TManuRootForm::PrintReport(LookupCombo& styleCombo, DataSet* master, DataSet* detail, bool printDirectly)
+{
+    if (printing) return;
+    int standardID = styleCombo.Tag();
+    ReportDesign report;
+    report.SetMasterSource(master);
+    report.SetDataSource(detail);
+    printing = true;
+    try {
+        if (SelectPrintStyle(standardID, styleCombo, master, detail, report)) {
+            SetReportVariables(standardID, master, detail, report);
+            if (printDirectly) report.Print();
+            else report.PrintPreview();
+        }
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    printing = false;
+    std::error_code ignored;
+    if (!report.RptFileName().empty()) std::filesystem::remove(report.RptFileName(), ignored);
+}
+
+bool TManuRootForm::SelectPrintStyle(int standardID, LookupCombo& styleCombo, DataSet*, DataSet*, ReportDesign& report)
+{
+    if (styleCombo.Text().isEmpty()) {
+        if (ShowYesNoQuestion("没有选择打印样式, 是否要用标准样式进行打印或预览?") != AnswerYes) return false;
+        return LoadPrintTemplate(report, standardID);
+    }
+    return LoadPrintTemplate(report, static_cast<int>(styleCombo.Value().AsInteger()));
+}
+
+void TManuRootForm::SetReportVariables(int, DataSet* master, DataSet*, ReportDesign& report)
+{
+    if (master && master->Active())
+        for (int i = 0; i < master->FieldCount(); ++i) {
+            const Field& field = master->FieldByIndex(i);
+            report.SetVarValue("M.M" + field.Name(), field.AsString());
+        }
+    report.SetVarValue("CompanyTaxNo", LookupSysParam("TaxNo"));
+    report.SetVarValue("CompanyName", LookupSysParam("CompanyName"));
+    report.SetVarValue("CompanyAddress", LookupSysParam("Address") + "(电话:" + LookupSysParam("Tel") + ")");
+    report.SetVarValue("CompanyBankNo", LookupSysParam("Bank") + "(帐号:" + LookupSysParam("BankNo") + ")");
+    report.SetVarValue("OpName", CurrentHost().UserName());
+}
+
+bool TManuRootForm::LoadPrintTemplate(ReportDesign& report, int templateID)
+{
+    auto query = CreateAutoQuery("Select * from L_PRINTTMPLT where PRINTTMPLTID=" + std::to_string(templateID), true);
+    std::string fileName = CurrentHost().TempDirectory() + std::to_string(templateID) + ".Zrp";
+    if (!query->IsEmpty() && !query->FieldByName("DATA").IsNull()) {
+        const Variant& data = query->FieldByName("DATA").Value();
+        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+        if (data.Type() == FieldType::Blob) file.write(reinterpret_cast<const char*>(data.AsBlob().data()), static_cast<std::streamsize>(data.AsBlob().size()));
+        else file << data.AsString();
+    }
+    if (!std::filesystem::exists(fileName)) return false;
+    report.SetRptFileName(fileName);
+    return true;
+}
 
 void TManuRootForm::FillGoodsFields(DataSet& dataSet)
 {
