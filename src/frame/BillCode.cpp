@@ -1,5 +1,8 @@
 #include "BillCode.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include <fmt/format.h>
 
 #include "host/Dialogs.h"
@@ -21,12 +24,7 @@ size_t CharacterCount(std::string_view text)
     return count;
 }
 
-struct DateRule {
-    std::string datePart;  // the bill date as the mode writes it, separators included
-    std::string condition; // the same period as a condition on BillDate
-};
-
-DateRule RuleOfMode(std::string_view mode, std::string_view sepa, DateTime date)
+std::pair<std::string, std::string> RuleOfMode(std::string_view mode, std::string_view sepa, DateTime date)
 {
     std::string y = date.Format("yyyy"), m = date.Format("mm"), d = date.Format("dd");
     std::string year = fmt::format(" and Year(BillDate)={}", date.Year());
@@ -47,20 +45,35 @@ DateRule RuleOfMode(std::string_view mode, std::string_view sepa, DateTime date)
 
 }  // namespace
 
+BillCodeRule ReadBillCodeRule(int billType, DateTime billDate)
+{
+    auto row = CreateAutoQuery("select * from L_BillType where id=:BillType ", true, {{"BillType", billType}});
+    BillCodeRule rule;
+    rule.head = Trim(row->FieldByName("Head").AsString());
+    rule.sepa = Trim(row->FieldByName("Sepa").AsString());
+    rule.width = static_cast<int>(CharacterCount(row->FieldByName("Code").AsString()));
+    std::tie(rule.datePart, rule.condition) = RuleOfMode(Trim(row->FieldByName("Mode").AsString()), rule.sepa, billDate);
+    return rule;
+}
+
+std::string SerialDigits(int serialNo, int width)
+{
+    std::string digits = fmt::format("{:0{}}", serialNo, kSerialDigits);
+    return digits.substr(digits.size() - static_cast<size_t>(std::clamp(width, 0, kSerialDigits)));
+}
+
 std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::string_view table)
 {
-    auto rule = CreateAutoQuery("select * from L_BillType where id=:BillType ", true, {{"BillType", billType}});
-    std::string head(Trim(rule->FieldByName("Head").AsString()));
-    std::string sepa(Trim(rule->FieldByName("Sepa").AsString()));
-    std::string mode(Trim(rule->FieldByName("Mode").AsString()));
-    auto width = static_cast<int>(CharacterCount(rule->FieldByName("Code").AsString()));
-    DateRule dates = RuleOfMode(mode, sepa, billDate);
+    BillCodeRule rule = ReadBillCodeRule(billType, billDate);
+    const std::string& head = rule.head;
+    const std::string& sepa = rule.sepa;
+    int width = rule.width;
     bool branchNumbering = LookupSysParam("ShopBillCode") == "1";
     int shop = CurrentHost().ShopID();
 
     if (serialNo == -1) {
         std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From {} Where 1=1 {}", width,
-                                      table, dates.condition);
+                                      table, rule.condition);
         if (branchNumbering) sql += fmt::format(" and (Shopid={} or Shopid is NULL) ", shop);
         serialNo = static_cast<int>(GetValueOfSql(sql, 0).AsInteger()) + 1;
     }
@@ -68,9 +81,8 @@ std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::str
     std::string code;
     if (!head.empty()) code += head + sepa;
     if (branchNumbering) code += LookupData(39, shop, "Code").AsString() + sepa;
-    if (!dates.datePart.empty()) code += dates.datePart + sepa;
-    std::string digits = fmt::format("{:0{}}", serialNo, kSerialDigits);
-    code += digits.substr(digits.size() - static_cast<size_t>(std::min(width, kSerialDigits)));
+    if (!rule.datePart.empty()) code += rule.datePart + sepa;
+    code += SerialDigits(serialNo, width);
     if (CharacterCount(code) > kMaxCodeLength) {
         ShowError("分支机构编号过长，无法生成单据编号，请重新设定分支机构编码！");
         return {};

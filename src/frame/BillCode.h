@@ -7,6 +7,20 @@
 
 namespace mfg {
 
+//! The numbering rule of a bill type (L_BillType) applied to one bill date.
+struct BillCodeRule {
+    std::string head;       //!< the fixed head (Head)
+    std::string sepa;       //!< the separator (Sepa)
+    int width = 0;          //!< the serial digits W, the character count of Code
+    std::string datePart;   //!< the bill date as the mode F writes it, separators included
+    std::string condition;  //!< the same period Q as " and ..." conditions on BillDate
+};
+
+//! Reads the rule row of `billType` and applies it to `billDate`.
+BillCodeRule ReadBillCodeRule(int billType, DateTime billDate);
+//! The last `width` digits of `serialNo` written with 15 digits and leading zeros.
+std::string SerialDigits(int serialNo, int width);
+
 //! The code of a new bill of `billType` in `table`, by the rule of L_BillType: head, branch code,
 //! date part and the last W digits of the serial. A serial of -1 asks for the next free one, which
 //! is written back. Returns an empty code, after telling the user, when the code would exceed 32

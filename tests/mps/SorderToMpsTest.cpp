@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ManuPlanBill.h"
+#include "RowSelection.h"
+#include "SorderToMps.h"
+#include "host/HostFixture.h"
+
+namespace mfg {
+namespace {
+
+const DateTime kDecember1 = DateTime::FromYmd(2026, 12, 1);
+const DateTime kDecember31 = DateTime::FromYmd(2026, 12, 31);
+const DateTime kJanuary31 = DateTime::FromYmd(2027, 1, 31);
+
+class SorderToMpsTest : public test::DemoHostTest {
+protected:
+    std::vector<std::string> ListedLines()
+    {
+        std::vector<std::string> lines;
+        DataSet& list = mps.Lines();
+        for (list.First(); !list.Eof(); list.Next())
+            lines.push_back(list.FieldByName("BillCode").AsString() + ":" + list.FieldByName("ItemNO").AsString());
+        return lines;
+    }
+    void Tick(const std::string& billCode, int itemNo)
+    {
+        ASSERT_TRUE(mps.Locate(billCode, itemNo)) << billCode << ":" << itemNo;
+        mps.Lines().Edit();
+        mps.Lines().FieldByName("Selected").SetValue(1);
+        mps.Lines().Post();
+    }
+    void SetCurrent(const std::string& field, const Variant& value)
+    {
+        mps.Lines().Edit();
+        mps.Lines().FieldByName(field).SetValue(value);
+        mps.Lines().Post();
+    }
+    ResultSet NewPlans()
+    {
+        return host.DBStartup().Query(
+            "select BillCode, BillDate, GoodsID, Quantity, FinishDate, ReferBillID, ReferItemNo, BillState, OPID, "
+            "ReMark, BillID from MNF_ManuPlan where BillID > 4 order by BillCode");
+    }
+
+    SorderToMps mps;
+};
+
+TEST_F(SorderToMpsTest, ListsOpenLinesOfManufacturedGoodsByDeliveryOrOrderDate)
+{
+    mps.Reload(kDecember1, kDecember31);
+    // Order 2 was placed in December but is due in January; 1:2 is already in the schedule;
+    // order 3 is delivered, 4 not audited, 6 of another branch.
+    EXPECT_EQ(ListedLines(), (std::vector<std::string>{"XS-2026-12-01-0001:1", "XS-2026-12-04-0001:1"}));
+    mps.Reload(kDecember1, kJanuary31);
+    // Line 2:3 is a purchased material, not a manufactured goods.
+    EXPECT_EQ(ListedLines(), (std::vector<std::string>{"XS-2026-12-01-0001:1", "XS-2026-12-03-0001:1",
+                                                       "XS-2026-12-03-0001:2", "XS-2026-12-04-0001:1"}));
+    host.SetShopID(2);
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(ListedLines(), std::vector<std::string>{"XS-2026-12-02-0001:1"});
+}
+
+TEST_F(SorderToMpsTest, TickingSetsTheCompletionDateAndUntickingClearsIt)
+{
+    mps.Reload(kDecember1, kDecember31);
+    Tick("XS-2026-12-01-0001", 1);
+    EXPECT_EQ(mps.Lines().FieldByName("MNEndDate").AsDateTime(), DateTime::FromYmd(2026, 12, 25));
+    SetCurrent("Selected", 0);
+    EXPECT_TRUE(mps.Lines().FieldByName("MNEndDate").IsNull());
+    Tick("XS-2026-12-01-0001", 1);
+    EXPECT_EQ(mps.Lines().FieldByName("MNEndDate").AsDateTime(), DateTime::FromYmd(2026, 12, 25));
+    Tick("XS-2026-12-04-0001", 1);  // no delivery date: the order date
+    EXPECT_EQ(mps.Lines().FieldByName("MNEndDate").AsDateTime(), DateTime::FromYmd(2026, 12, 4));
+
+    ClearAllRows(mps.Lines());
+    InvertRows(mps.Lines());
+    EXPECT_EQ(mps.Lines().FieldByName("MNEndDate").AsDateTime(), DateTime::FromYmd(2026, 12, 25));
+}
+
+TEST_F(SorderToMpsTest, RefusesWithTheFirstFaultAndWritesNothing)
+{
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
+    Tick("XS-2026-12-04-0001", 1);  // completes on the order date, already past
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
+    SetCurrent("MNEndDate", Variant());
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
+    SetCurrent("MNEndDate", DateTime::FromYmd(2026, 12, 6));  // today is early enough
+    SetCurrent("MnQty", 0);
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
+    SetCurrent("MnQty", -3);
+    EXPECT_EQ(mps.Convert(), ConvertResult::Refused);
+    EXPECT_EQ(dialogs.Texts(MessageKind::Information),
+              (std::vector<std::string>{"没有选择要转入主生产计划的销售订单记录!", "生产完工日期不能小于今天!",
+                                        "生产完工日期不能小于今天!", "数量应大于零!", "数量应大于零!"}));
+    EXPECT_TRUE(NewPlans().Empty());
+}
+
+TEST_F(SorderToMpsTest, ThreeLinesBecomeThreeBillsWithConsecutiveCodes)
+{
+    mps.Reload(kDecember1, kJanuary31);
+    Tick("XS-2026-12-01-0001", 1);
+    Tick("XS-2026-12-03-0001", 2);
+    Tick("XS-2026-12-04-0001", 1);
+    SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
+    SetCurrent("MnQty", 12.5);
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "已成功将所选的订单记录转入主生产计划!");
+    EXPECT_EQ(dialogs.Messages()[0].title, "提示");
+
+    auto plans = NewPlans();
+    ASSERT_EQ(plans.rows.size(), 3u);
+    const std::vector<std::string> codes{"JH-2026-12-0004", "JH-2026-12-0005", "JH-2026-12-0006"};
+    EXPECT_EQ(mps.WrittenCodes(), codes);
+    const std::vector<int> goods{1, 3, 2}, referBills{1, 2, 5}, referItems{1, 2, 1};
+    const std::vector<double> quantities{100, 30, 12.5};
+    const std::vector<DateTime> finishes{DateTime::FromYmd(2026, 12, 25), DateTime::FromYmd(2027, 1, 15),
+                                         DateTime::FromYmd(2027, 1, 12)};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& row = plans.rows[i];
+        EXPECT_EQ(row[0].AsString(), codes[i]);
+        EXPECT_EQ(row[1].AsDateTime().Date(), DateTime::FromYmd(2026, 12, 6)) << "every bill is dated today";
+        EXPECT_EQ(row[2].AsInteger(), goods[i]);
+        EXPECT_DOUBLE_EQ(row[3].AsFloat(), quantities[i]);
+        EXPECT_EQ(row[4].AsDateTime().Date(), finishes[i]);
+        EXPECT_EQ(row[5].AsInteger(), referBills[i]);
+        EXPECT_EQ(row[6].AsInteger(), referItems[i]);
+        EXPECT_EQ(row[7].AsInteger(), 0) << "written not audited";
+        EXPECT_EQ(row[8].AsInteger(), 1);
+        EXPECT_EQ(row[9].AsString(), "销售订单直接下达");
+    }
+    EXPECT_NE(plans.rows[0][10].AsInteger(), plans.rows[1][10].AsInteger());
+    EXPECT_NE(plans.rows[1][10].AsInteger(), plans.rows[2][10].AsInteger());
+}
+
+TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUser)
+{
+    host.DBStartup().ExecuteNative(
+        "create trigger refuse_children before insert on MNF_ManuPlan when new.GoodsID = 3 "
+        "begin select raise(abort, 'schedule line refused'); end");
+    mps.Reload(kDecember1, kJanuary31);
+    SelectAllRows(mps.Lines());
+    ASSERT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));
+    SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
+
+    EXPECT_EQ(mps.Convert(), ConvertResult::Failed);
+    auto errors = dialogs.Texts(MessageKind::Error);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("schedule line refused"), std::string::npos);
+    EXPECT_FALSE(dialogs.WasShown("已成功将所选的订单记录转入主生产计划!"));
+    // Each insert stands alone, as the screen always did: the two lines before the refused one stay.
+    auto plans = NewPlans();
+    ASSERT_EQ(plans.rows.size(), 2u);
+    EXPECT_EQ(mps.WrittenCodes(), (std::vector<std::string>{"JH-2026-12-0004", "JH-2026-12-0005"}));
+    EXPECT_EQ(plans.rows[0][5].AsInteger() * 10 + plans.rows[0][6].AsInteger(), 11);
+    EXPECT_EQ(plans.rows[1][5].AsInteger() * 10 + plans.rows[1][6].AsInteger(), 21);
+}
+
+TEST_F(SorderToMpsTest, BillCodesCountWithinTheBranchAndARuleWithoutHeadHasNoDatePart)
+{
+    auto today = DateTime::FromYmd(2026, 12, 6);
+    EXPECT_EQ(GetManuPlanBillCode(today), "JH-2026-12-0004");
+    EXPECT_EQ(GetManuPlanBillCode(DateTime::FromYmd(2027, 1, 4)), "JH-2027-01-0001");
+    host.SetShopID(2);
+    EXPECT_EQ(GetManuPlanBillCode(today), "JH-2026-12-0001");
+    host.SetShopID(1);
+    host.SqlExecute("update L_BillType set Head = '' where id = 43");
+    EXPECT_EQ(GetManuPlanBillCode(today), "0004");
+    host.SqlExecute("update L_BillType set Head = 'MPS', Sepa = '/', Mode = '' where id = 43");
+    EXPECT_EQ(GetManuPlanBillCode(DateTime::FromYmd(2027, 3, 1)), "MPS/0004")
+        << "without a date part the serial runs over every month";
+}
+
+TEST_F(SorderToMpsTest, AuditingABillOnceAndNotAgain)
+{
+    mps.Reload(kDecember1, kDecember31);
+    Tick("XS-2026-12-01-0001", 1);
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
+    EXPECT_EQ(AuditManuPlan("JH-2026-12-0004"), ManuPlanAuditResult::Audited);
+    EXPECT_EQ(host.GetValueOfSql("select BillState from MNF_ManuPlan where BillCode = 'JH-2026-12-0004'").AsInteger(), 1);
+    EXPECT_EQ(AuditManuPlan("JH-2026-12-0004"), ManuPlanAuditResult::AlreadyAudited);
+    EXPECT_EQ(AuditManuPlan("JH-2026-12-0099"), ManuPlanAuditResult::NotFound);
+    EXPECT_EQ(AuditManuPlan("JH' or '1'='1"), ManuPlanAuditResult::NotFound);
+    host.SetShopID(2);
+    EXPECT_EQ(AuditManuPlan("JH-2026-12-0003"), ManuPlanAuditResult::NotFound) << "a bill of another branch";
+}
+
+}  // namespace
+}  // namespace mfg
