@@ -75,7 +75,7 @@ int DataSetModel::rowCount(const QModelIndex& parent) const { return parent.isVa
 
 int DataSetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount(); }
 
-const Field* DataSetModel::FieldOf(int column) const
+Field* DataSetModel::FieldOf(int column) const
 {
     if (!dataSet || column < 0 || column >= ColumnCount()) return nullptr;
     int field = fieldIndex[static_cast<size_t>(column)];
@@ -142,7 +142,7 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
 
 bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    Field* field = const_cast<Field*>(FieldOf(index.column()));
+    Field* field = FieldOf(index.column());
     if (!field || (flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)) == 0) return false;
     Variant newValue;
     if (role == Qt::CheckStateRole) newValue = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;

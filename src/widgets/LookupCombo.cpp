@@ -1,5 +1,6 @@
 #include "LookupCombo.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -67,6 +68,39 @@ LookupCombo::LookupCombo(QWidget* parent)
         edit->setFocus();
     });
     connect(grid, &QAbstractItemView::activated, this, [this] { ChooseCurrentRow(); });
+    edit->installEventFilter(this);
+    grid->installEventFilter(this);
+}
+
+bool LookupCombo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == edit && (key->key() == Qt::Key_Down || key->key() == Qt::Key_F4)) {
+        DropDown();
+        grid->setFocus();
+        return true;
+    }
+    if (watched != grid) return QWidget::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: ChooseCurrentRow(); return true;
+    case Qt::Key_Escape: CloseUp(); edit->setFocus(); return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: return false;
+    default: break;
+    }
+    // The open list holds the keyboard; what the user types still goes on into the edit and
+    // narrows the list, as with the host's combo.
+    if (!key->text().isEmpty() || key->key() == Qt::Key_Backspace) {
+        QCoreApplication::sendEvent(edit, event);
+        return true;
+    }
+    return false;
 }
 
 LookupCombo::~LookupCombo() { RestoreFilter(); }
