@@ -1,8 +1,10 @@
 // The tree view over result trees: nodes with pending children load them only when opened, and
-// the view's expansion is written back to the nodes the screens read.
+// the view's expansion is written back to the nodes the screens read; the small editors keep the
+// host's values.
 #include <gtest/gtest.h>
 
 #include "DatePicker.h"
+#include "ProgressDialog.h"
 #include "ScreenTest.h"
 #include "SpinEditFloat.h"
 #include "TreeItemsModel.h"
@@ -54,6 +56,17 @@ TEST(EditorsTest, DatePickerAndSpinEditKeepTheHostValues)
     EXPECT_DOUBLE_EQ(spin.Value(), -12.3456);
     spin.SetValue(1e9);
     EXPECT_DOUBLE_EQ(spin.Value(), 1e9);
+}
+
+TEST(EditorsTest, ProgressDialogShowsTheStageAndClampsTheFraction)
+{
+    ProgressDialog progress("MRP II 运算");
+    auto report = progress.Callback();
+    report("展开毛需求", 0.25);
+    EXPECT_EQ(progress.labelText(), "展开毛需求");
+    EXPECT_EQ(progress.value(), 250);
+    report("计算净需求", 1.7);
+    EXPECT_EQ(progress.labelText(), "计算净需求");
 }
 
 }  // namespace
