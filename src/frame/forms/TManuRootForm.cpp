@@ -44,6 +44,16 @@ public:
     std::intptr_t lParam;
 };
 
+// A cell editor lives in the viewport of its grid; Escape there cancels the edit, not the screen.
+bool EditingInGrid(const QWidget* focus)
+{
+    for (const QWidget* up = focus; up && up->parentWidget(); up = up->parentWidget()) {
+        auto* view = qobject_cast<const QAbstractItemView*>(up->parentWidget()->parentWidget());
+        if (view && up->parentWidget() == view->viewport()) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TManuRootForm::TManuRootForm(std::string_view formName, QWidget* parent) : QWidget(parent)
@@ -238,7 +248,7 @@ bool TManuRootForm::event(QEvent* event)
     // A child that lets Escape pass (an edit, a grid not editing) still closes the screen.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !EditingInGrid(QApplication::focusWidget())) {
             event->accept();
             close();
             return true;
