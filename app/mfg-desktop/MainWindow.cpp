@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -57,7 +58,8 @@ MainWindow::MainWindow(DesktopSession& desktopSession, QWidget* parent)
       lblServerDate(new QLabel(this))
 {
     setObjectName("MainWindow");
-    setWindowTitle("生产制造管理");
+    std::string company = session.GetHost().LookupSysParam("CompanyName");
+    setWindowTitle(company.empty() ? QString("生产制造管理") : "生产制造管理 - " + ToQString(company));
     mdiArea->setObjectName("mdiArea");
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -72,6 +74,13 @@ MainWindow::MainWindow(DesktopSession& desktopSession, QWidget* parent)
     mnuWindow = menuBar()->addMenu("窗口(&W)");
     mnuWindow->setObjectName("mnuWindow");
     connect(mnuWindow, &QMenu::aboutToShow, this, &MainWindow::RebuildWindowMenu);
+    QMenu* mnuHelp = menuBar()->addMenu("帮助(&H)");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuHelp->addAction("关于(&A)...", this, [this] {
+        QMessageBox::about(this, "关于", "<b>生产制造管理</b> " + QCoreApplication::applicationVersion() +
+                                             "<p>物料清单、工厂日历、主生产计划、MRP 运算、成本预算与粗能力计算。</p>"
+                                             "<p>GPL-3.0-or-later</p>");
+    });
     toolBar = addToolBar("生产管理");
     toolBar->setObjectName("toolBar");
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -83,6 +83,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName("mfg-desktop");
     QCoreApplication::setApplicationVersion(MFG_VERSION);
     UseCjkFont(application);
+    QApplication::setStyle("Fusion");
 
     QCommandLineParser parser;
     parser.setApplicationDescription("生产制造模块 — 桌面");

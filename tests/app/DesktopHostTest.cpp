@@ -90,6 +90,7 @@ TEST_F(DesktopHostTest, MenuComesFromTheRegistriesOnceTheModuleIsLoaded)
     EXPECT_EQ(menu.title(), "生产管理(&M)");
     EXPECT_EQ(ActionNames(menu), (QStringList{"SampleForm=SampleForm", "RUNMRP=MRP II 运算",
                                               "SORDERTOMPS=销售订单直接转入主生产计划"}));
+    EXPECT_EQ(window.windowTitle(), "生产制造管理 - 自行车厂");
     EXPECT_EQ(window.findChild<QLabel*>("lblUser")->text(), "操作员: 管理员");
     EXPECT_EQ(window.findChild<QLabel*>("lblShop")->text(), "分支机构: 总厂");
     EXPECT_EQ(window.findChild<QLabel*>("lblServerDate")->text(),
