@@ -28,7 +28,8 @@ std::vector<ShopChoice> DesktopSession::ShopsOf(const UserAccount& account)
     auto shops = host.CreateAutoQuery(sql + " order by Code", true);
     std::vector<ShopChoice> choices;
     for (shops->First(); !shops->Eof(); shops->Next())
-        choices.push_back({static_cast<int>(shops->FieldByName("ShopID").AsInteger()), shops->FieldByName("Name").AsString()});
+        choices.push_back(
+            {static_cast<int>(shops->FieldByName("ShopID").AsInteger()), shops->FieldByName("Name").AsString()});
     if (!account.isAdmin && account.shopID <= 0 && choices.size() > 1) choices.resize(1);
     return choices;
 }

@@ -119,7 +119,8 @@ void LoginDialog::btnOkClick()
                 lblMessage->setText(ToQString(result.message));
                 return;
             }
-            if (session->GetHost().GetDialogs().ShowYesNoQuestion("该操作员尚未设定口令, 是否将输入的口令设为登录口令?") != AnswerYes)
+            if (session->GetHost().GetDialogs().ShowYesNoQuestion(
+                    "该操作员尚未设定口令, 是否将输入的口令设为登录口令?") != AnswerYes)
                 return;
             session->Users().SetPassword(known->id, password);
             result = session->Users().Login(user, password);

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMessageBox>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -77,9 +77,10 @@ MainWindow::MainWindow(DesktopSession& desktopSession, QWidget* parent)
     QMenu* mnuHelp = menuBar()->addMenu("帮助(&H)");
     mnuHelp->setObjectName("mnuHelp");
     mnuHelp->addAction("关于(&A)...", this, [this] {
-        QMessageBox::about(this, "关于", "<b>生产制造管理</b> " + QCoreApplication::applicationVersion() +
-                                             "<p>物料清单、工厂日历、主生产计划、MRP 运算、成本预算与粗能力计算。</p>"
-                                             "<p>GPL-3.0-or-later</p>");
+        QMessageBox::about(this, "关于",
+                           "<b>生产制造管理</b> " + QCoreApplication::applicationVersion() +
+                               "<p>物料清单、工厂日历、主生产计划、MRP 运算、成本预算与粗能力计算。</p>"
+                               "<p>GPL-3.0-or-later</p>");
     });
     toolBar = addToolBar("生产管理");
     toolBar->setObjectName("toolBar");

@@ -4,7 +4,10 @@
 
 namespace mfg {
 
-ModuleLibrary::~ModuleLibrary() { Unload(); }
+ModuleLibrary::~ModuleLibrary()
+{
+    Unload();
+}
 
 bool ModuleLibrary::Load(const QString& path)
 {

@@ -55,9 +55,12 @@ int Screenshot(QApplication& application, mfg::MainWindow& window, const QString
     window.show();
     if (!open.isEmpty()) {
         window.RunCommand("SHOWMNFFORM", open.toStdString());
-        if (QMdiSubWindow* screen = window.MdiArea().activeSubWindow()) screen->move(24, 24);
-        else if (!window.MdiArea().subWindowList().isEmpty()) window.MdiArea().subWindowList().front()->move(24, 24);
-        else std::cerr << "没有打开界面 " << open.toStdString() << " (未注册或没有权限)\n";
+        if (QMdiSubWindow* screen = window.MdiArea().activeSubWindow())
+            screen->move(24, 24);
+        else if (!window.MdiArea().subWindowList().isEmpty())
+            window.MdiArea().subWindowList().front()->move(24, 24);
+        else
+            std::cerr << "没有打开界面 " << open.toStdString() << " (未注册或没有权限)\n";
     }
     for (int i = 0; i < 5; ++i) application.processEvents();
     if (!window.grab().save(file, "PNG")) {

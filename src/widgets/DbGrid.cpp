@@ -48,7 +48,10 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
     });
 }
 
-void DbGrid::SetDataSet(DataSet* dataSet) { model.SetDataSet(dataSet); }
+void DbGrid::SetDataSet(DataSet* dataSet)
+{
+    model.SetDataSet(dataSet);
+}
 
 DbGridColumn& DbGrid::AddColumn(std::string fieldName, std::string title, int width)
 {
@@ -64,7 +67,8 @@ DbGridColumn& DbGrid::AddColumn(std::string fieldName, std::string title, int wi
 DbGridColumn& DbGrid::ColumnByName(std::string_view fieldName)
 {
     int index = model.ColumnIndexOf(fieldName);
-    if (index < 0) throw std::out_of_range("the grid " + objectName().toStdString() + " has no column " + std::string(fieldName));
+    if (index < 0)
+        throw std::out_of_range("the grid " + objectName().toStdString() + " has no column " + std::string(fieldName));
     return model.Column(index);
 }
 
@@ -106,8 +110,10 @@ void DbGrid::SetFrozenColumns(int count)
         frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
         setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         viewport()->stackUnder(frozen);
-        connect(frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
-        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(), &QAbstractSlider::setValue);
+        connect(frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
+                &QAbstractSlider::setValue);
         connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
             if (section < frozenCount) frozen->setColumnWidth(section, size);
             UpdateFrozenView();
@@ -149,12 +155,17 @@ void DbGrid::ApplyColumn(int index)
 {
     const DbGridColumn& column = model.Column(index);
     setColumnHidden(index, !column.visible);
-    if (column.width > 0) setColumnWidth(index, column.width);
-    else if (column.checkBox) setColumnWidth(index, 36);
+    if (column.width > 0)
+        setColumnWidth(index, column.width);
+    else if (column.checkBox)
+        setColumnWidth(index, 36);
     if (column.checkBox) horizontalHeader()->setSectionResizeMode(index, QHeaderView::Fixed);
 }
 
-int DbGrid::CurrentColumn() const { return currentIndex().isValid() ? currentIndex().column() : -1; }
+int DbGrid::CurrentColumn() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : -1;
+}
 
 void DbGrid::SetCurrentColumn(int index)
 {
@@ -183,9 +194,8 @@ void DbGrid::HeaderClicked(int section)
 {
     emit TitleClick(section);
     if (!sortOnTitleClick || model.Column(section).checkBox || !model.GetDataSet()) return;
-    Qt::SortOrder order = model.SortColumn() == section && model.SortOrder() == Qt::AscendingOrder
-                              ? Qt::DescendingOrder
-                              : Qt::AscendingOrder;
+    Qt::SortOrder order = model.SortColumn() == section && model.SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                                   : Qt::AscendingOrder;
     model.sort(section, order);
     SetSortMarker(section, order);
 }

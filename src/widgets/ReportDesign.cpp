@@ -36,10 +36,14 @@ NumberFormat FormatNamed(const QString& name)
 std::string FormatNumber(double value, NumberFormat format)
 {
     switch (format) {
-    case NumberFormat::Quantity: return FormatQuantityText(value);
-    case NumberFormat::Price: return FormatPriceText(value);
-    case NumberFormat::Amount: return FormatAmountText(value);
-    case NumberFormat::Plain: break;
+        case NumberFormat::Quantity:
+            return FormatQuantityText(value);
+        case NumberFormat::Price:
+            return FormatPriceText(value);
+        case NumberFormat::Amount:
+            return FormatAmountText(value);
+        case NumberFormat::Plain:
+            break;
     }
     return Variant(value).AsString();
 }
@@ -63,7 +67,8 @@ void SetupPage(QPagedPaintDevice& device, const ReportTemplate& layout)
 ReportTemplate ReportTemplate::Parse(std::string_view text, std::string_view source)
 {
     QJsonParseError error{};
-    QJsonDocument document = QJsonDocument::fromJson(QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+    QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
     auto fail = [source](const QString& problem) {
         throw ReportTemplateError("打印模板 " + std::string(source) + " 无法读取: " + problem.toStdString());
     };
@@ -86,7 +91,10 @@ ReportTemplate ReportTemplate::Parse(std::string_view text, std::string_view sou
     return result;
 }
 
-void ReportDesign::SetVarValue(std::string_view name, std::string_view text) { variables[std::string(name)] = std::string(text); }
+void ReportDesign::SetVarValue(std::string_view name, std::string_view text)
+{
+    variables[std::string(name)] = std::string(text);
+}
 
 std::string ReportDesign::VarValue(std::string_view name) const
 {
@@ -143,8 +151,9 @@ void ReportDesign::Render(QTextDocument& document, const ReportTemplate& layout)
                     sums[i] += value.AsFloat();
                     anySum = true;
                 }
-                std::string text = number && column.format != NumberFormat::Plain ? FormatNumber(value.AsFloat(), column.format)
-                                                                                  : value.AsString();
+                std::string text = number && column.format != NumberFormat::Plain
+                                       ? FormatNumber(value.AsFloat(), column.format)
+                                       : value.AsString();
                 html += QString(number ? "<td align=\"right\">" : "<td>") + ToQString(text).toHtmlEscaped() + "</td>";
             }
             html += "</tr>";
@@ -164,7 +173,8 @@ void ReportDesign::Render(QTextDocument& document, const ReportTemplate& layout)
     html += "</body></html>";
     // Simplified Chinese faces first, or the font matcher may take a Japanese one whose glyphs
     // differ from what the user reads on screen.
-    document.setDefaultFont(QFont(QStringList{"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei", QFont().family()}, 10));
+    document.setDefaultFont(
+        QFont(QStringList{"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei", QFont().family()}, 10));
     document.setHtml(html);
 }
 
@@ -219,10 +229,14 @@ void ReportDesign::PrintPreview()
     QPrintPreviewDialog preview(&printer);
     preview.setWindowTitle("打印预览 - " + Expand(layout.title));
     preview.resize(1000, 760);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&document](QPrinter* target) { document.print(target); });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
+                     [&document](QPrinter* target) { document.print(target); });
     preview.exec();
 }
 
-void ReportDesign::SetOutputHandler(OutputHandler handler) { Output() = std::move(handler); }
+void ReportDesign::SetOutputHandler(OutputHandler handler)
+{
+    Output() = std::move(handler);
+}
 
 }  // namespace mfg

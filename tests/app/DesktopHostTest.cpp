@@ -57,14 +57,16 @@ private:
 
 class DesktopHostTest : public ::testing::Test {
 protected:
-    DesktopHostTest() : session(test::CopyOfDemoDatabase("desktop-" + std::string(
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name())))
+    DesktopHostTest()
+        : session(test::CopyOfDemoDatabase(
+              "desktop-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
     {
         dialogs = &session.GetHost().SetDialogs(std::make_unique<ScriptedDialogs>());
         session.GetHost().SetToday(test::TestToday());
         session.Start(*session.Users().GetUser(1), 1);
         HostRegistry().Clear();
-        HostRegistry().RegisterPrivilegedForm("SampleForm", 2046, [this] { return std::make_unique<SampleScreen>(messages); });
+        HostRegistry().RegisterPrivilegedForm("SampleForm", 2046,
+                                              [this] { return std::make_unique<SampleScreen>(messages); });
     }
     ~DesktopHostTest() override { HostRegistry().Clear(); }
 
@@ -88,8 +90,8 @@ TEST_F(DesktopHostTest, MenuComesFromTheRegistriesOnceTheModuleIsLoaded)
     MainWindow window(session);
     auto& menu = *window.findChild<QMenu*>("mnuManufacture");
     EXPECT_EQ(menu.title(), "生产管理(&M)");
-    EXPECT_EQ(ActionNames(menu), (QStringList{"SampleForm=SampleForm", "RUNMRP=MRP II 运算",
-                                              "SORDERTOMPS=销售订单直接转入主生产计划"}));
+    EXPECT_EQ(ActionNames(menu),
+              (QStringList{"SampleForm=SampleForm", "RUNMRP=MRP II 运算", "SORDERTOMPS=销售订单直接转入主生产计划"}));
     EXPECT_EQ(window.windowTitle(), "生产制造管理 - 自行车厂");
     EXPECT_EQ(window.findChild<QLabel*>("lblUser")->text(), "操作员: 管理员");
     EXPECT_EQ(window.findChild<QLabel*>("lblShop")->text(), "分支机构: 总厂");
@@ -133,8 +135,9 @@ TEST_F(DesktopHostTest, AFileThatIsNoModuleIsRefusedWithItsReason)
 
 class LoginDialogTest : public ::testing::Test {
 protected:
-    LoginDialogTest() : database(test::CopyOfDemoDatabase("login-" + std::string(
-                                     ::testing::UnitTest::GetInstance()->current_test_info()->name())))
+    LoginDialogTest()
+        : database(test::CopyOfDemoDatabase(
+              "login-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
     {
         QStandardPaths::setTestModeEnabled(true);
     }

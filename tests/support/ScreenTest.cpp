@@ -5,10 +5,12 @@
 
 #include <filesystem>
 
-
 namespace mfg::test {
 
-QApplication& TestApplication() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
+QApplication& TestApplication()
+{
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
+}
 
 ScreenTest::ScreenTest()
 {

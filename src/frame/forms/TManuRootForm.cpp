@@ -14,8 +14,8 @@
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "ScreenHost.h"
-#include "host/Host.h"
 #include "host/Dialogs.h"
+#include "host/Host.h"
 #include "host/LookupCache.h"
 
 namespace mfg {
@@ -68,9 +68,15 @@ TManuRootForm::~TManuRootForm()
     if (modalLoop) modalLoop->quit();
 }
 
-Connection& TManuRootForm::DBStartup() const { return CurrentHost().DBStartup(); }
+Connection& TManuRootForm::DBStartup() const
+{
+    return CurrentHost().DBStartup();
+}
 
-void TManuRootForm::OpenDataSet(DataSet& dataSet) const { dataSet.Open(DBStartup()); }
+void TManuRootForm::OpenDataSet(DataSet& dataSet) const
+{
+    dataSet.Open(DBStartup());
+}
 
 void TManuRootForm::PrintReport(LookupCombo& styleCombo, DataSet* master, DataSet* detail, bool printDirectly)
 {
@@ -83,8 +89,10 @@ void TManuRootForm::PrintReport(LookupCombo& styleCombo, DataSet* master, DataSe
     try {
         if (SelectPrintStyle(standardID, styleCombo, master, detail, report)) {
             SetReportVariables(standardID, master, detail, report);
-            if (printDirectly) report.Print();
-            else report.PrintPreview();
+            if (printDirectly)
+                report.Print();
+            else
+                report.PrintPreview();
         }
     } catch (const std::exception& error) {
         ShowError(error);
@@ -124,8 +132,11 @@ bool TManuRootForm::LoadPrintTemplate(ReportDesign& report, int templateID)
     if (!query->IsEmpty() && !query->FieldByName("DATA").IsNull()) {
         const Variant& data = query->FieldByName("DATA").Value();
         std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-        if (data.Type() == FieldType::Blob) file.write(reinterpret_cast<const char*>(data.AsBlob().data()), static_cast<std::streamsize>(data.AsBlob().size()));
-        else file << data.AsString();
+        if (data.Type() == FieldType::Blob)
+            file.write(reinterpret_cast<const char*>(data.AsBlob().data()),
+                       static_cast<std::streamsize>(data.AsBlob().size()));
+        else
+            file << data.AsString();
     }
     if (!std::filesystem::exists(fileName)) return false;
     report.SetRptFileName(fileName);
@@ -171,7 +182,8 @@ void TManuRootForm::PrepareLookupCombos()
 {
     combosPrepared = true;
     for (LookupCombo* combo : findChildren<LookupCombo*>()) {
-        combo->SetActionHandler([this](LookupCombo& sender, const std::string& action) { LookupComboAction(sender, action); });
+        combo->SetActionHandler(
+            [this](LookupCombo& sender, const std::string& action) { LookupComboAction(sender, action); });
         auto& names = combo->ColumnNames();
         names.clear();
         auto columns = combo->DropDownColumns();
@@ -199,7 +211,10 @@ void TManuRootForm::SetModalResult(int result)
     if (result != mrNone) close();
 }
 
-void TManuRootForm::SetGoodsPicker(GoodsPicker picker) { Picker() = std::move(picker); }
+void TManuRootForm::SetGoodsPicker(GoodsPicker picker)
+{
+    Picker() = std::move(picker);
+}
 
 void TManuRootForm::FormShow()
 {
@@ -248,7 +263,8 @@ bool TManuRootForm::event(QEvent* event)
     // A child that lets Escape pass (an edit, a grid not editing) still closes the screen.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !EditingInGrid(QApplication::focusWidget())) {
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            !EditingInGrid(QApplication::focusWidget())) {
             event->accept();
             close();
             return true;

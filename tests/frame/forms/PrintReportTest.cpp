@@ -24,7 +24,8 @@ public:
         RptStyleCB = new LookupCombo(this);
         RptStyleCB->setObjectName("RptStyleCB");
         RptStyleCB->SetTag(7001);
-        templates = CreateAutoQuery("Select TypeID, PrintTmpltID, Name from L_PrintTmplt where TypeID=7001 and PrintTmpltID>0", true);
+        templates = CreateAutoQuery(
+            "Select TypeID, PrintTmpltID, Name from L_PrintTmplt where TypeID=7001 and PrintTmpltID>0", true);
         RptStyleCB->SetLookupDataSet(templates.get());
         RptStyleCB->SetKeyField("PrintTmpltID");
         RptStyleCB->SetListField("Name");
@@ -142,7 +143,8 @@ TEST_F(PrintReportTest, AChosenStyleIsUsedWithoutAskingAndSumsItsColumns)
 
 TEST_F(PrintReportTest, ABrokenTemplateIsShownAndEndsThePrint)
 {
-    host.SqlExecute("insert into L_PRINTTMPLT (PRINTTMPLTID, TypeID, Name, DATA) values (7099, 7001, '坏样式', 'not a template')");
+    host.SqlExecute(
+        "insert into L_PRINTTMPLT (PRINTTMPLTID, TypeID, Name, DATA) values (7099, 7001, '坏样式', 'not a template')");
     TPrintSampleForm form(nullptr);
     form.RptStyleCB->SetLookupDataSet(nullptr);
     form.templates->Requery();
