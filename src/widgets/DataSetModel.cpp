@@ -71,11 +71,17 @@ void DataSetModel::ColumnChanged(int index)
     if (rows > 0) emit dataChanged(this->index(0, index), this->index(rows - 1, index));
 }
 
-int DataSetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows; }
+int DataSetModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows;
+}
 
-int DataSetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount(); }
+int DataSetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount();
+}
 
-const Field* DataSetModel::FieldOf(int column) const
+Field* DataSetModel::FieldOf(int column) const
 {
     if (!dataSet || column < 0 || column >= ColumnCount()) return nullptr;
     int field = fieldIndex[static_cast<size_t>(column)];
@@ -89,20 +95,25 @@ QString DataSetModel::CellText(int row, int column) const
     const Variant& value = dataSet->ValueAt(row, field->Index());
     if (value.IsNull()) return {};
     switch (value.Type()) {
-    case FieldType::Float:
-    case FieldType::Integer:
-        switch (Column(column).format) {
-        case NumberFormat::Quantity: return ToQString(FormatQuantityText(value.AsFloat()));
-        case NumberFormat::Price: return ToQString(FormatPriceText(value.AsFloat()));
-        case NumberFormat::Amount: return ToQString(FormatAmountText(value.AsFloat()));
-        case NumberFormat::Plain: break;
+        case FieldType::Float:
+        case FieldType::Integer:
+            switch (Column(column).format) {
+                case NumberFormat::Quantity:
+                    return ToQString(FormatQuantityText(value.AsFloat()));
+                case NumberFormat::Price:
+                    return ToQString(FormatPriceText(value.AsFloat()));
+                case NumberFormat::Amount:
+                    return ToQString(FormatAmountText(value.AsFloat()));
+                case NumberFormat::Plain:
+                    break;
+            }
+            break;
+        case FieldType::DateTime: {
+            DateTime date = value.AsDateTime();
+            return ToQString(date.TimeOfDay() == 0 ? date.Format("yyyy-mm-dd") : date.Format("yyyy-mm-dd hh:nn:ss"));
         }
-        break;
-    case FieldType::DateTime: {
-        DateTime date = value.AsDateTime();
-        return ToQString(date.TimeOfDay() == 0 ? date.Format("yyyy-mm-dd") : date.Format("yyyy-mm-dd hh:nn:ss"));
-    }
-    default: break;
+        default:
+            break;
     }
     return ToQString(value.AsString());
 }
@@ -118,41 +129,51 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         return dataSet->ValueAt(index.row(), field->Index()).AsInteger() == 1 ? Qt::Checked : Qt::Unchecked;
     }
     switch (role) {
-    case Qt::DisplayRole: return CellText(index.row(), index.column());
-    case Qt::EditRole: {
-        const Variant& value = dataSet->ValueAt(index.row(), field->Index());
-        if (value.IsNull()) return QString();
-        switch (field->DataType()) {
-        case FieldType::Integer: return QVariant::fromValue<qlonglong>(value.AsInteger());
-        case FieldType::Float: return value.AsFloat();
-        case FieldType::DateTime: {
-            DateTime date = value.AsDateTime();
-            return QDate(date.Year(), date.Month(), date.Day());
+        case Qt::DisplayRole:
+            return CellText(index.row(), index.column());
+        case Qt::EditRole: {
+            const Variant& value = dataSet->ValueAt(index.row(), field->Index());
+            if (value.IsNull()) return QString();
+            switch (field->DataType()) {
+                case FieldType::Integer:
+                    return QVariant::fromValue<qlonglong>(value.AsInteger());
+                case FieldType::Float:
+                    return value.AsFloat();
+                case FieldType::DateTime: {
+                    DateTime date = value.AsDateTime();
+                    return QDate(date.Year(), date.Month(), date.Day());
+                }
+                default:
+                    return ToQString(value.AsString());
+            }
         }
-        default: return ToQString(value.AsString());
-        }
-    }
-    case Qt::TextAlignmentRole:
-        if (field->DataType() == FieldType::Integer || field->DataType() == FieldType::Float)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
-    default: return {};
+        case Qt::TextAlignmentRole:
+            if (field->DataType() == FieldType::Integer || field->DataType() == FieldType::Float)
+                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+            return {};
+        default:
+            return {};
     }
 }
 
 bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    Field* field = const_cast<Field*>(FieldOf(index.column()));
+    Field* field = FieldOf(index.column());
     if (!field || (flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)) == 0) return false;
     Variant newValue;
-    if (role == Qt::CheckStateRole) newValue = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
-    else if (role != Qt::EditRole) return false;
+    if (role == Qt::CheckStateRole)
+        newValue = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
+    else if (role != Qt::EditRole)
+        return false;
     else if (value.typeId() == QMetaType::QDate) {
         QDate date = value.toDate();
         newValue = DateTime::FromYmd(date.year(), date.month(), date.day());
-    } else if (value.typeId() == QMetaType::Double) newValue = value.toDouble();
-    else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) newValue = static_cast<std::int64_t>(value.toLongLong());
-    else newValue = ToStdString(value.toString());
+    } else if (value.typeId() == QMetaType::Double)
+        newValue = value.toDouble();
+    else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        newValue = static_cast<std::int64_t>(value.toLongLong());
+    else
+        newValue = ToStdString(value.toString());
     // A refused value (a BeforePost check, text that is no number) leaves the row as it was and
     // tells the user why, as the grid of the host does.
     writing = true;

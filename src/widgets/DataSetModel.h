@@ -77,7 +77,7 @@ private:
     void RowInserted(int row) override;
     void RowRemoved(int row) override;
     void CurrentRowChanged(int row) override;
-    const Field* FieldOf(int column) const;
+    Field* FieldOf(int column) const;
 
     DataSet* dataSet = nullptr;
     std::vector<DbGridColumn> columns;

@@ -12,9 +12,15 @@ DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent)
     calendarWidget()->setLocale(QLocale(QLocale::Chinese, QLocale::China));
 }
 
-DateTime DatePicker::Date() const { return FromQDate(date()); }
+DateTime DatePicker::Date() const
+{
+    return FromQDate(date());
+}
 
-void DatePicker::SetDate(DateTime value) { setDate(ToQDate(value)); }
+void DatePicker::SetDate(DateTime value)
+{
+    setDate(ToQDate(value));
+}
 
 QDate ToQDate(DateTime value)
 {
@@ -22,6 +28,9 @@ QDate ToQDate(DateTime value)
     return QDate(day.Year(), day.Month(), day.Day());
 }
 
-DateTime FromQDate(const QDate& value) { return DateTime::FromYmd(value.year(), value.month(), value.day()); }
+DateTime FromQDate(const QDate& value)
+{
+    return DateTime::FromYmd(value.year(), value.month(), value.day());
+}
 
 }  // namespace mfg

@@ -1,6 +1,7 @@
 #include "DbGrid.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <stdexcept>
 
 #include "QtDialogs.h"
@@ -32,6 +33,7 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
     });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] {
         for (int i = 0; i < model.ColumnCount(); ++i) ApplyColumn(i);
+        UpdateFrozenView();
     });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         DataSet* data = model.GetDataSet();
@@ -46,7 +48,10 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
     });
 }
 
-void DbGrid::SetDataSet(DataSet* dataSet) { model.SetDataSet(dataSet); }
+void DbGrid::SetDataSet(DataSet* dataSet)
+{
+    model.SetDataSet(dataSet);
+}
 
 DbGridColumn& DbGrid::AddColumn(std::string fieldName, std::string title, int width)
 {
@@ -62,7 +67,8 @@ DbGridColumn& DbGrid::AddColumn(std::string fieldName, std::string title, int wi
 DbGridColumn& DbGrid::ColumnByName(std::string_view fieldName)
 {
     int index = model.ColumnIndexOf(fieldName);
-    if (index < 0) throw std::out_of_range("the grid " + objectName().toStdString() + " has no column " + std::string(fieldName));
+    if (index < 0)
+        throw std::out_of_range("the grid " + objectName().toStdString() + " has no column " + std::string(fieldName));
     return model.Column(index);
 }
 
@@ -84,16 +90,82 @@ void DbGrid::SetColumnFormat(int index, NumberFormat format)
     model.ColumnChanged(index);
 }
 
+void DbGrid::SetFrozenColumns(int count)
+{
+    frozenCount = std::max(0, count);
+    if (frozenCount > 0 && !frozen) {
+        frozen = new QTableView(this);
+        frozen->setObjectName(objectName() + "Frozen");
+        frozen->setModel(&model);
+        frozen->setSelectionModel(selectionModel());
+        frozen->setFocusPolicy(Qt::NoFocus);
+        frozen->verticalHeader()->hide();
+        frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        frozen->setEditTriggers(editTriggers());
+        frozen->setAlternatingRowColors(true);
+        frozen->setStyleSheet("QTableView { border: none; border-right: 1px solid palette(mid); }");
+        frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        viewport()->stackUnder(frozen);
+        connect(frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+            if (section < frozenCount) frozen->setColumnWidth(section, size);
+            UpdateFrozenView();
+        });
+        connect(frozen->horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::HeaderClicked);
+    }
+    UpdateFrozenView();
+}
+
+void DbGrid::UpdateFrozenView()
+{
+    if (!frozen) return;
+    frozen->setVisible(frozenCount > 0);
+    int width = 0;
+    for (int i = 0; i < model.ColumnCount(); ++i) {
+        bool shown = i < frozenCount && !isColumnHidden(i);
+        frozen->setColumnHidden(i, !shown);
+        if (!shown) continue;
+        frozen->setColumnWidth(i, columnWidth(i));
+        width += columnWidth(i);
+    }
+    frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width,
+                        viewport()->height() + horizontalHeader()->height());
+}
+
+void DbGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    UpdateFrozenView();
+}
+
+void DbGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    // A frozen column is always in sight; scrolling to it would push the others away.
+    if (index.column() >= frozenCount) QTableView::scrollTo(index, hint);
+}
+
 void DbGrid::ApplyColumn(int index)
 {
     const DbGridColumn& column = model.Column(index);
     setColumnHidden(index, !column.visible);
-    if (column.width > 0) setColumnWidth(index, column.width);
-    else if (column.checkBox) setColumnWidth(index, 36);
+    if (column.width > 0)
+        setColumnWidth(index, column.width);
+    else if (column.checkBox)
+        setColumnWidth(index, 36);
     if (column.checkBox) horizontalHeader()->setSectionResizeMode(index, QHeaderView::Fixed);
 }
 
-int DbGrid::CurrentColumn() const { return currentIndex().isValid() ? currentIndex().column() : -1; }
+int DbGrid::CurrentColumn() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : -1;
+}
 
 void DbGrid::SetCurrentColumn(int index)
 {
@@ -122,9 +194,8 @@ void DbGrid::HeaderClicked(int section)
 {
     emit TitleClick(section);
     if (!sortOnTitleClick || model.Column(section).checkBox || !model.GetDataSet()) return;
-    Qt::SortOrder order = model.SortColumn() == section && model.SortOrder() == Qt::AscendingOrder
-                              ? Qt::DescendingOrder
-                              : Qt::AscendingOrder;
+    Qt::SortOrder order = model.SortColumn() == section && model.SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                                   : Qt::AscendingOrder;
     model.sort(section, order);
     SetSortMarker(section, order);
 }

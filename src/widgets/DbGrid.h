@@ -50,15 +50,27 @@ public:
     //! The column carrying the sort marker; -1 when none does.
     int SortMarkerColumn() const;
 
+    //! Keeps the first `count` columns in place while the others scroll sideways (0: none); the
+    //! "selected" check box column of a list screen is the usual one.
+    void SetFrozenColumns(int count);
+    int FrozenColumns() const { return frozenCount; }
+
 signals:
     //! The title of `column` was clicked.
     void TitleClick(int column);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 private:
     void ApplyColumn(int index);
     void HeaderClicked(int section);
+    void UpdateFrozenView();
 
     DataSetModel model;
+    QTableView* frozen = nullptr;  // drawn over the first columns, sharing model and selection
+    int frozenCount = 0;
     bool sortOnTitleClick = true;
     bool following = false;
 };

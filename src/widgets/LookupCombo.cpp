@@ -1,5 +1,6 @@
 #include "LookupCombo.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -67,9 +68,52 @@ LookupCombo::LookupCombo(QWidget* parent)
         edit->setFocus();
     });
     connect(grid, &QAbstractItemView::activated, this, [this] { ChooseCurrentRow(); });
+    edit->installEventFilter(this);
+    grid->installEventFilter(this);
 }
 
-LookupCombo::~LookupCombo() { RestoreFilter(); }
+bool LookupCombo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == edit && (key->key() == Qt::Key_Down || key->key() == Qt::Key_F4)) {
+        DropDown();
+        grid->setFocus();
+        return true;
+    }
+    if (watched != grid) return QWidget::eventFilter(watched, event);
+    switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            ChooseCurrentRow();
+            return true;
+        case Qt::Key_Escape:
+            CloseUp();
+            edit->setFocus();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            return false;
+        default:
+            break;
+    }
+    // The open list holds the keyboard; what the user types still goes on into the edit and
+    // narrows the list, as with the host's combo.
+    if (!key->text().isEmpty() || key->key() == Qt::Key_Backspace) {
+        QCoreApplication::sendEvent(edit, event);
+        return true;
+    }
+    return false;
+}
+
+LookupCombo::~LookupCombo()
+{
+    RestoreFilter();
+}
 
 void LookupCombo::SetLookupDataSet(DataSet* dataSet)
 {
@@ -111,8 +155,10 @@ void LookupCombo::DoAction(const std::string& caption)
 {
     std::string action = WithoutMark(caption);
     CloseUp();
-    if (actionHandler) actionHandler(*this, action);
-    else ComboBoxUtilitys(*this, action, 0, -1);
+    if (actionHandler)
+        actionHandler(*this, action);
+    else
+        ComboBoxUtilitys(*this, action, 0, -1);
 }
 
 void LookupCombo::SetValue(const Variant& key)
@@ -123,7 +169,10 @@ void LookupCombo::SetValue(const Variant& key)
     if (changed) emit Changed();
 }
 
-QString LookupCombo::Text() const { return edit->text(); }
+QString LookupCombo::Text() const
+{
+    return edit->text();
+}
 
 void LookupCombo::ShowValueText()
 {
@@ -151,7 +200,8 @@ void LookupCombo::ApplyFilter(const QString& typed)
             if (!field || field->DataType() != FieldType::Text) continue;
             typedPart += (typedPart.empty() ? "" : " or ") + ("[" + field->Name() + "] = " + QuotedPrefix(typed));
         }
-        if (!typedPart.empty()) expression = expression.empty() ? typedPart : "(" + expression + ") and (" + typedPart + ")";
+        if (!typedPart.empty())
+            expression = expression.empty() ? typedPart : "(" + expression + ") and (" + typedPart + ")";
     }
     try {
         lookup->SetFilterOptions({.caseInsensitive = true});
@@ -186,20 +236,26 @@ void LookupCombo::CloseUp()
     RestoreFilter();
 }
 
-bool LookupCombo::DroppedDown() const { return popup->isVisible(); }
+bool LookupCombo::DroppedDown() const
+{
+    return popup->isVisible();
+}
 
 void LookupCombo::ChooseCurrentRow()
 {
     Variant key;
-    if (lookup && lookup->Active() && !lookup->IsEmpty() && !keyField.empty()) key = lookup->FieldByName(keyField).Value();
+    if (lookup && lookup->Active() && !lookup->IsEmpty() && !keyField.empty())
+        key = lookup->FieldByName(keyField).Value();
     CloseUp();
     if (!key.IsNull()) SetValue(key);
 }
 
 void ComboBoxUtilitys(LookupCombo& combo, const std::string& action, int, int)
 {
-    if (action == "置空") combo.SetValue(Variant());
-    else if (action == "查找") combo.DropDown();
+    if (action == "置空")
+        combo.SetValue(Variant());
+    else if (action == "查找")
+        combo.DropDown();
 }
 
 }  // namespace mfg

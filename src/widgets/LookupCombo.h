@@ -79,6 +79,9 @@ signals:
     //! The value changed, by the user or by SetValue.
     void Changed();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ApplyFilter(const QString& typed);
     void RestoreFilter();

@@ -10,11 +10,16 @@ namespace {
 QMessageBox::Icon BoxIcon(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -32,18 +37,21 @@ int RunBox(std::string_view text, std::string_view title, MessageButtons buttons
     };
     std::vector<Choice> choices;
     switch (buttons) {
-    case MessageButtons::Ok: choices = {{"确定", QMessageBox::AcceptRole, AnswerOk}}; break;
-    case MessageButtons::YesNo:
-        choices = {{"是", QMessageBox::YesRole, AnswerYes}, {"否", QMessageBox::NoRole, AnswerNo}};
-        break;
-    case MessageButtons::YesNoCancel:
-        choices = {{"是", QMessageBox::YesRole, AnswerYes},
-                   {"否", QMessageBox::NoRole, AnswerNo},
-                   {"取消", QMessageBox::RejectRole, AnswerCancel}};
-        break;
+        case MessageButtons::Ok:
+            choices = {{"确定", QMessageBox::AcceptRole, AnswerOk}};
+            break;
+        case MessageButtons::YesNo:
+            choices = {{"是", QMessageBox::YesRole, AnswerYes}, {"否", QMessageBox::NoRole, AnswerNo}};
+            break;
+        case MessageButtons::YesNoCancel:
+            choices = {{"是", QMessageBox::YesRole, AnswerYes},
+                       {"否", QMessageBox::NoRole, AnswerNo},
+                       {"取消", QMessageBox::RejectRole, AnswerCancel}};
+            break;
     }
     std::vector<QPushButton*> pushButtons;
-    for (const auto& choice : choices) pushButtons.push_back(box.addButton(QString::fromUtf8(choice.caption), choice.role));
+    for (const auto& choice : choices)
+        pushButtons.push_back(box.addButton(QString::fromUtf8(choice.caption), choice.role));
     box.setDefaultButton(pushButtons.front());
     // Closing the box with its title bar or Escape means the least committing answer.
     box.setEscapeButton(pushButtons.back());
@@ -55,11 +63,20 @@ int RunBox(std::string_view text, std::string_view title, MessageButtons buttons
 
 }  // namespace
 
-void QtDialogs::ShowInformation(std::string_view text) { RunBox(text, "提示", MessageButtons::Ok, MessageIcon::Information); }
+void QtDialogs::ShowInformation(std::string_view text)
+{
+    RunBox(text, "提示", MessageButtons::Ok, MessageIcon::Information);
+}
 
-void QtDialogs::ShowWarning(std::string_view text) { RunBox(text, "警告", MessageButtons::Ok, MessageIcon::Warning); }
+void QtDialogs::ShowWarning(std::string_view text)
+{
+    RunBox(text, "警告", MessageButtons::Ok, MessageIcon::Warning);
+}
 
-void QtDialogs::ShowError(std::string_view text) { RunBox(text, "错误", MessageButtons::Ok, MessageIcon::Error); }
+void QtDialogs::ShowError(std::string_view text)
+{
+    RunBox(text, "错误", MessageButtons::Ok, MessageIcon::Error);
+}
 
 int QtDialogs::ShowYesNoQuestion(std::string_view text)
 {

@@ -24,8 +24,14 @@ public:
 };
 
 //! A std::string_view of UTF-8 as a QString.
-inline QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 //! A QString as UTF-8.
-inline std::string ToStdString(const QString& text) { return text.toStdString(); }
+inline std::string ToStdString(const QString& text)
+{
+    return text.toStdString();
+}
 
 }  // namespace mfg

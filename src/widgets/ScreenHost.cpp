@@ -13,12 +13,17 @@ ScreenPlacement& Placement()
 
 }  // namespace
 
-void SetScreenPlacement(ScreenPlacement placement) { Placement() = std::move(placement); }
+void SetScreenPlacement(ScreenPlacement placement)
+{
+    Placement() = std::move(placement);
+}
 
 void PlaceScreen(QWidget* screen)
 {
-    if (Placement()) Placement()(screen);
-    else screen->show();
+    if (Placement())
+        Placement()(screen);
+    else
+        screen->show();
 }
 
 }  // namespace mfg

@@ -10,6 +10,9 @@ ToolButton::ToolButton(QWidget* parent) : QToolButton(parent)
     setAutoRaise(true);
 }
 
-void ToolButton::SetCaption(std::string_view caption) { setText(ToQString(caption)); }
+void ToolButton::SetCaption(std::string_view caption)
+{
+    setText(ToQString(caption));
+}
 
 }  // namespace mfg

@@ -56,7 +56,10 @@ int TreeItemsModel::rowCount(const QModelIndex& parent) const
     return node ? node->ChildCount() : 0;
 }
 
-int TreeItemsModel::columnCount(const QModelIndex&) const { return 1 + static_cast<int>(valueColumns.size()); }
+int TreeItemsModel::columnCount(const QModelIndex&) const
+{
+    return 1 + static_cast<int>(valueColumns.size());
+}
 
 bool TreeItemsModel::hasChildren(const QModelIndex& parent) const
 {
@@ -136,6 +139,9 @@ void TreeItemsView::Select(const TreeNode& node)
     setCurrentIndex(model.IndexOf(node));
 }
 
-void TreeItemsView::FullExpand() { expandAll(); }
+void TreeItemsView::FullExpand()
+{
+    expandAll();
+}
 
 }  // namespace mfg

@@ -3,10 +3,21 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <filesystem>
 
 namespace mfg::test {
 
-QApplication& TestApplication() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
+QApplication& TestApplication()
+{
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
+}
+
+ScreenTest::ScreenTest()
+{
+    auto folder = std::filesystem::path(::testing::TempDir()) / ("screens-" + DatabaseName());
+    std::filesystem::remove_all(folder);
+    host.SetTempDirectory(folder);
+}
 
 void ScreenTest::ProcessEvents()
 {

@@ -14,9 +14,12 @@ namespace mfg::test {
 QApplication& TestApplication();
 
 //! A screen test: the demo host of DemoHostTest (scripted dialogs, today fixed, branch 1, user 1)
-//! with a QApplication, and finders of controls by name.
+//! with a QApplication, a temporary folder of its own, and finders of controls by name.
 class ScreenTest : public DemoHostTest {
 protected:
+    //! The host's temporary folder (print templates) is a fresh one of the test's own.
+    ScreenTest();
+
     //! The child of `parent` with that objectName and type; fails the test when there is none.
     template <typename T>
     static T& Control(QWidget& parent, std::string_view name)

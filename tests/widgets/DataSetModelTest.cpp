@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include "DbGrid.h"
 #include "ScreenTest.h"
@@ -112,6 +113,22 @@ TEST_F(DataSetModelTest, CurrentCellAndDataSetCursorFollowEachOther)
     rows.Post();
     EXPECT_EQ(grid.Model().rowCount(), 4);
     EXPECT_EQ(rows.PendingInsertCount(), 1);
+}
+
+TEST_F(DataSetModelTest, FrozenColumnsStayWhileTheOthersScrollAndShareTheSelection)
+{
+    grid.resize(220, 160);
+    grid.SetFrozenColumns(1);
+    grid.show();
+    auto& frozen = Control<QTableView>(grid, "Frozen");
+    EXPECT_FALSE(frozen.isColumnHidden(0));
+    EXPECT_TRUE(frozen.isColumnHidden(1));
+    EXPECT_EQ(frozen.width(), grid.columnWidth(0));
+    EXPECT_EQ(frozen.selectionModel(), grid.selectionModel());
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    EXPECT_EQ(frozen.x(), grid.verticalHeader()->width() + grid.frameWidth());
+    frozen.setCurrentIndex(At(2, 0));
+    EXPECT_EQ(rows.RecNo(), 3);
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // screens look up, the value is the key of the chosen row, and its buttons reach the handler.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "LookupCombo.h"
 #include "ScreenTest.h"
@@ -80,6 +84,22 @@ TEST_F(LookupComboTest, ButtonsGoToTheHandlerWithoutTheirMarkAndClearWorksWithou
     ScreenTest::Control<QPushButton>(*combo.DropDownGrid().parentWidget(), "新增").click();
     combo.DoAction("查找#");
     EXPECT_EQ(actions, (std::vector<std::string>{"新增", "查找"}));
+}
+
+TEST_F(LookupComboTest, KeysTypedIntoTheOpenListNarrowItAndEnterChooses)
+{
+    auto& edit = Control<QLineEdit>(combo, "edit");
+    QTest::keyClick(&edit, Qt::Key_Down);
+    ASSERT_TRUE(combo.DroppedDown());
+    auto& grid = combo.DropDownGrid();
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, "儿童");
+    QCoreApplication::sendEvent(&grid, &typed);
+    EXPECT_EQ(edit.text(), "儿童");
+    ASSERT_EQ(goods->RecordCount(), 1);
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_FALSE(combo.DroppedDown());
+    EXPECT_EQ(combo.Value().AsInteger(), 3);
+    EXPECT_EQ(combo.Text(), "儿童自行车");
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST(QtDialogsTest, ButtonsReadInChineseAndAnswerSixSevenTwo)
     EXPECT_EQ(buttons, (QStringList{"取消", "否", "是"}));
     seen.clear();
     ClickWhenShown("是", seen);
-    EXPECT_EQ(dialogs.ShowMessageBox("全部设为公休日?", "提示", MessageButtons::YesNo, MessageIcon::Question), AnswerYes);
+    EXPECT_EQ(dialogs.ShowMessageBox("全部设为公休日?", "提示", MessageButtons::YesNo, MessageIcon::Question),
+              AnswerYes);
     EXPECT_EQ(seen.front(), "提示");
     seen.clear();
     ClickWhenShown("确定", seen);

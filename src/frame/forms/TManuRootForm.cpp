@@ -8,8 +8,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <filesystem>
+#include <fstream>
+
 #include "LookupCombo.h"
+#include "ReportDesign.h"
 #include "ScreenHost.h"
+#include "host/Dialogs.h"
 #include "host/Host.h"
 #include "host/LookupCache.h"
 
@@ -39,6 +44,16 @@ public:
     std::intptr_t lParam;
 };
 
+// A cell editor lives in the viewport of its grid; Escape there cancels the edit, not the screen.
+bool EditingInGrid(const QWidget* focus)
+{
+    for (const QWidget* up = focus; up && up->parentWidget(); up = up->parentWidget()) {
+        auto* view = qobject_cast<const QAbstractItemView*>(up->parentWidget()->parentWidget());
+        if (view && up->parentWidget() == view->viewport()) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TManuRootForm::TManuRootForm(std::string_view formName, QWidget* parent) : QWidget(parent)
@@ -53,9 +68,80 @@ TManuRootForm::~TManuRootForm()
     if (modalLoop) modalLoop->quit();
 }
 
-Connection& TManuRootForm::DBStartup() const { return CurrentHost().DBStartup(); }
+Connection& TManuRootForm::DBStartup() const
+{
+    return CurrentHost().DBStartup();
+}
 
-void TManuRootForm::OpenDataSet(DataSet& dataSet) const { dataSet.Open(DBStartup()); }
+void TManuRootForm::OpenDataSet(DataSet& dataSet) const
+{
+    dataSet.Open(DBStartup());
+}
+
+void TManuRootForm::PrintReport(LookupCombo& styleCombo, DataSet* master, DataSet* detail, bool printDirectly)
+{
+    if (printing) return;
+    int standardID = styleCombo.Tag();
+    ReportDesign report;
+    report.SetMasterSource(master);
+    report.SetDataSource(detail);
+    printing = true;
+    try {
+        if (SelectPrintStyle(standardID, styleCombo, master, detail, report)) {
+            SetReportVariables(standardID, master, detail, report);
+            if (printDirectly)
+                report.Print();
+            else
+                report.PrintPreview();
+        }
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    printing = false;
+    std::error_code ignored;
+    if (!report.RptFileName().empty()) std::filesystem::remove(report.RptFileName(), ignored);
+}
+
+bool TManuRootForm::SelectPrintStyle(int standardID, LookupCombo& styleCombo, DataSet*, DataSet*, ReportDesign& report)
+{
+    if (styleCombo.Text().isEmpty()) {
+        if (ShowYesNoQuestion("没有选择打印样式, 是否要用标准样式进行打印或预览?") != AnswerYes) return false;
+        return LoadPrintTemplate(report, standardID);
+    }
+    return LoadPrintTemplate(report, static_cast<int>(styleCombo.Value().AsInteger()));
+}
+
+void TManuRootForm::SetReportVariables(int, DataSet* master, DataSet*, ReportDesign& report)
+{
+    if (master && master->Active())
+        for (int i = 0; i < master->FieldCount(); ++i) {
+            const Field& field = master->FieldByIndex(i);
+            report.SetVarValue("M.M" + field.Name(), field.AsString());
+        }
+    report.SetVarValue("CompanyTaxNo", LookupSysParam("TaxNo"));
+    report.SetVarValue("CompanyName", LookupSysParam("CompanyName"));
+    report.SetVarValue("CompanyAddress", LookupSysParam("Address") + "(电话:" + LookupSysParam("Tel") + ")");
+    report.SetVarValue("CompanyBankNo", LookupSysParam("Bank") + "(帐号:" + LookupSysParam("BankNo") + ")");
+    report.SetVarValue("OpName", CurrentHost().UserName());
+}
+
+bool TManuRootForm::LoadPrintTemplate(ReportDesign& report, int templateID)
+{
+    auto query = CreateAutoQuery("Select * from L_PRINTTMPLT where PRINTTMPLTID=" + std::to_string(templateID), true);
+    std::string fileName = CurrentHost().TempDirectory() + std::to_string(templateID) + ".Zrp";
+    if (!query->IsEmpty() && !query->FieldByName("DATA").IsNull()) {
+        const Variant& data = query->FieldByName("DATA").Value();
+        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+        if (data.Type() == FieldType::Blob)
+            file.write(reinterpret_cast<const char*>(data.AsBlob().data()),
+                       static_cast<std::streamsize>(data.AsBlob().size()));
+        else
+            file << data.AsString();
+    }
+    if (!std::filesystem::exists(fileName)) return false;
+    report.SetRptFileName(fileName);
+    return true;
+}
 
 void TManuRootForm::FillGoodsFields(DataSet& dataSet)
 {
@@ -96,7 +182,8 @@ void TManuRootForm::PrepareLookupCombos()
 {
     combosPrepared = true;
     for (LookupCombo* combo : findChildren<LookupCombo*>()) {
-        combo->SetActionHandler([this](LookupCombo& sender, const std::string& action) { LookupComboAction(sender, action); });
+        combo->SetActionHandler(
+            [this](LookupCombo& sender, const std::string& action) { LookupComboAction(sender, action); });
         auto& names = combo->ColumnNames();
         names.clear();
         auto columns = combo->DropDownColumns();
@@ -124,7 +211,10 @@ void TManuRootForm::SetModalResult(int result)
     if (result != mrNone) close();
 }
 
-void TManuRootForm::SetGoodsPicker(GoodsPicker picker) { Picker() = std::move(picker); }
+void TManuRootForm::SetGoodsPicker(GoodsPicker picker)
+{
+    Picker() = std::move(picker);
+}
 
 void TManuRootForm::FormShow()
 {
@@ -173,7 +263,8 @@ bool TManuRootForm::event(QEvent* event)
     // A child that lets Escape pass (an edit, a grid not editing) still closes the screen.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            !EditingInGrid(QApplication::focusWidget())) {
             event->accept();
             close();
             return true;

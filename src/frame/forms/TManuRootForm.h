@@ -19,6 +19,7 @@ class QEventLoop;
 namespace mfg {
 
 class LookupCombo;
+class ReportDesign;
 
 //! ShowModal results.
 inline constexpr int mrNone = 0;
@@ -51,6 +52,19 @@ public:
     Connection& DBStartup() const;
     //! Opens a dataset on the host connection.
     void OpenDataSet(DataSet& dataSet) const;
+
+    //! Prints (or previews) the detail dataset under the master with the template chosen in the
+    //! style combo, whose tag is the standard template id; a second request while one runs is
+    //! ignored, errors are shown, and the temporary template file is removed afterwards.
+    virtual void PrintReport(LookupCombo& styleCombo, DataSet* master, DataSet* detail, bool printDirectly);
+    //! Loads the chosen template, or after asking the standard one; false when none was loaded.
+    virtual bool SelectPrintStyle(int standardID, LookupCombo& styleCombo, DataSet* master, DataSet* detail,
+                                  ReportDesign& report);
+    //! Sets "M.M" + field of every master field, the company data and "OpName".
+    virtual void SetReportVariables(int standardID, DataSet* master, DataSet* detail, ReportDesign& report);
+    //! Writes template `templateID` of L_PRINTTMPLT to the temporary folder and attaches it;
+    //! false when the template has no data.
+    bool LoadPrintTemplate(ReportDesign& report, int templateID);
 
     //! Fills the goods attributes (UnitName when calculated, goodsname, goodscode, barcode, Specs,
     //! storecode, storename) that the dataset has, for the current row's GoodsID and StoreID.

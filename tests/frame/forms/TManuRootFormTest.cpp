@@ -2,10 +2,12 @@
 // modal result comes back, host messages arrive, and registration puts the screen in ModuleScreens.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
+#include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ScreenTest.h"
 #include "TManuRootForm.h"
@@ -66,6 +68,29 @@ TEST_F(TManuRootFormTest, EscapeClosesTheScreenFromTheFormAndFromAnEdit)
     QTest::keyClick(form.edtMemo, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.shows, 2);
+}
+
+TEST_F(TManuRootFormTest, EscapeInACellEditorCancelsTheEditAndKeepsTheScreen)
+{
+    TSampleForm form(nullptr);
+    DataSet rows;
+    rows.AddField("Code", FieldType::Text);
+    rows.CreateDataSet();
+    rows.AppendRecord({"A"});
+    auto* grid = new DbGrid(&form);
+    grid->SetDataSet(&rows);
+    grid->AddColumn("Code");
+    form.show();
+    QApplication::setActiveWindow(&form);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->Model().index(0, 0));
+    grid->edit(grid->currentIndex());
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, grid);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(TManuRootFormTest, GoodsComboFindOpensThePickerOtherActionsGoToTheHost)

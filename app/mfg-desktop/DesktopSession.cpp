@@ -1,0 +1,56 @@
+#include "DesktopSession.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "Database.h"
+#include "QtDialogs.h"
+
+namespace mfg {
+
+DesktopSession::DesktopSession(std::string databaseUrl)
+    : url(std::move(databaseUrl)), host(OpenDatabase(url)), users(host.DBStartup())
+{
+    host.SetDialogs(std::make_unique<QtDialogs>());
+}
+
+DesktopSession::~DesktopSession()
+{
+    if (!started) return;
+    SetCurrentUsers(nullptr);
+    SetCurrentHost(nullptr);
+}
+
+std::vector<ShopChoice> DesktopSession::ShopsOf(const UserAccount& account)
+{
+    std::string sql = "select ShopID, Name from d_shop where Closed = 0";
+    if (!account.isAdmin && account.shopID > 0) sql += " and ShopID = " + std::to_string(account.shopID);
+    auto shops = host.CreateAutoQuery(sql + " order by Code", true);
+    std::vector<ShopChoice> choices;
+    for (shops->First(); !shops->Eof(); shops->Next())
+        choices.push_back(
+            {static_cast<int>(shops->FieldByName("ShopID").AsInteger()), shops->FieldByName("Name").AsString()});
+    if (!account.isAdmin && account.shopID <= 0 && choices.size() > 1) choices.resize(1);
+    return choices;
+}
+
+std::string DesktopSession::ShopName(int shopID)
+{
+    return host.GetValueOfSql("select Name from d_shop where ShopID = " + std::to_string(shopID)).AsString();
+}
+
+void DesktopSession::Start(const UserAccount& account, int shopID)
+{
+    host.SetUser(account.id, account.name);
+    host.SetShopID(shopID);
+    QString temp = QDir::tempPath() + "/mfg-" + QString::number(account.id);
+    host.SetTempDirectory(temp.toStdString());
+    QString settings = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(settings);
+    host.SetCurrDirectory(settings.toStdString());
+    SetCurrentHost(&host);
+    SetCurrentUsers(&users);
+    started = true;
+}
+
+}  // namespace mfg

@@ -1,0 +1,135 @@
+// The desktop host: login, then the MDI main window over the manufacturing module loaded from
+// libPK_Manufacture.so. `--screenshot FILE [--open NAME]` renders the window to a PNG and exits.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "DesktopSession.h"
+#include "LoginDialog.h"
+#include "MainWindow.h"
+#include "ModuleLibrary.h"
+#include "host/Dialogs.h"
+
+namespace {
+
+QString ModulePath(const QString& given)
+{
+    if (!given.isEmpty()) return given;
+    if (QString env = qEnvironmentVariable("MFG_MODULE"); !env.isEmpty()) return env;
+    QString beside = QCoreApplication::applicationDirPath() + "/libPK_Manufacture.so";
+    if (QFileInfo::exists(beside)) return beside;
+    return MFG_MODULE_PATH;
+}
+
+// Chinese captions need a CJK face; the desktop's default may not have one.
+void UseCjkFont(QApplication& application)
+{
+    for (const char* family : {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"})
+        if (QFontDatabase::families().contains(family)) {
+            QFont font(family);
+            font.setPointSize(10);
+            application.setFont(font);
+            return;
+        }
+}
+
+std::unique_ptr<mfg::DesktopSession> SessionWithoutLogin(const std::string& url, const std::string& user, int shop)
+{
+    auto session = std::make_unique<mfg::DesktopSession>(url);
+    auto account = user.empty() ? session->Users().GetUser(1) : session->Users().FindUser(user);
+    if (!account || account->closed) throw std::invalid_argument("没有这个操作员: " + (user.empty() ? "1" : user));
+    session->Start(*account, shop > 0 ? shop : (account->shopID > 0 ? account->shopID : 1));
+    return session;
+}
+
+int Screenshot(QApplication& application, mfg::MainWindow& window, const QString& file, const QString& open)
+{
+    window.resize(1360, 820);
+    window.show();
+    if (!open.isEmpty()) {
+        window.RunCommand("SHOWMNFFORM", open.toStdString());
+        if (QMdiSubWindow* screen = window.MdiArea().activeSubWindow())
+            screen->move(24, 24);
+        else if (!window.MdiArea().subWindowList().isEmpty())
+            window.MdiArea().subWindowList().front()->move(24, 24);
+        else
+            std::cerr << "没有打开界面 " << open.toStdString() << " (未注册或没有权限)\n";
+    }
+    for (int i = 0; i < 5; ++i) application.processEvents();
+    if (!window.grab().save(file, "PNG")) {
+        std::cerr << "无法写入 " << file.toStdString() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool screenshot = false;
+    for (int i = 1; i < argc; ++i) screenshot = screenshot || std::string_view(argv[i]) == "--screenshot";
+    // A screenshot needs no screen: without a display it renders offscreen.
+    if (screenshot && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName("mfg");
+    QCoreApplication::setApplicationName("mfg-desktop");
+    QCoreApplication::setApplicationVersion(MFG_VERSION);
+    UseCjkFont(application);
+    QApplication::setStyle("Fusion");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("生产制造模块 — 桌面");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption dbOption("db", "数据库 (SQLite 文件路径)", "URL");
+    QCommandLineOption userOption("user", "截图时的操作员 (编码或姓名), 默认管理员", "CODE");
+    QCommandLineOption shopOption("shop", "截图时的分支机构", "N");
+    QCommandLineOption todayOption("today", "以此日期为今天 (yyyy-mm-dd)", "DATE");
+    QCommandLineOption moduleOption("module", "生产制造模块的库文件", "FILE");
+    QCommandLineOption screenshotOption("screenshot", "把主窗口存为 PNG 后退出", "FILE");
+    QCommandLineOption openOption("open", "截图前打开的界面 (注册名, 如 WorkCalendarForm)", "NAME");
+    parser.addOptions({dbOption, userOption, shopOption, todayOption, moduleOption, screenshotOption, openOption});
+    parser.process(application);
+
+    QString database = parser.value(dbOption);
+    if (database.isEmpty()) database = qEnvironmentVariable("MFG_DB");
+    std::unique_ptr<mfg::DesktopSession> session;
+    try {
+        if (parser.isSet(screenshotOption)) {
+            session = SessionWithoutLogin(database.isEmpty() ? "mfg.db" : database.toStdString(),
+                                          parser.value(userOption).toStdString(), parser.value(shopOption).toInt());
+        } else {
+            mfg::LoginDialog login(database);
+            if (login.exec() != QDialog::Accepted) return 0;
+            session = login.TakeSession();
+        }
+        if (parser.isSet(todayOption)) {
+            auto today = mfg::DateTime::Parse(parser.value(todayOption).toStdString());
+            if (!today) throw std::invalid_argument("--today 的日期无效: " + parser.value(todayOption).toStdString());
+            session->GetHost().SetToday(*today);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "错误: " << error.what() << '\n';
+        return 1;
+    }
+
+    mfg::ModuleLibrary module;
+    if (!module.Load(ModulePath(parser.value(moduleOption))))
+        mfg::ShowError("无法载入生产制造模块: " + module.ErrorText().toStdString());
+    mfg::MainWindow window(*session);
+    if (parser.isSet(screenshotOption))
+        return Screenshot(application, window, parser.value(screenshotOption), parser.value(openOption));
+    window.showMaximized();
+    return application.exec();
+}
