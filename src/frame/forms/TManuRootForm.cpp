@@ -1,0 +1,211 @@
+#include "TManuRootForm.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "LookupCombo.h"
+#include "ScreenHost.h"
+#include "host/Host.h"
+#include "host/LookupCache.h"
+
+namespace mfg {
+namespace {
+
+GoodsPicker& Picker()
+{
+    static GoodsPicker picker;
+    return picker;
+}
+
+//! Window messages travel as events of their own type, registered once per process.
+class ScreenMessageEvent : public QEvent {
+public:
+    ScreenMessageEvent(unsigned message, std::intptr_t wParam, std::intptr_t lParam)
+        : QEvent(EventType()), message(message), wParam(wParam), lParam(lParam)
+    {
+    }
+    static QEvent::Type EventType()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+    unsigned message;
+    std::intptr_t wParam;
+    std::intptr_t lParam;
+};
+
+}  // namespace
+
+TManuRootForm::TManuRootForm(std::string_view formName, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QString::fromUtf8(formName.data(), static_cast<qsizetype>(formName.size())));
+    privilegeID = GetPrivilegedFormID(formName).value_or(0);
+    for (const char* cache : {"qryGoods", "qryUnit", "qryGoodsUnit", "qryShop", "qryMoney"}) OpenLookupDataSet(cache);
+}
+
+TManuRootForm::~TManuRootForm()
+{
+    if (modalLoop) modalLoop->quit();
+}
+
+Connection& TManuRootForm::DBStartup() const { return CurrentHost().DBStartup(); }
+
+void TManuRootForm::OpenDataSet(DataSet& dataSet) const { dataSet.Open(DBStartup()); }
+
+void TManuRootForm::FillGoodsFields(DataSet& dataSet)
+{
+    if (!dataSet.Active() || dataSet.IsEmpty()) return;
+    // Called from OnCalcFields it fills the calculated fields; while a row is edited, the data
+    // fields: each kind can only be written in its own state.
+    bool calculating = dataSet.State() == DataSetState::CalcFields;
+    Field* goods = dataSet.FindField("GoodsID");
+    Variant goodsID = goods ? goods->Value() : Variant();
+    auto fill = [&](std::string_view fieldName, const std::function<Variant()>& value) {
+        Field* field = dataSet.FindField(fieldName);
+        if (field && (field->Kind() == FieldKind::Calculated) == calculating) field->SetValue(value());
+    };
+    if (Field* unit = dataSet.FindField("UnitName"); unit && unit->Kind() == FieldKind::Calculated)
+        fill("UnitName", [&] { return LookupDataEx(40, "UnitID", LookupData(3, goodsID, "UnitID"), "UnitName"); });
+    fill("goodsname", [&] { return LookupData(3, goodsID, "Name"); });
+    fill("goodscode", [&] { return LookupData(3, goodsID, "Code"); });
+    fill("barcode", [&] { return LookupData(3, goodsID, "BarCode"); });
+    fill("Specs", [&] { return LookupData(3, goodsID, "Specs"); });
+    Field* store = dataSet.FindField("StoreID");
+    if (!store || store->IsNull()) return;
+    std::string storeCondition = " from L_Store where StoreID=" + std::to_string(store->AsInteger());
+    fill("storecode", [&] { return GetValueOfSql("select CODE" + storeCondition); });
+    fill("storename", [&] { return GetValueOfSql("select name" + storeCondition); });
+}
+
+void TManuRootForm::LookupComboAction(LookupCombo& combo, const std::string& action)
+{
+    if (action == "查找" && combo.Tag() == 4) {
+        if (!Picker()) return;
+        if (auto goodsID = Picker()(" ")) combo.SetValue(*goodsID);
+        return;
+    }
+    ComboBoxUtilitys(combo, action, privilegeID, -1);
+}
+
+void TManuRootForm::PrepareLookupCombos()
+{
+    combosPrepared = true;
+    for (LookupCombo* combo : findChildren<LookupCombo*>()) {
+        combo->SetActionHandler([this](LookupCombo& sender, const std::string& action) { LookupComboAction(sender, action); });
+        auto& names = combo->ColumnNames();
+        names.clear();
+        auto columns = combo->DropDownColumns();
+        for (const auto& column : columns) names.push_back(column + "*");
+        if (!columns.empty()) names.push_back(columns.back() + "#");
+    }
+}
+
+int TManuRootForm::ShowModal()
+{
+    modalResult = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    modalLoop = &loop;
+    loop.exec();
+    modalLoop = nullptr;
+    setWindowModality(Qt::NonModal);
+    return modalResult == mrNone ? mrCancel : modalResult;
+}
+
+void TManuRootForm::SetModalResult(int result)
+{
+    modalResult = result;
+    if (result != mrNone) close();
+}
+
+void TManuRootForm::SetGoodsPicker(GoodsPicker picker) { Picker() = std::move(picker); }
+
+void TManuRootForm::FormShow()
+{
+    // Planners type codes and quantities; an input method left on from another program would
+    // turn them into Chinese characters, so every edit starts without one.
+    auto reset = [](QWidget* widget) { widget->setInputMethodHints(Qt::ImhNone); };
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) reset(edit);
+    for (QComboBox* combo : findChildren<QComboBox*>()) reset(combo);
+    for (QAbstractItemView* grid : findChildren<QAbstractItemView*>()) reset(grid);
+}
+
+void TManuRootForm::showEvent(QShowEvent* event)
+{
+    if (!combosPrepared) PrepareLookupCombos();
+    FormShow();
+    QWidget::showEvent(event);
+}
+
+void TManuRootForm::closeEvent(QCloseEvent* event)
+{
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (modalLoop) modalLoop->quit();
+}
+
+void TManuRootForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TManuRootForm::event(QEvent* event)
+{
+    if (event->type() == ScreenMessageEvent::EventType()) {
+        auto* message = static_cast<ScreenMessageEvent*>(event);
+        ScreenMessage(message->message, message->wParam, message->lParam);
+        return true;
+    }
+    // A child that lets Escape pass (an edit, a grid not editing) still closes the screen.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            close();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+FormScreen::FormScreen(std::unique_ptr<TManuRootForm> screen) : form(std::move(screen)) {}
+
+FormScreen::~FormScreen() = default;
+
+void FormScreen::Show()
+{
+    if (!form) return;
+    TManuRootForm* screen = form.release();
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    PlaceScreen(screen);
+}
+
+int FormScreen::ShowModal()
+{
+    if (!form) return mrCancel;
+    std::unique_ptr<TManuRootForm> screen = std::move(form);
+    return screen->ShowModal();
+}
+
+void FormScreen::Perform(unsigned message, std::intptr_t wParam, std::intptr_t lParam)
+{
+    if (!form) return;
+    ScreenMessageEvent event(message, wParam, lParam);
+    QCoreApplication::sendEvent(form.get(), &event);
+}
+
+}  // namespace mfg

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ModuleScreens.h"
+#include "data/DataSet.h"
+#include "db/Connection.h"
+#include "host/Registry.h"
+
+class QEventLoop;
+
+namespace mfg {
+
+class LookupCombo;
+
+//! ShowModal results.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+//! The window message the module sends to a screen it has just opened (0x0400 + 1924).
+inline constexpr unsigned ScreenOpenedMessage = 0x0B84;
+
+//! Opens the manufactured-goods picker with a filter text and answers the picked GoodsID, or none
+//! when the user cancels. The screen that offers the picker sets it.
+using GoodsPicker = std::function<std::optional<int>(const std::string& filter)>;
+
+//! The base of every screen of the module. It keeps the screen's privilege number, prepares the
+//! look-up combos of the screen (their action handler and column-name lists), resets the input
+//! method when the screen shows, closes the screen on Escape, runs it modally when asked, and
+//! delivers host window messages as ScreenMessage calls.
+class TManuRootForm : public QWidget {
+public:
+    //! `formName` is the screen's class name ("TGoodsBomForm"): its objectName and the name its
+    //! privilege number is found by. Opens the host caches the screens look goods and units up in.
+    explicit TManuRootForm(std::string_view formName, QWidget* parent = nullptr);
+    ~TManuRootForm() override;
+
+    //! True while a print or preview runs on this screen.
+    bool Printing() const { return printing; }
+    //! The privilege number registered for the screen's class; 0 when none is.
+    int PrivilegeID() const { return privilegeID; }
+    //! StartupDB.DBStartup: the connection the screen's datasets open on.
+    Connection& DBStartup() const;
+    //! Opens a dataset on the host connection.
+    void OpenDataSet(DataSet& dataSet) const;
+
+    //! Fills the goods attributes (UnitName when calculated, goodsname, goodscode, barcode, Specs,
+    //! storecode, storename) that the dataset has, for the current row's GoodsID and StoreID.
+    virtual void FillGoodsFields(DataSet& dataSet);
+    //! A look-up combo's button: "查找" on a goods combo (tag 4) opens the goods picker, anything
+    //! else goes to the host's ComboBoxUtilitys.
+    virtual void LookupComboAction(LookupCombo& combo, const std::string& action);
+    //! Gives every look-up combo of the screen its action handler and column-name list. Runs once
+    //! before the screen first shows; screens that add combos later call it again.
+    void PrepareLookupCombos();
+
+    //! Runs the screen modally and returns its modal result (mrCancel when simply closed).
+    int ShowModal();
+    int ModalResult() const { return modalResult; }
+    //! Sets the result; a result other than mrNone closes the screen, as a modal dialog does.
+    void SetModalResult(int result);
+
+    //! Sets the goods picker that LookupComboAction opens (empty: none yet).
+    static void SetGoodsPicker(GoodsPicker picker);
+
+protected:
+    //! The screen is about to show (the first show and each after a hide).
+    virtual void FormShow();
+    //! The screen closes; a screen may refuse by returning false.
+    virtual bool FormClose() { return true; }
+    //! A host window message sent with Screen::Perform.
+    virtual void ScreenMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {}
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    void SetPrinting(bool value) { printing = value; }
+
+private:
+    friend class FormScreen;
+
+    bool printing = false;
+    int privilegeID = 0;
+    bool combosPrepared = false;
+    int modalResult = mrNone;
+    QEventLoop* modalLoop = nullptr;
+};
+
+//! A module screen as the host's registry hands it out: Show places it non-modally (an MDI child
+//! in the desktop host) and lets it free itself on close; ShowModal runs it and frees it after;
+//! Perform delivers a window message. A screen never shown is freed with the handle.
+class FormScreen : public Screen {
+public:
+    explicit FormScreen(std::unique_ptr<TManuRootForm> form);
+    ~FormScreen() override;
+
+    void Show() override;
+    int ShowModal() override;
+    void Perform(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
+    //! The screen while the handle holds it; null once shown or run.
+    TManuRootForm* Form() const { return form.get(); }
+
+    //! A factory of screens of class T (constructible from a parent widget).
+    template <typename T>
+    static ScreenFactory Factory()
+    {
+        return [] { return std::make_unique<FormScreen>(std::make_unique<T>(nullptr)); };
+    }
+
+private:
+    std::unique_ptr<TManuRootForm> form;
+};
+
+//! Adds a screen class to ModuleScreens under its class name when the library holding it loads.
+struct ScreenRegistration {
+    ScreenRegistration(const char* className, ScreenFactory factory) { AddModuleScreen(className, std::move(factory)); }
+};
+
+}  // namespace mfg
+
+//! Registers a screen class of the module under its class name; write it once in the screen's .cpp.
+#define MFG_REGISTER_SCREEN(FormClass) \
+    static const ::mfg::ScreenRegistration FormClass##Registration(#FormClass, ::mfg::FormScreen::Factory<FormClass>())
