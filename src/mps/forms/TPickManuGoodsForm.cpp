@@ -1,6 +1,8 @@
 #include "TPickManuGoodsForm.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,6 +31,8 @@ TPickManuGoodsForm::TPickManuGoodsForm(QWidget* parent, std::string extraConditi
 {
     setWindowTitle("选择货品");
     resize(720, 460);
+    if (const QScreen* desktop = QGuiApplication::primaryScreen())
+        move(desktop->availableGeometry().center() - rect().center());
     GoodsCodeED = NewEdit(this, "GoodsCodeED", 20);
     GoodsNameED = NewEdit(this, "GoodsNameED", 40);
     SpecsED = NewEdit(this, "SpecsED", 40);

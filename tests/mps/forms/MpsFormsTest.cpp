@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -104,16 +105,17 @@ TEST_F(MpsFormsTest, ThePlanDialogFiltersTicksAndSorts)
 
     DataSet& rows = form.cdsList();
     rows.First();
-    form.DBGrid1CellClick(0);
+    auto click = [&grid](int column) { emit grid.clicked(grid.Model().index(0, column)); };
+    click(0);
     EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 1);
-    form.DBGrid1CellClick(0);
+    click(0);
     EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0);
-    form.DBGrid1CellClick(2);
+    click(2);
     EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0) << "only the 选择 column ticks";
 
     int codeColumn = grid.Model().ColumnIndexOf("billcode");
     for (const char* title : {"单据编号  ▲", "单据编号  ▼", "单据编号  ▲"}) {
-        form.DBGrid1TitleClick(codeColumn);
+        emit grid.horizontalHeader()->sectionClicked(codeColumn);
         EXPECT_EQ(grid.Model().headerData(codeColumn, Qt::Horizontal).toString(), title);
     }
     Control<QPushButton>(form, "btn1").click();
