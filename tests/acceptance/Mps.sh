@@ -23,6 +23,7 @@ refused 2 '二者取一' mps from-sales
 refused 2 '二者取一' mps from-sales --all XS-2026-12-01-0001
 # Order 5 has no delivery date: its order date is already past.
 refused 2 '生产完工日期不能小于今天!' mps from-sales --all
+grep -q 'XS-2026-12-04-0001 第 1 行: 完工日期 2026-12-04' "$dir/err" || { echo "the refused line is not named"; cat "$dir/err"; exit 1; }
 # Line 1:2 is already in the schedule; a quote in a code is looked for, not run.
 refused 2 'XS-2026-12-01-0001:2 不在可转入' mps from-sales XS-2026-12-01-0001:2
 refused 2 "XS' or '1'='1 不在可转入" mps from-sales "XS' or '1'='1"

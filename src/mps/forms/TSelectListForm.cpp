@@ -58,6 +58,8 @@ TSelectListForm::TSelectListForm(std::string_view formName, const char* caption,
     goodsCombo->SetDropDownFilter("Kind = 2 or Kind = 3");
     goodsCombo->SetTag(4);
     goodsCombo->SetActionButtons({"查找#", "置空"});
+    // No goods chosen reads as every goods.
+    if (auto* text = goodsCombo->findChild<QLineEdit*>()) text->setPlaceholderText("全部");
     OpenLookupDataSet("qryGoods");
     Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit2 = Named(new QLineEdit(this), "Edit2");
