@@ -13,10 +13,12 @@
 #include "DatePicker.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
+#include "Manufacture.h"
 #include "ScreenTest.h"
 #include "TPickManuGoodsForm.h"
 #include "TSelectListForm.h"
 #include "TSorderToMPSForm.h"
+#include "host/Registry.h"
 
 namespace mfg {
 namespace {
@@ -84,6 +86,24 @@ TEST_F(MpsFormsTest, SalesOrdersToTheScheduleFromTickToWrite)
     }
     EXPECT_EQ(LogEntries(host, 201), closed + 1);
     EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(), 1);
+}
+
+TEST_F(MpsFormsTest, TheCommandSORDERTOMPSOpensTheScreenModally)
+{
+    ManufactureLoad();
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* screen = dynamic_cast<TSorderToMPSForm*>(window); screen && screen->isVisible()) {
+                opened = screen->isModal();
+                screen->btnCancel->click();
+            }
+        }
+    });
+    HostRegistry().CallFunction("SORDERTOMPS", "", nullptr);
+    ManufactureUnload();
+    HostRegistry().Clear();
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(MpsFormsTest, ThePlanDialogFiltersTicksAndSorts)
