@@ -58,6 +58,11 @@ public:
 
 //! The groups of commands; each lives in its own file.
 void AddCoreCommands(const CommandLine& line);
+void AddCalendarCommands(const CommandLine& line);
+void AddBomCommands(const CommandLine& line);
 void AddMpsCommands(const CommandLine& line);
+void AddCostingCommands(const CommandLine& line);
+void AddCapacityCommands(const CommandLine& line);
+void AddMrpCommands(const CommandLine& line);
 
 }  // namespace mfg

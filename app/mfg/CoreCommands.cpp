@@ -2,6 +2,7 @@
 // the module's entry points.
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -10,6 +11,7 @@
 #include "ConsoleTable.h"
 #include "Database.h"
 #include "Manufacture.h"
+#include "SyntheticFactory.h"
 #include "host/Registry.h"
 
 namespace mfg {
@@ -21,9 +23,28 @@ void PrintProgress(std::string_view file, size_t done, size_t total)
     else std::cerr << fmt::format("  [{}/{}] {}\n", done + 1, total, file);
 }
 
-int RunInit(const std::string& url, bool demo, bool force)
+//! --today also fixes the database's getdate(), as the host's clock does.
+void FixToday(Connection& db, const Session& session)
 {
+    if (session.today.empty()) return;
+    auto today = ParseDateOption(session.today, "--today");
+    db.SetClock([today] { return today; });
+}
+
+int RunInit(const Session& session, bool demo, bool force, const std::string& synthetic, std::uint64_t seed)
+{
+    const std::string& url = session.url;
+    std::optional<SyntheticSize> size;
+    if (!synthetic.empty() && !(size = ParseSyntheticSize(synthetic))) {
+        std::cerr << fmt::format("--synthetic {} 无效: 应为 small、medium、large 或货品数 (至少 100)。\n", synthetic);
+        return 2;
+    }
+    if (demo && size) {
+        std::cerr << "--demo 与 --synthetic 只能选一个。\n";
+        return 2;
+    }
     auto db = OpenDatabase(url);
+    FixToday(*db, session);
     if (!IsEmptyDatabase(*db)) {
         if (!force) {
             std::cerr << fmt::format("数据库 {} 不是空的, 未做任何修改。要重建请加 --force。\n", url);
@@ -36,6 +57,15 @@ int RunInit(const std::string& url, bool demo, bool force)
     if (demo) {
         std::cerr << "载入演示工厂数据...\n";
         LoadDemoFactory(*db, PrintProgress);
+    }
+    if (size) {
+        std::cerr << fmt::format("生成合成工厂 (种子 {})...\n", seed);
+        auto summary = LoadSyntheticFactory(*db, *size, seed, PrintProgress);
+        std::cout << fmt::format("数据库 {} 已建立, 含合成工厂: {} 种货品, {} 行物料清单 (深 {} 层), {} 行未结单据, "
+                                 "{} 行已审核主生产计划, 共 {} 行。\n",
+                                 url, size->goods, size->bomLinks, size->depth, size->documentLines, size->mpsLines,
+                                 summary.rows);
+        return 0;
     }
     std::cout << fmt::format("数据库 {} 已建立{}。\n", url, demo ? ", 含演示数据" : "");
     return 0;
@@ -101,10 +131,7 @@ int RunCall(const Session& session, const std::string& command, const std::strin
 int RunSql(const Session& session, const std::string& text, bool json)
 {
     auto db = OpenDatabase(session.url);
-    if (!session.today.empty()) {
-        auto today = ParseDateOption(session.today, "--today");
-        db->SetClock([today] { return today; });
-    }
+    FixToday(*db, session);
     auto rows = db->Query(text);
     if (json) {
         std::cout << ToJson(rows).dump(2) << '\n';
@@ -133,6 +160,8 @@ int RunBillCode(const Session& session, int billType, const std::string& table, 
 
 struct CoreOptions {
     bool demo = false, force = false;
+    std::string synthetic;
+    std::uint64_t seed = 1;
     std::string text;
     bool json = false;
     int billType = 0;
@@ -155,7 +184,11 @@ void AddCoreCommands(const CommandLine& line)
     auto* init = line.app.add_subcommand("init", "建立数据库的数据表");
     init->add_flag("--demo", o.demo, "同时载入演示工厂数据");
     init->add_flag("--force", o.force, "删除已有的数据表后重建");
-    line.OnChosen(init, [&session, options] { return RunInit(session.url, options->demo, options->force); });
+    init->add_option("--synthetic", o.synthetic, "生成合成工厂: small、medium、large 或货品数");
+    init->add_option("--seed", o.seed, "合成工厂的随机种子 (默认 1), 同一种子生成同样的数据");
+    line.OnChosen(init, [&session, options] {
+        return RunInit(session, options->demo, options->force, options->synthetic, options->seed);
+    });
 
     auto* sql = line.app.add_subcommand("sql", "执行一段 T-SQL 语句并显示结果");
     sql->add_option("text", o.text, "T-SQL 语句")->required();

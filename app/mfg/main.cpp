@@ -33,7 +33,12 @@ int main(int argc, char** argv)
     mfg::CommandRun run;
     const mfg::CommandLine line{app, session, run};
     mfg::AddCoreCommands(line);
+    mfg::AddCalendarCommands(line);
+    mfg::AddBomCommands(line);
     mfg::AddMpsCommands(line);
+    mfg::AddCostingCommands(line);
+    mfg::AddCapacityCommands(line);
+    mfg::AddMrpCommands(line);
 
     CLI11_PARSE(app, argc, argv);
     try {

@@ -130,8 +130,11 @@ ResultSet BillPrintInsert(SqliteConnection& db, std::vector<Variant>& args)
     return {};
 }
 
-//! getbomlastgoodsid(product): the product's BOM tree, one row per line reached, with the quantity
-//! per product unit along the path and flag 1 on the leaf materials.
+//! getbomlastgoodsid(product): the product's BOM tree in one pass per goods. Every sub-assembly
+//! reached comes once with flag 0 and the quantity needed for one product; every leaf material
+//! once with flag 1, its quantity and its quantity-weighted waste rate. A sub-assembly's own waste
+//! raises what its lines need; a leaf's waste stays in WasteRate for the caller to apply. `level`
+//! is the goods' low-level code below the product.
 ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
 {
     if (args.size() != 1) throw DbError("getbomlastgoodsid 需要 1 个参数", "getbomlastgoodsid");
@@ -143,21 +146,69 @@ ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
     std::unordered_map<std::int64_t, std::vector<Line>> lines;
     for (const auto& row : db.QueryNative("select GoodsID, ElemGID, Quantity, WasteRate from L_GoodsBom order by GoodsID, ItemNo").rows)
         lines[row[0].AsInteger()].push_back({row[1].AsInteger(), row[2].AsFloat(), row[3].AsFloat()});
+    std::int64_t product = args[0].AsInteger();
+
+    // Parents before their components: reverse post-order of a depth-first walk. A line that leads
+    // back into the path is a cycle and is not followed.
+    std::vector<std::int64_t> order;
+    std::unordered_map<std::int64_t, int> state;  // 1 on the path, 2 done
+    std::vector<std::pair<std::int64_t, size_t>> stack{{product, 0}};
+    state[product] = 1;
+    while (!stack.empty()) {
+        auto& [goods, next] = stack.back();
+        auto it = lines.find(goods);
+        if (it != lines.end() && next < it->second.size()) {
+            std::int64_t elem = it->second[next++].elem;
+            if (lines.count(elem) && state[elem] == 0) {
+                state[elem] = 1;
+                stack.push_back({elem, 0});
+            }
+            continue;
+        }
+        state[goods] = 2;
+        order.push_back(goods);
+        stack.pop_back();
+    }
+    std::reverse(order.begin(), order.end());
+    std::unordered_map<std::int64_t, size_t> rank;
+    for (size_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+
+    struct Need {
+        double quantity = 0;
+        double wasteQuantity = 0;
+        int level = 0;
+    };
+    std::map<std::int64_t, Need> assemblies;
+    std::map<std::int64_t, Need> leaves;
+    assemblies[product].quantity = 1;
+    for (auto goods : order) {
+        const Need parent = assemblies[goods];
+        auto own = lines.find(goods);
+        if (own == lines.end()) continue;
+        for (const auto& line : own->second) {
+            double quantity = parent.quantity * line.quantity;
+            bool leaf = !lines.count(line.elem);
+            if (!leaf && rank[line.elem] <= rank[goods]) continue;  // a line back up the tree
+            Need& need = leaf ? leaves[line.elem] : assemblies[line.elem];
+            need.level = std::max(need.level, parent.level + 1);
+            if (leaf) {
+                need.quantity += quantity;
+                need.wasteQuantity += quantity * line.wasteRate / 100;
+            } else {
+                need.quantity += quantity * (1 + line.wasteRate / 100);
+            }
+        }
+    }
+
     ResultSet result;
     result.columns = {{"goodsid", FieldType::Integer}, {"elemgid", FieldType::Integer}, {"Quantity", FieldType::Float},
                       {"WasteRate", FieldType::Float}, {"flag", FieldType::Integer}, {"level", FieldType::Integer}};
-    // A BOM deeper than 30 levels is a cycle; stop there as the browsers do.
-    std::function<void(std::int64_t, double, int)> walk = [&](std::int64_t parent, double factor, int level) {
-        auto it = lines.find(parent);
-        if (it == lines.end() || level > 30) return;
-        for (const auto& line : it->second) {
-            double quantity = factor * line.quantity;
-            bool leaf = !lines.count(line.elem);
-            result.rows.push_back({parent, line.elem, quantity, line.wasteRate, leaf ? 1 : 0, level});
-            if (!leaf) walk(line.elem, quantity, level + 1);
-        }
-    };
-    walk(args[0].AsInteger(), 1.0, 1);
+    for (const auto& [goods, need] : assemblies)
+        if (goods != product) result.rows.push_back({product, goods, need.quantity, 0.0, 0, need.level});
+    for (const auto& [goods, need] : leaves) {
+        double wasteRate = need.quantity != 0 ? need.wasteQuantity / need.quantity * 100 : 0.0;
+        result.rows.push_back({product, goods, need.quantity, wasteRate, 1, need.level});
+    }
     return result;
 }
 

@@ -189,6 +189,32 @@ std::vector<ColumnPlan> PlanColumns(const SpreadsheetExport& settings, const Dat
 
 void SpreadsheetExport::Write(const DataSet& data, const std::filesystem::path& file) const
 {
+    WriteWorkbook({{*this, &data}}, file);
+}
+
+void SpreadsheetExport::WriteWorkbook(const std::vector<std::pair<SpreadsheetExport, const DataSet*>>& sheets,
+                                      const std::filesystem::path& file)
+{
+    auto fail = [&](std::string_view reason) {
+        return ExportError(fmt::format("导出到 {} 失败: {}", file.string(), reason), file);
+    };
+    // Declared before the workbook so that an exception closes the workbook first and then removes
+    // what closing it wrote.
+    TemporaryFile temporary(TemporaryBeside(file));
+    std::string temporaryName = temporary.Path().string();
+    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new(temporaryName.c_str()));
+    if (!book) throw fail("内存不足");
+    for (const auto& [settings, data] : sheets) settings.WriteSheet(*data, book.get(), file);
+    lxw_error closed = workbook_close(book.release());
+    if (closed != LXW_NO_ERROR) throw fail(lxw_strerror(closed));
+    std::error_code renameError;
+    std::filesystem::rename(temporary.Path(), file, renameError);
+    if (renameError) throw fail(renameError.message());
+    temporary.Keep();
+}
+
+void SpreadsheetExport::WriteSheet(const DataSet& data, lxw_workbook* book, const std::filesystem::path& file) const
+{
     auto fail = [&](std::string_view reason) {
         return ExportError(fmt::format("导出到 {} 失败: {}", file.string(), reason), file);
     };
@@ -201,21 +227,15 @@ void SpreadsheetExport::Write(const DataSet& data, const std::filesystem::path& 
     auto rowCount = static_cast<std::uint64_t>(data.RecordCount());
     if (titleRows + 1 + rowCount > LXW_ROW_MAX) throw fail(fmt::format("{} 行超过工作表的行数上限", rowCount));
 
-    // Declared before the workbook so that an exception closes the workbook first and then removes
-    // what closing it wrote.
-    TemporaryFile temporary(TemporaryBeside(file));
-    std::string temporaryName = temporary.Path().string();
-    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new(temporaryName.c_str()));
-    if (!book) throw fail("内存不足");
-    if (workbook_validate_sheet_name(book.get(), sheetName.c_str()) != LXW_NO_ERROR)
+    if (workbook_validate_sheet_name(book, sheetName.c_str()) != LXW_NO_ERROR)
         throw fail(fmt::format("工作表名称「{}」无效", sheetName));
-    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.c_str());
     if (!sheet) throw fail("无法建立工作表");
-    SheetWriter writer(*this, book.get(), sheet);
+    SheetWriter writer(*this, book, sheet);
 
     lxw_col_t lastColumn = columns.empty() ? 0 : static_cast<lxw_col_t>(columns.size() - 1);
     if (!title.empty()) {
-        lxw_format* format = workbook_add_format(book.get());
+        lxw_format* format = workbook_add_format(book);
         format_set_bold(format);
         format_set_font_size(format, 14);
         format_set_align(format, LXW_ALIGN_CENTER);
@@ -223,12 +243,12 @@ void SpreadsheetExport::Write(const DataSet& data, const std::filesystem::path& 
         writer.WriteBanner(row++, lastColumn, title, format);
     }
     if (!subtitle.empty()) {
-        lxw_format* format = workbook_add_format(book.get());
+        lxw_format* format = workbook_add_format(book);
         format_set_align(format, LXW_ALIGN_CENTER);
         writer.WriteBanner(row++, lastColumn, subtitle, format);
     }
 
-    lxw_format* headerFormat = workbook_add_format(book.get());
+    lxw_format* headerFormat = workbook_add_format(book);
     format_set_bold(headerFormat);
     format_set_align(headerFormat, LXW_ALIGN_CENTER);
     format_set_border(headerFormat, LXW_BORDER_THIN);
@@ -252,13 +272,6 @@ void SpreadsheetExport::Write(const DataSet& data, const std::filesystem::path& 
     for (size_t c = 0; c < columns.size(); ++c)
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                              std::min(columns[c].width + 2, MaxWidth), nullptr);
-
-    lxw_error closed = workbook_close(book.release());
-    if (closed != LXW_NO_ERROR) throw fail(lxw_strerror(closed));
-    std::error_code renameError;
-    std::filesystem::rename(temporary.Path(), file, renameError);
-    if (renameError) throw fail(renameError.message());
-    temporary.Keep();
 }
 
 void OutToExcelFun(const DataSet& data, std::string_view title, const std::filesystem::path& fileName,

@@ -10,6 +10,8 @@
 
 #include "data/DataSet.h"
 
+struct lxw_workbook;
+
 namespace mfg {
 
 //! An export that could not be written; the text names the file (and the field, when one is wrong).
@@ -59,6 +61,13 @@ struct SpreadsheetExport {
     //! Throws ExportError naming the file: unwritable folder, a column naming no field, a closed
     //! dataset, more rows or columns than a worksheet holds.
     void Write(const DataSet& data, const std::filesystem::path& file) const;
+    //! Writes one workbook with a sheet per dataset, each under its own settings (sheet names must
+    //! differ), with the same guarantees as Write.
+    static void WriteWorkbook(const std::vector<std::pair<SpreadsheetExport, const DataSet*>>& sheets,
+                              const std::filesystem::path& file);
+
+private:
+    void WriteSheet(const DataSet& data, lxw_workbook* book, const std::filesystem::path& file) const;
 };
 
 //! Exports the visible columns of a dataset with their captions under a title; `columns` empty

@@ -1,0 +1,176 @@
+// The bill-of-material commands: checking, auditing, importing and exporting the stored BOMs.
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include <fmt/format.h>
+
+#include "BomStore.h"
+#include "BomTransfer.h"
+#include "BomValidator.h"
+#include "ConsoleSession.h"
+#include "ConsoleTable.h"
+#include "GoodsBom.h"
+
+namespace mfg {
+namespace {
+
+//! The goods of a code, or an error on the error stream.
+std::optional<int> GoodsOfCode(const std::string& code)
+{
+    auto id = GetValueOfSql("select GoodsID from L_Goods where Code = :code", {}, {{"code", code}});
+    if (id.IsNull()) {
+        std::cerr << fmt::format("货品编码 {} 不存在。\n", code);
+        return std::nullopt;
+    }
+    return static_cast<int>(id.AsInteger());
+}
+
+//! A message on one line of the terminal: the editor's boxes break the cycle path onto a line of its own.
+std::string OneLine(std::string text)
+{
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n")) text.replace(at, 2, " ");
+    return text;
+}
+
+//! Loads a BOM with the header as stored, so that the check sees the figures the lines hold.
+bool LoadStored(GoodsBom& bom, int parentID)
+{
+    if (!bom.Load(parentID)) return false;
+    DataSet& lines = bom.Lines();
+    if (lines.IsEmpty()) return true;
+    lines.First();
+    bom.header.masterQty = HeaderNumberText(lines.FieldByName("MasterQty").AsFloat());
+    bom.header.useTime = HeaderNumberText(lines.FieldByName("UseTime").AsFloat());
+    bom.header.preTime = HeaderNumberText(lines.FieldByName("PreTime").AsFloat());
+    return true;
+}
+
+int RunCheck(const Session& session, const std::string& code)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    GoodsBom bom;
+    LoadStored(bom, *parent);
+    auto problems = CheckBom(bom);
+    for (const auto& problem : problems) {
+        std::cout << fmt::format("{} {}: {}\n", code, problem.rule, OneLine(problem.message));
+    }
+    if (problems.empty()) {
+        std::cout << fmt::format("{} {}: 物料清单检查通过, 共 {} 行子件, {} 行工序。\n", code, bom.ParentName(),
+                                 bom.Lines().RecordCount(), bom.Processes().RecordCount());
+        return 0;
+    }
+    std::cout << fmt::format("{} {}: 发现 {} 个问题。\n", code, bom.ParentName(), problems.size());
+    return 1;
+}
+
+int RunAudit(const Session& session, const std::string& code, bool audit)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    if (console.host.GetValueOfSql("select count(*) from L_GoodsBom where GoodsID = " + std::to_string(*parent))
+            .AsInteger() == 0) {
+        std::cerr << fmt::format("{} 没有物料清单。\n", code);
+        return 2;
+    }
+    bool done = false;
+    if (audit) {
+        GoodsBom bom;
+        LoadStored(bom, *parent);
+        done = AuditBom(bom);
+    } else {
+        done = UnauditBom(*parent);
+    }
+    if (!done) return 1;
+    std::cout << fmt::format("{} 的物料清单已{}。\n", code, audit ? "审核" : "反审核");
+    return 0;
+}
+
+int RunImport(const Session& session, const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::cerr << fmt::format("不能打开文件 {}\n", file);
+        return 2;
+    }
+    ConsoleHost console(session);
+    auto results = ImportBomCsv(in);
+    int refused = 0;
+    for (const auto& result : results) {
+        if (!result.saved) ++refused;
+        std::cout << fmt::format("{}: {} 行, {}\n", result.parentCode, result.lines, result.saved ? "已保存" : "未导入");
+        for (const auto& reason : result.reasons) std::cout << "  " << OneLine(reason) << '\n';
+    }
+    std::cout << fmt::format("共 {} 个父件, 保存 {} 个, 拒绝 {} 个。\n", results.size(), results.size() - refused, refused);
+    return refused == 0 ? 0 : 1;
+}
+
+int RunExport(const Session& session, const std::string& code, bool json)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    if (!json) {
+        ExportBomCsv(*parent, std::cout);
+        return 0;
+    }
+    Connection& db = console.host.DBStartup();
+    const std::string id = std::to_string(*parent);
+    nlohmann::json document{
+        {"parent", code},
+        {"state", ReadBomAuditState(*parent)},
+        {"lines", ToJson(db.Query("select g.Code as GoodsCode, g.Name as GoodsName, m.* from L_GoodsBom m left join "
+                                  "L_Goods g on g.GoodsID = m.ElemGID where m.GoodsID = " +
+                                  id + " order by m.Orderno"))},
+        {"processes", ToJson(db.Query("select w.Code as ProcCode, w.Name as ProcName, m.* from L_GoodsBomProc m left "
+                                      "join al_wgcountitem w on w.COUNTWAGEITEMID = m.COUNTWAGEITEMID where m.GoodsID = " +
+                                      id + " order by m.Orderno"))},
+        {"substitutes", ToJson(db.Query("select g.Code as GoodsCode, g.Name as GoodsName, m.* from L_GoodsBomsub m left "
+                                        "join L_Goods g on g.GoodsID = m.SubGoodsID where m.GoodsID = " +
+                                        id + " order by m.GoodsItemNO, m.ItemNo"))},
+    };
+    std::cout << document.dump(2) << '\n';
+    return 0;
+}
+
+struct BomOptions {
+    std::string code, file;
+    bool csv = false, json = false;
+};
+
+}  // namespace
+
+void AddBomCommands(const CommandLine& line)
+{
+    auto options = std::make_shared<BomOptions>();
+    const Session& session = line.session;
+    auto* bom = line.app.add_subcommand("bom", "物料清单");
+    bom->require_subcommand(1);
+
+    auto* check = bom->add_subcommand("check", "检查已存的物料清单, 列出全部问题 (有问题时退出码非零)");
+    check->add_option("code", options->code, "父件编码")->required();
+    line.OnChosen(check, [&session, options] { return RunCheck(session, options->code); });
+
+    auto* audit = bom->add_subcommand("audit", "保存检查后审核物料清单");
+    audit->add_option("code", options->code, "父件编码")->required();
+    line.OnChosen(audit, [&session, options] { return RunAudit(session, options->code, true); });
+
+    auto* unaudit = bom->add_subcommand("unaudit", "反审核物料清单");
+    unaudit->add_option("code", options->code, "父件编码")->required();
+    line.OnChosen(unaudit, [&session, options] { return RunAudit(session, options->code, false); });
+
+    auto* import = bom->add_subcommand("import", "从 CSV 导入子件 (父件,子件,数量,父件数量,损耗率,工序), 逐父件检查保存");
+    import->add_option("file", options->file, "CSV 文件")->required();
+    line.OnChosen(import, [&session, options] { return RunImport(session, options->file); });
+
+    auto* exportCommand = bom->add_subcommand("export", "导出物料清单");
+    exportCommand->add_option("code", options->code, "父件编码")->required();
+    auto* csv = exportCommand->add_flag("--csv", options->csv, "CSV, 与导入的格式相同 (默认)");
+    exportCommand->add_flag("--json", options->json, "JSON: 子件、工序与替代品")->excludes(csv);
+    line.OnChosen(exportCommand, [&session, options] { return RunExport(session, options->code, options->json); });
+}
+
+}  // namespace mfg

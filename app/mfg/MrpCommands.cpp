@@ -1,0 +1,309 @@
+// mfg mrp: one MRP run from the console, demand from schedule lines, sales orders or typed goods,
+// results as text tables, JSON or a workbook with a sheet per result.
+#include <chrono>
+#include <iostream>
+#include <memory>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "ConsoleSession.h"
+#include "ConsoleTable.h"
+#include "MrpEngine.h"
+#include "export/SpreadsheetExport.h"
+#include "host/LookupCache.h"
+#include "types/TextUtil.h"
+
+namespace mfg {
+namespace {
+
+struct MrpOptions {
+    std::vector<std::string> mps, sales, goods, with, without, lot;
+    std::string optionMask;
+    std::string period = "day";
+    bool bookStock = false, includeUnaudited = false, json = false;
+    std::string xlsx;
+    double dailyExpense = 0;
+};
+
+//! A demand that cannot be planned: the text says which, the exit code is 2.
+struct DemandError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+//! A text value as a quoted SQL literal.
+std::string Quoted(std::string_view text)
+{
+    std::string result = "'";
+    for (char c : text) result += c == '\'' ? std::string("''") : std::string(1, c);
+    return result + "'";
+}
+
+std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
+{
+    std::string sql = "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
+                      "from mnf_manuplan m where m.closed=0 and m.billstate=1 and m.shopid=" + std::to_string(shop);
+    const bool all = codes.size() == 1 && codes[0] == "all";
+    if (!all) {
+        std::string list;
+        for (const auto& code : codes) list += (list.empty() ? "" : ",") + Quoted(code);
+        sql += " and m.billcode in (" + list + ")";
+    }
+    auto query = CreateAutoQuery(sql + " order by m.billcode, m.itemno", true);
+    std::vector<MrpLine> lines;
+    for (query->First(); !query->Eof(); query->Next()) {
+        MrpLine line;
+        line.goodsid = static_cast<std::int32_t>(query->FieldByName("goodsid").AsInteger());
+        line.date = query->FieldByName("finishdate").AsDateTime().Date();
+        line.quantity = query->FieldByName("quantity").AsFloat();
+        line.billtype = 43;
+        line.billid = static_cast<std::int32_t>(query->FieldByName("billid").AsInteger());
+        line.billcode = query->FieldByName("billcode").AsString();
+        line.billdate = query->FieldByName("billdate").AsDateTime();
+        line.planqty = line.quantity;
+        line.finishedqty = query->FieldByName("releasedqty").AsFloat();
+        lines.push_back(std::move(line));
+    }
+    for (const auto& code : all ? std::vector<std::string>{} : codes)
+        if (std::none_of(lines.begin(), lines.end(), [&](const MrpLine& l) { return l.billcode == code; }))
+            throw DemandError(fmt::format("没有已审核的主生产计划单 {}", code));
+    return lines;
+}
+
+std::vector<MrpLine> SalesLines(const std::vector<std::string>& specs)
+{
+    std::vector<MrpLine> lines;
+    for (const auto& spec : specs) {
+        auto parts = Split(spec, ':');
+        std::string sql = "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
+                          "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
+                          "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
+                          Quoted(parts[0]);
+        if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
+        auto query = CreateAutoQuery(sql + " order by d.itemno", true);
+        if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", spec));
+        for (query->First(); !query->Eof(); query->Next()) {
+            MrpLine line;
+            line.goodsid = static_cast<std::int32_t>(query->FieldByName("goodsid").AsInteger());
+            line.date = query->FieldByName("revdate").AsDateTime().Date();
+            line.quantity = query->FieldByName("quantity").AsFloat();
+            line.shopid = static_cast<std::int32_t>(query->FieldByName("shopid").AsInteger());
+            line.billtype = 12;
+            line.billid = static_cast<std::int32_t>(query->FieldByName("billid").AsInteger());
+            line.itemno = static_cast<std::int32_t>(query->FieldByName("itemno").AsInteger());
+            line.billcode = query->FieldByName("billcode").AsString();
+            line.billdate = query->FieldByName("billdate").AsDateTime();
+            line.planqty = line.quantity;
+            line.finishedqty = query->FieldByName("releasedqty").AsFloat();
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+std::vector<MrpLine> TypedLines(const std::vector<std::string>& specs)
+{
+    std::vector<MrpLine> lines;
+    for (const auto& spec : specs) {
+        auto parts = Split(spec, ':');
+        if (parts.size() != 3) throw DemandError(fmt::format("--goods 应为 编码:数量:yyyy-mm-dd, 而不是 {}", spec));
+        Variant id = LookupDataEx(3, "code", std::string(parts[0]), "goodsid");
+        if (id.IsNull()) throw DemandError(fmt::format("没有编码为 {} 的货品", parts[0]));
+        MrpLine line;
+        line.goodsid = static_cast<std::int32_t>(id.AsInteger());
+        line.quantity = Variant(std::string(parts[1])).AsFloat();
+        line.date = ParseDateOption(std::string(parts[2]), "--goods").Date();
+        if (line.quantity <= 0) throw DemandError(fmt::format("{} 的数量应大于 0", spec));
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::uint32_t OptionMask(const MrpOptions& o)
+{
+    std::uint32_t mask = MrpDefaultOptions;
+    if (!o.optionMask.empty()) mask = static_cast<std::uint32_t>(std::stoul(o.optionMask, nullptr, 16));
+    auto bit = [](const std::string& name) {
+        std::uint32_t value = MrpOptionByName(name);
+        if (value == 0) throw DemandError(fmt::format("没有选项 {} (可用: {})", name, fmt::join(MrpOptionNames(), " ")));
+        return value;
+    };
+    for (const auto& name : o.with) mask |= bit(name);
+    for (const auto& name : o.without) mask &= ~bit(name);
+    return mask;
+}
+
+//! The rows of a dataset as a result set, goods also by code.
+ResultSet Rows(DataSet& data)
+{
+    ResultSet rows;
+    Field* goodsid = data.FindField("goodsid");
+    for (int i = 0; i < data.FieldCount(); ++i) {
+        rows.columns.push_back({data.FieldByIndex(i).Name(), data.FieldByIndex(i).DataType()});
+        if (goodsid && i == goodsid->Index()) rows.columns.push_back({"goodscode", FieldType::Text});
+    }
+    for (data.First(); !data.Eof(); data.Next()) {
+        auto& row = rows.rows.emplace_back();
+        for (int i = 0; i < data.FieldCount(); ++i) {
+            row.push_back(data.FieldByIndex(i).Value());
+            if (goodsid && i == goodsid->Index()) row.push_back(LookupData(3, goodsid->Value(), "code"));
+        }
+    }
+    return rows;
+}
+
+nlohmann::json TreeJson(const TreeNode& node)
+{
+    nlohmann::json item{{"text", node.Text()},
+                        {"goodsid", node.Value("goodsid").AsInteger()},
+                        {"goodscode", LookupData(3, node.Value("goodsid"), "code").AsString()},
+                        {"quantity", node.Value("quantity").AsFloat()},
+                        {"children", nlohmann::json::array()}};
+    for (int i = 0; i < node.ChildCount(); ++i) item["children"].push_back(TreeJson(node.Child(i)));
+    return item;
+}
+
+//! The tree as a table for the workbook: one row per node with its depth.
+void TreeRows(const TreeItems& tree, DataSet& target)
+{
+    target.AddField("level", FieldType::Integer);
+    target.AddField("text", FieldType::Text);
+    target.AddField("goodsid", FieldType::Integer);
+    target.AddField("quantity", FieldType::Float);
+    target.CreateDataSet();
+    const_cast<TreeItems&>(tree).Walk([&](TreeNode& node) {
+        target.AppendRecord({node.Level(), node.Text(), node.Value("goodsid"), node.Value("quantity")});
+        return true;
+    });
+}
+
+//! Draws the stage on stderr once the run has taken longer than a second.
+MrpEngine::Progress StderrProgress()
+{
+    auto start = std::chrono::steady_clock::now();
+    return [start](std::string_view stage, double fraction) {
+        if (std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) return;
+        std::cerr << fmt::format("\rMRP {:<10} {:3.0f}%", stage, fraction * 100) << std::flush;
+    };
+}
+
+int RunMrp(const Session& session, const MrpOptions& o)
+{
+    ConsoleHost console(session);
+    std::vector<MrpLine> plan;
+    std::uint32_t options = 0;
+    int period = 1;
+    unsigned lotFlags = 0;
+    try {
+        options = OptionMask(o);
+        period = o.period == "week" ? 2 : o.period == "month" ? 4 : o.period == "day" ? 1 : 0;
+        if (period == 0) throw DemandError("--period 应为 day, week 或 month");
+        for (const auto& flag : o.lot) {
+            if (flag == "min") lotFlags |= MrpLotMinimum;
+            else if (flag == "inc") lotFlags |= MrpLotIncrement;
+            else throw DemandError("--lot 应为 min, inc 或 min,inc");
+        }
+        if (!o.mps.empty()) plan = ScheduleLines(o.mps, console.host.ShopID());
+        for (auto& line : SalesLines(o.sales)) plan.push_back(std::move(line));
+        for (auto& line : TypedLines(o.goods)) plan.push_back(std::move(line));
+        if (plan.empty()) throw DemandError("请正确选择需要计算的计划.");
+        DateTime first = console.host.GetValueOfSql("select min(workdate) from mnf_calendar where isholiday=0").AsDateTime();
+        DateTime last = console.host.GetValueOfSql("select max(workdate) from mnf_calendar where isholiday=0").AsDateTime();
+        for (const auto& line : plan)
+            if (line.date < first.Date() || line.date > last.Date())
+                throw DemandError(fmt::format("完工日期 {} 不在工作日历 {} 至 {} 之内", line.date.ToIsoString(),
+                                              first.Date().ToIsoString(), last.Date().ToIsoString()));
+    } catch (const DemandError& error) {
+        std::cerr << error.what() << '\n';
+        return 2;
+    }
+    std::vector<MrpLine> orders;
+    std::string scope;
+    for (const auto& line : plan) {
+        scope += (scope.empty() ? "" : ",") + std::to_string(line.goodsid);
+        if (line.billtype == 12) orders.push_back(line);
+    }
+
+    MrpEngine engine;
+    engine.progress = StderrProgress();
+    const bool loaded = engine.Load(!o.bookStock, o.includeUnaudited, "'" + scope + "'");
+    const bool calculated = loaded && engine.Calculate(plan, orders, options);
+    std::cerr << "\r";
+    if (!loaded) return 3;
+
+    TreeItems tree;
+    DataSet gross("cdsGross"), net("cdsNet"), manufacture("cdsManuSug"), purchase("cdsPurSug"), budget("cdsBudget");
+    engine.FillGoodsTree(tree);
+    engine.FillGrossTable(gross);
+    engine.FillNetTable(net, period);
+    engine.FillManufactureSuggestions(manufacture);
+    engine.FillPurchaseSuggestions(purchase, lotFlags);
+    const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
+    if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense);
+    if (!budget.Active()) {
+        budget.AddField("date", FieldType::DateTime);
+        budget.CreateDataSet();
+    }
+
+    if (!o.xlsx.empty()) {
+        DataSet treeTable;
+        TreeRows(tree, treeTable);
+        std::vector<std::pair<SpreadsheetExport, const DataSet*>> sheets;
+        auto sheet = [&](const char* name, const char* title, const DataSet& data) {
+            SpreadsheetExport settings;
+            settings.sheetName = name;
+            settings.title = title;
+            sheets.emplace_back(std::move(settings), &data);
+        };
+        sheet("gross", "毛需求", gross);
+        sheet("tree", "毛需求树", treeTable);
+        sheet("net", "净需求", net);
+        sheet("manufacture", "生产建议", manufacture);
+        sheet("purchase", "采购建议", purchase);
+        if (withFunds) sheet("funds", "资金预算", budget);
+        SpreadsheetExport::WriteWorkbook(sheets, o.xlsx);
+        std::cerr << fmt::format("已导出到 {}\n", o.xlsx);
+    }
+    if (o.json) {
+        nlohmann::json result{{"gross", ToJson(Rows(gross))},
+                              {"tree", nlohmann::json::array()},
+                              {"net", ToJson(Rows(net))},
+                              {"manufacture", ToJson(Rows(manufacture))},
+                              {"purchase", ToJson(Rows(purchase))},
+                              {"funds", withFunds ? ToJson(Rows(budget)) : nlohmann::json::array()},
+                              {"warnings", engine.warnings}};
+        for (int i = 0; i < tree.TopLevelCount(); ++i) result["tree"].push_back(TreeJson(tree.TopLevel(i)));
+        std::cout << result.dump(2) << '\n';
+    } else if (o.xlsx.empty() && calculated) {
+        std::cout << "生产建议\n";
+        PrintTable(std::cout, Rows(manufacture));
+        std::cout << "采购建议\n";
+        PrintTable(std::cout, Rows(purchase));
+    }
+    return calculated ? 0 : 3;
+}
+
+}  // namespace
+
+void AddMrpCommands(const CommandLine& line)
+{
+    auto options = std::make_shared<MrpOptions>();
+    auto& o = *options;
+    auto* mrp = line.app.add_subcommand("mrp", "MRP 运算: 展开、净需求、生产与采购建议");
+    mrp->add_option("--mps", o.mps, "已审核的主生产计划单: all 或单据编号");
+    mrp->add_option("--sales", o.sales, "销售订单: 单据编号[:行号]");
+    mrp->add_option("--goods", o.goods, "手工需求: 货品编码:数量:yyyy-mm-dd");
+    mrp->add_option("--options", o.optionMask, "选项位 (十六进制, 如 0x47ef)");
+    mrp->add_option("--with", o.with, "打开的选项 (optSaleQty 等)");
+    mrp->add_option("--without", o.without, "关闭的选项");
+    mrp->add_flag("--book-stock", o.bookStock, "库存指帐面库存 (默认实际库存)");
+    mrp->add_flag("--include-unaudited", o.includeUnaudited, "计算包含未审核单据");
+    mrp->add_option("--period", o.period, "净需求期间: day, week 或 month");
+    mrp->add_option("--lot", o.lot, "采购批量: min (最小订货批量), inc (订货批量增量)")->delimiter(',');
+    mrp->add_option("--daily-expense", o.dailyExpense, "资金预算的每日费用");
+    mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
+    mrp->add_option("--xlsx", o.xlsx, "导出到工作簿, 每项结果一张工作表");
+    line.OnChosen(mrp, [&session = line.session, options] { return RunMrp(session, *options); });
+}
+
+}  // namespace mfg

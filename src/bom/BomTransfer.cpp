@@ -1,0 +1,225 @@
+#include "BomTransfer.h"
+
+#include <istream>
+#include <map>
+#include <optional>
+#include <ostream>
+
+#include <fmt/format.h>
+
+#include "BomStore.h"
+#include "BomValidator.h"
+#include "GoodsBom.h"
+#include "host/Format.h"
+#include "host/Host.h"
+#include "types/TextUtil.h"
+
+namespace mfg {
+namespace {
+
+enum Column { ParentColumn, ComponentColumn, MnfQtyColumn, MasterQtyColumn, WasteRateColumn, ProcessColumn };
+
+struct ImportLine {
+    int fileLine = 0;
+    std::vector<std::string> fields;
+    const std::string& operator[](Column column) const
+    {
+        static const std::string empty;
+        return static_cast<size_t>(column) < fields.size() ? fields[column] : empty;
+    }
+};
+
+std::optional<int> IdOfCode(const char* table, const char* key, const std::string& code)
+{
+    auto id = GetValueOfSql(fmt::format("select {} from {} where Code = :code", key, table), {}, {{"code", code}});
+    if (id.IsNull()) return std::nullopt;
+    return static_cast<int>(id.AsInteger());
+}
+
+//! Brings one parent's BOM in line with its lines of the file; the reasons it cannot be.
+std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>& lines)
+{
+    std::vector<std::string> reasons;
+    bom.header.masterQty = lines.front()[MasterQtyColumn];
+    DataSet& set = bom.Lines();
+    std::vector<bool> named(static_cast<size_t>(set.RecordCount()), false);
+    for (const auto& line : lines) {
+        auto refuse = [&](const std::string& why) { reasons.push_back(fmt::format("第 {} 行: {}", line.fileLine, why)); };
+        if (line[MasterQtyColumn] != bom.header.masterQty) {
+            refuse("父件数量与本父件的第一行不同");
+            continue;
+        }
+        auto component = IdOfCode("L_Goods", "GoodsID", line[ComponentColumn]);
+        if (!component) {
+            refuse(fmt::format("子件编码 {} 不存在", line[ComponentColumn]));
+            continue;
+        }
+        std::optional<int> process;
+        if (!Trim(line[ProcessColumn]).empty()) {
+            process = IdOfCode("al_wgcountitem", "COUNTWAGEITEMID", line[ProcessColumn]);
+            if (!process) {
+                refuse(fmt::format("工序编码 {} 不存在", line[ProcessColumn]));
+                continue;
+            }
+        }
+        std::string error;
+        auto mnfQty = ParseNumber(line[MnfQtyColumn], &error);
+        auto wasteRate = mnfQty ? ParseNumber(line[WasteRateColumn], &error) : std::nullopt;
+        if (!mnfQty || !wasteRate) {
+            refuse(error);
+            continue;
+        }
+        if (*mnfQty <= 0) {
+            refuse("数量应大于零");
+            continue;
+        }
+        if (*wasteRate < 0 || *wasteRate > 100) {
+            refuse("损耗率应在0-100之间");
+            continue;
+        }
+        std::vector<Variant> key{*component, process ? Variant(*process) : Variant()};
+        // A second file line of the same pair becomes a line of its own, for the duplicate check to refuse.
+        bool existing = set.Locate("ElemGID;COUNTWAGEITEMID", key) && set.RecNo() <= static_cast<int>(named.size()) &&
+                        !named[static_cast<size_t>(set.RecNo() - 1)];
+        if (existing) {
+            named[static_cast<size_t>(set.RecNo() - 1)] = true;
+            set.Edit();
+        } else {
+            bom.AppendLine();
+            bom.SetComponent(*component);
+            set.FieldByName("COUNTWAGEITEMID").SetValue(process ? Variant(*process) : Variant());
+        }
+        set.FieldByName("MnfQty").SetValue(*mnfQty);
+        set.FieldByName("WasteRate").SetValue(*wasteRate);
+        set.Post();
+    }
+    // Lines the file no longer names go, the last first so the positions of the others stay.
+    for (size_t row = named.size(); row-- > 0;) {
+        if (named[row]) continue;
+        set.SetRecNo(static_cast<int>(row) + 1);
+        bom.DeleteLine();
+    }
+    return reasons;
+}
+
+BomImportResult ImportParent(const std::string& code, const std::vector<ImportLine>& lines)
+{
+    BomImportResult result{code, static_cast<int>(lines.size())};
+    auto parent = IdOfCode("L_Goods", "GoodsID", code);
+    if (!parent) {
+        result.reasons.push_back(fmt::format("父件编码 {} 不存在", code));
+        return result;
+    }
+    auto kind = GetValueOfSql("select Kind from L_Goods where GoodsID = " + std::to_string(*parent)).AsInteger();
+    if (kind != 2 && kind != 3 && kind != 9) {
+        result.reasons.push_back("当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!");
+        return result;
+    }
+    if (ReadBomAuditState(*parent) != 0) {
+        result.reasons.push_back("物料清单已审核，反审核后才能导入");
+        return result;
+    }
+    GoodsBom bom;
+    bom.Load(*parent);
+    result.reasons = ApplyLines(bom, lines);
+    if (!result.reasons.empty()) return result;
+    bool refused = false;
+    for (const auto& problem : CheckBom(bom)) {
+        refused = refused || problem.kind != BomProblemKind::Question;
+        result.reasons.push_back(problem.message);
+    }
+    if (refused) return result;
+    if (auto failure = WriteBom(bom)) {
+        result.reasons.push_back(*failure);
+        return result;
+    }
+    result.saved = true;
+    return result;
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in)
+{
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string field;
+    bool quoted = false, fieldStarted = false;
+    auto endRecord = [&] {
+        if (fieldStarted || !field.empty() || !record.empty()) {
+            record.push_back(field);
+            records.push_back(std::move(record));
+        }
+        record.clear();
+        field.clear();
+        fieldStarted = false;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted) {
+            if (c != '"') field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else quoted = false;
+        } else if (c == '"') {
+            quoted = fieldStarted = true;
+        } else if (c == ',') {
+            record.push_back(field);
+            field.clear();
+            fieldStarted = true;
+        } else if (c == '\n') {
+            endRecord();
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    endRecord();
+    return records;
+}
+
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::vector<BomImportResult> ImportBomCsv(std::istream& in)
+{
+    auto records = ReadCsvRecords(in);
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<ImportLine>> byParent;
+    for (size_t i = 0; i < records.size(); ++i) {
+        ImportLine line{static_cast<int>(i) + 1, records[i]};
+        if (i == 0 && !ParseNumber(line[MnfQtyColumn])) continue;  // the line naming the columns
+        const std::string code{Trim(line[ParentColumn])};
+        if (!byParent.contains(code)) order.push_back(code);
+        byParent[code].push_back(std::move(line));
+    }
+    std::vector<BomImportResult> results;
+    for (const auto& code : order) results.push_back(ImportParent(code, byParent[code]));
+    return results;
+}
+
+void ExportBomCsv(int parentID, std::ostream& out)
+{
+    auto lines = CreateAutoQuery(
+        "select p.Code ParentCode, g.Code GoodsCode, m.MnfQty, m.MasterQty, m.WasteRate, w.Code ProcCode "
+        "from L_GoodsBom m join L_Goods p on p.GoodsID = m.GoodsID left join L_Goods g on g.GoodsID = m.ElemGID "
+        "left join al_wgcountitem w on w.COUNTWAGEITEMID = m.COUNTWAGEITEMID where m.GoodsID = " +
+            std::to_string(parentID) + " order by m.Orderno, g.Code",
+        true);
+    out << BomCsvHeader << '\n';
+    for (lines->First(); !lines->Eof(); lines->Next()) {
+        out << CsvField(lines->FieldByName("ParentCode").AsString()) << ','
+            << CsvField(lines->FieldByName("GoodsCode").AsString()) << ','
+            << FormatQuantityText(lines->FieldByName("MnfQty").AsFloat()) << ','
+            << FormatQuantityText(lines->FieldByName("MasterQty").AsFloat()) << ','
+            << FormatQuantityText(lines->FieldByName("WasteRate").AsFloat()) << ','
+            << CsvField(lines->FieldByName("ProcCode").AsString()) << '\n';
+    }
+}
+
+}  // namespace mfg

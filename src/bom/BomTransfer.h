@@ -1,0 +1,36 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace mfg {
+
+//! The fields of each record of a CSV text (RFC 4180: quoted fields may hold commas, quotes
+//! doubled and line breaks; a UTF-8 byte-order mark is passed over; blank lines are skipped).
+std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in);
+//! A field written for CSV, quoted when it needs it.
+std::string CsvField(const std::string& text);
+
+//! The columns of the BOM exchange file, in order.
+inline constexpr const char* BomCsvHeader = "parent,component,mnfqty,masterqty,wasterate,process";
+
+//! What became of one parent of an import.
+struct BomImportResult {
+    std::string parentCode;
+    int lines = 0;                     //!< component lines in the file
+    bool saved = false;
+    std::vector<std::string> reasons;  //!< why it was refused; notes of questions passed over when saved
+};
+
+//! Imports component lines (parent code, component code, MnfQty, MasterQty, WasteRate, process
+//! code; a first line naming the columns is skipped). Each parent's lines become its BOM: lines of
+//! the same component and process keep their substitutes and get the new figures, new ones are
+//! appended, lines missing from the file go. Each parent is checked like a save and written in a
+//! transaction of its own; a refused parent leaves its stored BOM untouched.
+std::vector<BomImportResult> ImportBomCsv(std::istream& in);
+
+//! Writes the stored component lines of a parent in the import format, with the header line.
+void ExportBomCsv(int parentID, std::ostream& out);
+
+}  // namespace mfg

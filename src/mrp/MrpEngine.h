@@ -1,0 +1,127 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "MrpRecords.h"
+#include "data/DataSet.h"
+#include "data/TreeItems.h"
+
+namespace mfg {
+
+//! The MRP engine of one workbench: loads master data, stock and open documents, explodes the
+//! demand through the audited BOM, nets it in low-level order with planned orders, pegging and
+//! substitutes, and fills the workbench's datasets. Nothing of a run is stored in the database.
+class MrpEngine {
+public:
+    //! Reports a stage of a long run and how far it is (0 … 1).
+    using Progress = std::function<void(std::string_view stage, double fraction)>;
+
+    //! Reads scope, goods, BOM, substitutes, calendar and open documents of the current shop;
+    //! false after a message was shown.
+    bool Load(bool realStock, bool includeUnaudited, const std::string& goodsScope);
+    //! Explodes and nets the demand; false (after a message naming the path) when the stored BOM
+    //! holds a cycle, with every result left empty. Does nothing before a successful Load.
+    bool Calculate(const std::vector<MrpLine>& plan, const std::vector<MrpLine>& orders, std::uint32_t runOptions);
+
+    //! The working day `days` before the one on or before `date`; with notBeforeToday not before today.
+    DateTime OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const;
+
+    //! The BOM quantities of the demanded goods as a tree of texts and values.
+    void FillGoodsTree(TreeItems& items) const;
+    //! One row per goods of the gross tree: class, goodsid, quantity.
+    void FillGrossTable(DataSet& cdsGross) const;
+    //! The net requirement records grouped by day (1), week (2) or month (4).
+    void FillNetTable(DataSet& cdsNet, int period) const;
+    //! Manufacture suggestions from the rising net requirements of made goods.
+    void FillManufactureSuggestions(DataSet& cdsManuSug) const;
+    //! Purchase suggestions with the lot flags MrpLotMinimum and MrpLotIncrement.
+    void FillPurchaseSuggestions(DataSet& cdsPurSug, unsigned lotFlags) const;
+    //! The dated cash forecast up to the horizon, from the funds data and the purchase suggestions.
+    void FillFundsProjection(DataSet& cdsPurSug, DataSet& cdsBudget, int period, double dailyExpense);
+    //! Release lines of the selected manufacture suggestions, each followed by the demands it serves.
+    void BuildManufactureRelease(DataSet& cdsManu, DataSet& cdsManuSug) const;
+    //! True when the current row of a release dataset comes from a schedule line of this run.
+    bool IsPlanLineSource(const DataSet& cdsManu) const;
+
+    //! The net record of a goods, or null (records of substitutes outside the tree included).
+    const MrpNetRecord* FindNetRecord(std::int32_t goodsid) const;
+    //! The goods record, or null when the goods was not loaded.
+    const MrpGoodsRecord* FindGoods(std::int32_t goodsid) const;
+
+    DateTime horizonEnd;
+    DateTime today;
+    std::vector<DateTime> calendar;
+    std::unordered_map<std::int32_t, MrpGoodsRecord> goods;
+    std::unordered_map<std::int32_t, std::vector<MrpBomLink>> bom;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<MrpSubstitute>> substitutes;
+    std::unordered_map<std::int32_t, std::vector<MrpSubstituteUse>> substituteUse;
+    std::vector<MrpLine> planLines;
+    std::vector<MrpLine> orderLines;
+    std::vector<MrpLine> purchaseOrders;
+    std::vector<MrpLine> salesOrders;
+    std::vector<MrpLine> manufactureOrders;
+    std::vector<MrpRequirementNode> grossNodes;
+    std::vector<MrpNetRecord> netRecords;
+    std::vector<MrpNetRecord> substituteLines;
+    std::map<DateTime, MrpFundsLine> fundsByDate;
+    std::vector<MrpFundsLine> fundsLines;
+    std::vector<MrpFundsLine> wageLines;
+    std::vector<MrpLine> distributionRequests;
+    std::vector<MrpLine> distributions;
+    std::vector<MrpLine> purchaseRequests;
+    bool loaded = false;
+    bool realStock = true;
+    std::uint32_t options = 0;
+    bool includeUnaudited = false;
+
+    //! Messages of the last Calculate that stopped it (a BOM cycle).
+    std::vector<std::string> warnings;
+    //! Called between stages of Load and Calculate when set.
+    Progress progress;
+
+private:
+    void LoadGoods();
+    void LoadBom();
+    void LoadSubstitutes();
+    bool LoadCalendar();
+    void LoadDocuments(const std::string& state);
+    void LoadFunds();
+    void IndexDocuments();
+
+    bool BuildGrossTree();
+    void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;
+    void NetRecord(MrpNetRecord& record, bool planOrders);
+    void NetInLowLevelOrder();
+    void CompletePegs();
+    void Substitute(bool withBom);
+    MrpNetRecord& SubstituteRecord(std::int32_t goodsid);
+    void Retract(std::int32_t component, DateTime date, double quantity, const MrpPegLine& peg);
+    void Report(std::string_view stage, double fraction) const;
+    DateTime PeriodKey(DateTime date, int period) const;
+    DateTime ComponentDate(DateTime date, std::int32_t parent) const;
+    int LeadTime(std::int32_t goodsid) const;
+    bool Has(std::uint32_t option) const { return (options & option) != 0; }
+
+    // Lines of each open document list by goods, in load order, so a record books its own lines
+    // without walking the lists.
+    using LineIndex = std::unordered_map<std::int32_t, std::vector<const MrpLine*>>;
+    LineIndex purchaseByGoods, salesByGoods, manufactureByGoods, requestByGoods, distributionByGoods,
+        prequestByGoods, orderLinesByGoods;
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> parentsOf;  // ascending parent ids
+    std::unordered_map<std::int32_t, std::size_t> netIndex;
+    std::unordered_map<std::int32_t, std::size_t> substituteIndex;
+};
+
+//! The option bit of an option name ("optSub"), 0 for an unknown name.
+std::uint32_t MrpOptionByName(std::string_view name);
+//! The option names in bit order.
+std::vector<std::string_view> MrpOptionNames();
+
+}  // namespace mfg

@@ -1,0 +1,183 @@
+// The gross requirement tree: every demand line exploded down the audited BOM.
+#include <algorithm>
+#include <unordered_set>
+
+#include <fmt/format.h>
+
+#include "MrpEngine.h"
+#include "host/Dialogs.h"
+#include "host/Host.h"
+#include "host/LookupCache.h"
+
+namespace mfg {
+
+namespace {
+
+std::string GoodsCode(std::int32_t goodsid)
+{
+    Variant code = LookupData(3, goodsid, "code");
+    return code.IsNull() ? std::to_string(goodsid) : code.AsString();
+}
+
+//! Adds the BOM subtree of a goods under `node`, quantities per BOM only.
+void AddBomChildren(const std::unordered_map<std::int32_t, std::vector<MrpBomLink>>& bom, TreeNode& node,
+                    std::int32_t goodsid, double quantity)
+{
+    node.SetText(fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", LookupData(3, goodsid, "code").AsString(),
+                             LookupData(3, goodsid, "name").AsString(), quantity));
+    node.SetValue("goodsid", goodsid);
+    node.SetValue("quantity", quantity);
+    auto links = bom.find(goodsid);
+    if (links == bom.end()) return;
+    for (const auto& link : links->second) AddBomChildren(bom, node.AddChild(""), link.elemgid, quantity * link.qty);
+}
+
+}  // namespace
+
+DateTime MrpEngine::OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const
+{
+    const DateTime day = date.Date();
+    const DateTime now = today.Date();
+    if (calendar.empty()) return notBeforeToday ? std::max(day, now) : day;
+    auto after = std::upper_bound(calendar.begin(), calendar.end(), day);
+    std::ptrdiff_t index = after == calendar.begin() ? 0 : (after - calendar.begin()) - 1;
+    index = std::max<std::ptrdiff_t>(0, index - days);
+    const DateTime result = calendar[static_cast<std::size_t>(index)];
+    return notBeforeToday ? std::max(result, now) : result;
+}
+
+int MrpEngine::LeadTime(std::int32_t goodsid) const
+{
+    const MrpGoodsRecord* record = FindGoods(goodsid);
+    return record ? record->leadTime : 0;
+}
+
+DateTime MrpEngine::ComponentDate(DateTime date, std::int32_t parent) const
+{
+    return Has(optAhead) ? OffsetWorkDays(date, LeadTime(parent), true) : date;
+}
+
+const MrpGoodsRecord* MrpEngine::FindGoods(std::int32_t goodsid) const
+{
+    auto it = goods.find(goodsid);
+    return it == goods.end() ? nullptr : &it->second;
+}
+
+bool MrpEngine::BuildGrossTree()
+{
+    // An explicit stack instead of recursion: a deep BOM must not exhaust the call stack, and the
+    // goods on the current path tell a cycle written behind the editor's back.
+    struct Frame {
+        MrpRequirementNode node;
+        const std::vector<MrpBomLink>* links;
+        std::size_t next;
+    };
+    std::vector<Frame> stack;
+    std::unordered_set<std::int32_t> onPath;
+    auto push = [&](MrpRequirementNode node) {
+        grossNodes.push_back(node);
+        auto links = bom.find(node.goodsid);
+        onPath.insert(node.goodsid);
+        stack.push_back({std::move(node), links == bom.end() ? nullptr : &links->second, 0});
+    };
+    for (std::size_t lineIndex = 0; lineIndex < planLines.size(); ++lineIndex) {
+        const MrpLine& line = planLines[lineIndex];
+        MrpRequirementNode top;
+        top.goodsid = line.goodsid;
+        top.needDate = line.date;
+        top.quantity = line.quantity;
+        top.billtype = line.billtype;
+        top.billid = line.billid;
+        top.itemno = line.itemno;
+        top.billcode = line.billcode;
+        top.billdate = line.billdate;
+        top.planqty = line.planqty;
+        top.lineQty = line.quantity;
+        top.finishedqty = line.finishedqty;
+        push(std::move(top));
+        while (!stack.empty()) {
+            Frame& frame = stack.back();
+            if (!frame.links || frame.next == frame.links->size()) {
+                onPath.erase(frame.node.goodsid);
+                stack.pop_back();
+                continue;
+            }
+            const MrpBomLink& link = (*frame.links)[frame.next++];
+            if (onPath.count(link.elemgid)) {
+                std::string path;
+                for (const auto& open : stack) path += GoodsCode(open.node.goodsid) + " → ";
+                path += GoodsCode(link.elemgid);
+                warnings.push_back("BOM清单存在循环引用, 无法进行MRP运算: " + path);
+                ShowError(warnings.back());
+                return false;
+            }
+            MrpRequirementNode child = frame.node;
+            child.goodsid = link.elemgid;
+            child.needDate = ComponentDate(frame.node.needDate, frame.node.goodsid);
+            child.quantity = frame.node.quantity * link.qty;
+            child.level = frame.node.level + 1;
+            child.wasteQty = child.quantity * link.rate;
+            push(std::move(child));
+        }
+        if (lineIndex % 64 == 0) Report("explode", static_cast<double>(lineIndex) / static_cast<double>(planLines.size()));
+    }
+    return true;
+}
+
+void MrpEngine::FillGoodsTree(TreeItems& items) const
+{
+    items.AddColumn("goodsid");
+    items.AddColumn("quantity");
+    std::vector<std::pair<std::int32_t, double>> merged;
+    std::unordered_map<std::int32_t, std::size_t> position;
+    for (const auto& line : planLines) {
+        auto [it, added] = position.emplace(line.goodsid, merged.size());
+        if (added)
+            merged.emplace_back(line.goodsid, line.quantity);
+        else
+            merged[it->second].second += line.quantity;
+    }
+    for (const auto& [goodsid, quantity] : merged) AddBomChildren(bom, items.Add(""), goodsid, quantity);
+}
+
+void MrpEngine::FillGrossTable(DataSet& cdsGross) const
+{
+    if (!cdsGross.Active()) {
+        cdsGross.AddField("class", FieldType::Integer);
+        cdsGross.AddField("goodsid", FieldType::Integer);
+        cdsGross.AddField("quantity", FieldType::Float);
+        cdsGross.CreateDataSet();
+    }
+    struct Merged {
+        std::int32_t level;
+        std::int32_t goodsid;
+        double quantity;
+    };
+    std::vector<Merged> merged;
+    std::unordered_map<std::int32_t, std::size_t> position;
+    for (const auto& node : grossNodes) {
+        auto [it, added] = position.emplace(node.goodsid, merged.size());
+        if (added) {
+            merged.push_back({node.level, node.goodsid, node.quantity});
+        } else {
+            Merged& entry = merged[it->second];
+            entry.quantity += node.quantity;
+            entry.level = std::max(entry.level, node.level);
+        }
+    }
+    std::sort(merged.begin(), merged.end(), [](const Merged& a, const Merged& b) {
+        return a.level != b.level ? a.level < b.level : a.goodsid < b.goodsid;
+    });
+    Field& level = cdsGross.FieldByName("class");
+    Field& goodsid = cdsGross.FieldByName("goodsid");
+    Field& quantity = cdsGross.FieldByName("quantity");
+    for (const auto& entry : merged) {
+        cdsGross.Append();
+        level.SetValue(entry.level);
+        goodsid.SetValue(entry.goodsid);
+        quantity.SetValue(entry.quantity);
+        cdsGross.Post();
+    }
+}
+
+}  // namespace mfg

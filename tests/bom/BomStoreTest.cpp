@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "BomFixture.h"
+#include "BomStore.h"
+
+namespace mfg {
+namespace {
+
+using test::BomTest;
+
+TEST_F(BomTest, SavingWritesTheThreeSetsAndMarksTheParent)
+{
+    host.SqlExecute("update L_Goods set CANCMB = 0 where GoodsID = 101");
+    Load(101);
+    AddLine(127, "4");
+    bom.AppendProcess();
+    bom.Processes().FieldByName("COUNTWAGEITEMID").SetValue(1);
+    bom.Processes().FieldByName("UseTime").SetValue(1.0);
+    bom.Processes().Post();
+    ASSERT_TRUE(SaveBom(bom));
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 101 and ElemGID = 127 and MnfQty = 4 and "
+                     "Orderno = '001' and ItemNo = 1 and State = 0 and OPID = 1")
+                  .AsInteger(),
+              1);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBomProc where GoodsID = 101").AsInteger(), 1);
+    EXPECT_EQ(Stored("select SubGoodsID from L_GoodsBomsub where GoodsID = 101 and GoodsItemNO = 1").AsInteger(), 136);
+    EXPECT_EQ(Stored("select CANCMB from L_Goods where GoodsID = 101").AsInteger(), 1);
+    EXPECT_FALSE(bom.Lines().UpdatesPending());
+
+    // Deleting every line writes the deletes and leaves the mark.
+    bom.Lines().First();
+    bom.DeleteLine();
+    ASSERT_TRUE(SaveBom(bom));
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 101").AsInteger(), 0);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBomsub where GoodsID = 101").AsInteger(), 0);
+    EXPECT_EQ(Stored("select CANCMB from L_Goods where GoodsID = 101").AsInteger(), 1);
+}
+
+TEST_F(BomTest, AFailureInTheLastSetRollsBackTheWholeSave)
+{
+    Load(21);
+    bom.Lines().First();
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("MnfQty").SetValue(3.0);
+    bom.Lines().Post();
+    AddLine(127);
+    // A second 粗管 substitute on line 1 collides with the stored one when the substitutes are written.
+    bom.Substitutes().Append();
+    for (auto [field, value] : {std::pair<const char*, Variant>{"GoodsID", 21}, {"ElemGID", 101}, {"GoodsItemNO", 1},
+                                {"ItemNo", "3"}, {"SubGoodsID", 102}, {"Rate", 1.0}})
+        bom.Substitutes().FieldByName(field).SetValue(value);
+    bom.Substitutes().Post();
+
+    EXPECT_FALSE(SaveBom(bom));
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].kind, MessageKind::Error);
+    EXPECT_FALSE(host.InTransaction());
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 21").AsInteger(), 2);
+    EXPECT_DOUBLE_EQ(Stored("select MnfQty from L_GoodsBom where GoodsID = 21 and ItemNo = 1").AsFloat(), 2.2);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBomsub where GoodsID = 21").AsInteger(), 2);
+    // The sets are back as last read.
+    EXPECT_EQ(bom.Lines().RecordCount(), 2);
+    EXPECT_EQ(bom.Substitutes().RecordCount(), 2);
+    EXPECT_FALSE(bom.Lines().UpdatesPending() || bom.Substitutes().UpdatesPending());
+}
+
+TEST_F(BomTest, AuditFollowsASuccessfulSaveAndNeedsTheRights)
+{
+    Load(3);
+    EXPECT_EQ(ReadBomAuditState(3), 0);
+    EXPECT_EQ(ReadBomAuditState(101), 0);  // no lines at all
+    bom.header.masterQty = "0";
+    EXPECT_FALSE(AuditBom(bom));
+    EXPECT_EQ(ReadBomAuditState(3), 0);
+    bom.header.masterQty = "1";
+    ASSERT_TRUE(AuditBom(bom));
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and State = 1 and Checkorid = 1").AsInteger(), 9);
+
+    host.SetUser(2, "计划员");  // may browse BOMs, not audit them
+    dialogs.Clear();
+    EXPECT_FALSE(UnauditBom(3));
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"对不起,你没有物料清单的反审核权限!"});
+    dialogs.Clear();
+    EXPECT_FALSE(AuditBom(bom));
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"对不起,你没有物料清单的审核权限!"});
+
+    host.SetUser(1, "管理员");
+    ASSERT_TRUE(UnauditBom(3));
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and State = 0 and Checkorid is null").AsInteger(),
+              9);
+}
+
+}  // namespace
+}  // namespace mfg

@@ -1,0 +1,184 @@
+// The BOM editor and its dialogs offscreen: what they show, what their buttons write, and the
+// questions they ask, answered from a script.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "DbGrid.h"
+#include "LookupCombo.h"
+#include "ScreenTest.h"
+#include "TBomReadForm.h"
+#include "TGoodsBomEditForm.h"
+#include "TGoodsBomSubForm.h"
+
+namespace mfg {
+namespace {
+
+class TGoodsBomEditFormTest : public test::ScreenTest {
+protected:
+    int Stored(const std::string& sql) { return static_cast<int>(host.GetValueOfSql(sql).AsInteger()); }
+    TGoodsBomEditForm form;
+};
+
+TEST_F(TGoodsBomEditFormTest, OpensAStoredBomWithItsHeaderAndLines)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    EXPECT_EQ(Control<QLabel>(form, "lblGoodsCode").text(), "3003");
+    EXPECT_EQ(Control<QLabel>(form, "lblGoodsName").text(), "儿童自行车");
+    EXPECT_EQ(form.edMasterQty->text(), "1");
+    EXPECT_EQ(form.edUseTime->text(), "1.2");
+    EXPECT_EQ(Control<DbGrid>(form, "dgListGoodsBom").Model().rowCount(), 9);
+    EXPECT_EQ(form.btCheck->text(), "审核");
+    EXPECT_FALSE(form.lbAbate->isVisibleTo(&form));
+    EXPECT_EQ(form.dlgcGoods->Text(), "2007");  // the first line's component
+    EXPECT_FALSE(form.LoadBom(99999));
+    EXPECT_EQ(form.EditBom(99999), mrCancel);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"货品不存在"});
+}
+
+TEST_F(TGoodsBomEditFormTest, AnAuditedBomIsReadOnlyUntilUnaudited)
+{
+    ASSERT_TRUE(form.LoadBom(18));
+    EXPECT_EQ(form.btCheck->text(), "反审核");
+    EXPECT_TRUE(form.lbAbate->isVisibleTo(&form));
+    EXPECT_FALSE(form.btnOk->isEnabled());
+    EXPECT_FALSE(form.edMasterQty->isEnabled());
+    EXPECT_EQ(form.dgListGoodsBom->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    host.SetUser(2, "计划员");
+    form.btCheckClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"对不起,你没有物料清单的反审核权限!"});
+    EXPECT_TRUE(form.Audited());
+    host.SetUser(1, "管理员");
+    form.btCheckClick();
+    EXPECT_FALSE(form.Audited());
+    EXPECT_TRUE(form.btnOk->isEnabled());
+    EXPECT_EQ(form.btCheck->text(), "审核");
+    EXPECT_EQ(form.dbtCheckor->text(), "");
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 18 and State = 0"), 2);
+}
+
+TEST_F(TGoodsBomEditFormTest, ALineAddedThroughTheComboIsSavedWithOk)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->SetValue(128);
+    EXPECT_EQ(form.Bom().Lines().FieldByName("GoodsName").AsString(), "螺母");
+    form.btnOkClick();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 128 and Orderno = '010'"), 1);
+}
+
+TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.edMasterQty->setText("0");
+    emit form.edMasterQty->textEdited("0");
+    form.AddClick(*form.dgListGoodsBom);
+    form.dlgcGoods->SetValue(128);
+    form.btnOkClick();
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    EXPECT_TRUE(dialogs.WasShown("父件数量不能小于或等于零！"));
+    EXPECT_EQ(form.Bom().Lines().RecordCount(), 10);
+    EXPECT_EQ(form.edMasterQty->text(), "0");
+}
+
+TEST_F(TGoodsBomEditFormTest, DeletingEverythingAsksFirst)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    dialogs.Answer({AnswerNo, AnswerYes});
+    form.DeleteAllClick(*form.dgListGoodsBom);
+    EXPECT_EQ(form.Bom().Lines().RecordCount(), 2);
+    form.DeleteAllClick(*form.dgListGoodsBom);
+    EXPECT_TRUE(form.Bom().Lines().IsEmpty());
+    EXPECT_TRUE(form.Bom().Substitutes().IsEmpty());  // each line took its substitutes along
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"是否删除全部记录?", "是否删除全部记录?"}));
+}
+
+TEST_F(TGoodsBomEditFormTest, CopyingALineNumbersItAnewWithTheDefaultSubstitutes)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.Bom().Lines().Last();  // 螺栓 on line 9, without substitutes of its own
+    form.CopyClick(*form.dgListGoodsBom);
+    DataSet& lines = form.Bom().Lines();
+    EXPECT_EQ(lines.FieldByName("Orderno").AsString(), "010");
+    EXPECT_EQ(lines.FieldByName("ItemNo").AsInteger(), 10);
+    EXPECT_EQ(lines.FieldByName("ElemGID").AsInteger(), 127);
+    EXPECT_DOUBLE_EQ(lines.FieldByName("MnfQty").AsFloat(), 6);
+    EXPECT_EQ(form.Bom().SubstituteText(10), "螺栓;");  // 镀锌螺栓, the component's default
+
+    // An audited BOM copies nothing.
+    ASSERT_TRUE(form.LoadBom(11));
+    form.CopyClick(*form.dgListGoodsBom);
+    EXPECT_EQ(form.Bom().Lines().RecordCount(), 4);
+}
+
+TEST_F(TGoodsBomEditFormTest, TheSubstituteDialogWritesBackOnlyWhenAccepted)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    form.Bom().Lines().First();  // 钢管 with 铝合金管 and 粗管
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "替代品设置");
+        EXPECT_EQ(Control<QLabel>(*dialog, "lblGoodsCode").text(), "1001");
+        EXPECT_EQ(dialog->dgListGoodsBom->Model().rowCount(), 2);
+        dialog->menuDleClick();
+        dialog->btnOkClick();
+    });
+    form.dgListGoodsBomEditButtonClick();
+    EXPECT_EQ(form.Bom().Substitutes().RecordCount(), 1);
+
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        dialog->Rows().AppendRow();
+        dialog->dlgcGoods->SetValue(21);  // the parent itself: accepted here, refused by the save
+        dialog->Rows().Rows().Post();
+        dialogs.Answer({AnswerNo});
+        dialog->btnCancelClick();
+    });
+    form.dgListGoodsBomEditButtonClick();
+    EXPECT_EQ(form.Bom().Substitutes().RecordCount(), 1);
+    EXPECT_EQ(dialogs.Texts().back(), "取消操作,是否保存数据？");
+}
+
+TEST_F(TGoodsBomEditFormTest, ReadingAnotherBomThroughThePickDialog)
+{
+    TBomReadForm pick;
+    pick.btnOkClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"请选择货品!"});
+    EXPECT_EQ(pick.GoodsID(), -1);
+    pick.cmbGoodsID->SetValue(14);
+    EXPECT_EQ(pick.dbtGoodsName->text(), "后轮组件");
+    pick.cbProc->setChecked(true);
+    pick.btnOkClick();
+    EXPECT_EQ(pick.ModalResult(), mrOk);
+
+    ASSERT_TRUE(form.LoadBom(13));
+    form.ReadBom(pick.GoodsID(), pick.ReadProcesses(), pick.ReadSubstitutes());
+    EXPECT_EQ(form.Bom().Lines().RecordCount(), 5);
+    EXPECT_EQ(form.dgProc->Model().rowCount(), 1);
+    EXPECT_EQ(form.edUseTime->text(), "0.3");
+}
+
+TEST_F(TGoodsBomEditFormTest, Screenshot)
+{
+    ASSERT_TRUE(form.LoadBom(1));
+    form.resize(1100, 520);
+    form.show();
+    ProcessEvents();
+    QImage shot = form.grab().toImage();
+    EXPECT_GT(shot.width(), 0);
+    // Set to refresh the picture of the user guide.
+    if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR"))
+        EXPECT_TRUE(shot.save(QDir(folder).filePath("TGoodsBomEditForm.png")));
+}
+
+}  // namespace
+}  // namespace mfg
