@@ -70,6 +70,17 @@ void SetFinishDate(DataSet& lines, DateTime finish)
     }
 }
 
+//! The check stops on the line it refused: name it, since the console has no grid to show it in.
+void PrintRefusedLine(DataSet& lines)
+{
+    if (lines.IsEmpty() || lines.FieldByName("Selected").AsInteger() == 0) return;
+    const Field& finish = lines.FieldByName("MNEndDate");
+    std::cerr << fmt::format("  订单 {} 第 {} 行: 完工日期 {}, 数量 {} (完工日期可用 --finish 指定)\n",
+                             lines.FieldByName("BillCode").AsString(), lines.FieldByName("ItemNO").AsString(),
+                             finish.IsNull() ? std::string("空") : finish.AsDateTime().Format("yyyy-mm-dd"),
+                             lines.FieldByName("MnQty").AsString());
+}
+
 int RunFromSales(const Session& session, const FromSalesOptions& options)
 {
     if (options.all == !options.lines.empty()) {
@@ -93,7 +104,7 @@ int RunFromSales(const Session& session, const FromSalesOptions& options)
     for (const auto& code : mps.WrittenCodes()) std::cout << code << '\n';
     switch (result) {
     case ConvertResult::Converted: return 0;
-    case ConvertResult::Refused: return 2;
+    case ConvertResult::Refused: PrintRefusedLine(mps.Lines()); return 2;
     case ConvertResult::Failed: break;
     }
     return 1;

@@ -15,23 +15,19 @@ extern const char* const kPlanListSql;
 //! The base statement of the order dialog: open lines of audited orders of manufactured goods.
 extern const char* const kSalesOrderListSql;
 
-//! The filter group of the plan dialog.
+//! The filter group both dialogs have, and all of the plan dialog's.
 struct PlanFilter {
     DateTime begDate;
     DateTime endDate;
     std::optional<int> goodsId;    //!< empty: every goods
-    bool includeReleased = false;  //!< chkReleased, "包括计划数量已下达完成"
+    bool includeReleased = false;  //!< chkReleased, lines released in full too
 };
 
 //! The filter group of the order dialog.
-struct SalesOrderFilter {
-    DateTime begDate;
-    DateTime endDate;
-    std::optional<int> goodsId;    //!< empty: every goods
-    std::optional<int> traderId;   //!< empty: every customer
-    bool allShops = false;         //!< chkShopID, "显示全部分支机构"
-    bool includeReleased = false;  //!< chkReleased, "包括数量已下达完成"
-    std::string billCode;          //!< Edit3, a part of the order code
+struct SalesOrderFilter : PlanFilter {
+    std::optional<int> traderId;  //!< empty: every customer
+    bool allShops = false;        //!< chkShopID, "显示全部分支机构"
+    std::string billCode;         //!< Edit3, a part of the order code
 };
 
 //! The first and the last day of the month of `date`: the range the dialogs start with.

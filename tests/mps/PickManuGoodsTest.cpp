@@ -80,6 +80,11 @@ TEST_F(PickManuGoodsTest, TheExtraConditionOfTheCallerNarrowsEveryReload)
     EXPECT_EQ(products.Goods().RecordCount(), 3);
     products.Reload(Filter("2"));
     EXPECT_TRUE(products.Goods().IsEmpty());
+
+    PickManuGoods broken("no_such_column = 1");
+    broken.Reload(Filter(""));
+    EXPECT_FALSE(broken.Goods().Active()) << "a statement that fails leaves the list closed";
+    EXPECT_TRUE(dialogs.Messages().empty()) << "and says nothing while the user types";
 }
 
 TEST_F(PickManuGoodsTest, AQuoteInANameFindsTheGoodsInsteadOfBreakingTheStatement)

@@ -1,0 +1,226 @@
+// The schedule's screens offscreen: controls found by name, messages answered by script.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include "DatePicker.h"
+#include "DbGrid.h"
+#include "LookupCombo.h"
+#include "Manufacture.h"
+#include "ScreenTest.h"
+#include "TPickManuGoodsForm.h"
+#include "TSelectListForm.h"
+#include "TSorderToMPSForm.h"
+#include "host/Registry.h"
+
+namespace mfg {
+namespace {
+
+const DateTime kDecember1 = DateTime::FromYmd(2026, 12, 1);
+const DateTime kDecember31 = DateTime::FromYmd(2026, 12, 31);
+
+//! With MFG_SCREENSHOTS set, the screen as the user sees it goes to that folder.
+void Screenshot(QWidget& screen, const char* name)
+{
+    const char* folder = std::getenv("MFG_SCREENSHOTS");
+    if (folder && *folder) screen.grab().save(QString("%1/%2.png").arg(folder, name));
+}
+
+int LogEntries(Host& host, int eventID)
+{
+    return static_cast<int>(
+        host.GetValueOfSql("select count(*) from m_oplog where EventID = :e", 0, {{"e", eventID}}).AsInteger());
+}
+
+class MpsFormsTest : public test::ScreenTest {};
+
+TEST_F(MpsFormsTest, SalesOrdersToTheScheduleFromTickToWrite)
+{
+    int opened = LogEntries(host, 200), closed = LogEntries(host, 201);
+    {
+        TSorderToMPSForm form;
+        EXPECT_EQ(form.windowTitle(), "销售订单直接转入主生产计划");
+        EXPECT_EQ(LogEntries(host, 200), opened + 1);
+        auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+        auto& beg = Control<DatePicker>(form, "dtpBeg");
+        auto& end = Control<DatePicker>(form, "dtpEnd");
+        EXPECT_EQ(beg.Date(), kDecember1) << "the open posting month";
+        EXPECT_EQ(end.Date(), kDecember31);
+        form.show();
+        ASSERT_EQ(grid.Model().rowCount(), 2);
+        EXPECT_EQ(grid.Model().headerData(9, Qt::Horizontal).toString(), "完工日期");
+
+        beg.SetDate(DateTime::FromYmd(2025, 1, 1));
+        end.SetDate(DateTime::FromYmd(2025, 1, 31));
+        EXPECT_EQ(grid.Model().rowCount(), 0);
+        EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers) << "an empty list is read-only";
+        Control<QPushButton>(form, "btn1").click();  // 全选 on an empty list changes nothing
+        beg.SetDate(kDecember1);
+        end.SetDate(kDecember31);
+        ASSERT_EQ(grid.Model().rowCount(), 2);
+
+        Control<QPushButton>(form, "btn1").click();
+        Control<QPushButton>(form, "btnOK").click();
+        EXPECT_TRUE(dialogs.WasShown("生产完工日期不能小于今天!")) << "order 5 is due on its past order date";
+        EXPECT_EQ(form.ModalResult(), mrNone);
+        Screenshot(form, "sorder-to-mps");
+
+        Control<QPushButton>(form, "btn2").click();  // 反选: nothing ticked
+        Control<QPushButton>(form, "btnOK").click();
+        EXPECT_TRUE(dialogs.WasShown("没有选择要转入主生产计划的销售订单记录!"));
+        DataSet& lines = form.Conversion().Lines();
+        lines.First();
+        lines.Edit();
+        lines.FieldByName("Selected").SetValue(1);
+        lines.Post();
+        Control<QPushButton>(form, "btnOK").click();
+        EXPECT_TRUE(dialogs.WasShown("已成功将所选的订单记录转入主生产计划!"));
+        EXPECT_EQ(form.ModalResult(), mrOk);
+    }
+    EXPECT_EQ(LogEntries(host, 201), closed + 1);
+    EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(), 1);
+}
+
+TEST_F(MpsFormsTest, TheCommandSORDERTOMPSOpensTheScreenModally)
+{
+    ManufactureLoad();
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* screen = dynamic_cast<TSorderToMPSForm*>(window); screen && screen->isVisible()) {
+                opened = screen->isModal();
+                screen->btnCancel->click();
+            }
+        }
+    });
+    HostRegistry().CallFunction("SORDERTOMPS", "", nullptr);
+    ManufactureUnload();
+    HostRegistry().Clear();
+    EXPECT_TRUE(opened);
+}
+
+TEST_F(MpsFormsTest, ThePlanDialogFiltersTicksAndSorts)
+{
+    TSelectPlanForm form;
+    EXPECT_EQ(form.windowTitle(), "选择主生产计划单");
+    Control<DatePicker>(form, "DateTimePicker1").SetDate(kDecember1);
+    Control<DatePicker>(form, "DateTimePicker2").SetDate(kDecember31);
+    Control<QPushButton>(form, "btnFilter").click();
+    auto& grid = Control<DbGrid>(form, "DBGrid1");
+    ASSERT_EQ(grid.Model().rowCount(), 2);
+    EXPECT_EQ(Control<QLineEdit>(form, "Edit1").text(), "全部货品");
+    EXPECT_EQ(Control<QLineEdit>(form, "Edit2").text(), "全部");
+
+    Control<DatePicker>(form, "DateTimePicker1").SetDate(DateTime::FromYmd(2027, 1, 1));
+    Control<QPushButton>(form, "btnFilter").click();
+    EXPECT_TRUE(dialogs.WasShown("起始日期不能大于终止日期!"));
+    EXPECT_EQ(grid.Model().rowCount(), 2) << "the previous list stays";
+
+    DataSet& rows = form.cdsList();
+    rows.First();
+    auto click = [&grid](int column) { emit grid.clicked(grid.Model().index(0, column)); };
+    click(0);
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 1);
+    click(0);
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0);
+    click(2);
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0) << "only the 选择 column ticks";
+
+    int codeColumn = grid.Model().ColumnIndexOf("billcode");
+    for (const char* title : {"单据编号  ▲", "单据编号  ▼", "单据编号  ▲"}) {
+        emit grid.horizontalHeader()->sectionClicked(codeColumn);
+        EXPECT_EQ(grid.Model().headerData(codeColumn, Qt::Horizontal).toString(), title);
+    }
+    Control<QPushButton>(form, "btn1").click();
+    Control<QPushButton>(form, "btnOK").click();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+}
+
+TEST_F(MpsFormsTest, TheFindActionOfAGoodsComboChoosesThroughThePicker)
+{
+    TSelectPlanForm form;
+    form.PrepareLookupCombos();
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* picker = dynamic_cast<TPickManuGoodsForm*>(window); picker && picker->isVisible()) {
+                picker->GoodsCodeED->setText("3002");
+                picker->btnOk->click();
+            }
+        }
+    });
+    form.goodsCombo->DoAction("查找#");
+    EXPECT_EQ(form.ChosenGoods(), 2);
+    EXPECT_EQ(Control<QLineEdit>(form, "Edit1").text(), "城市自行车");
+    EXPECT_EQ(Control<QLineEdit>(form, "Edit2").text(), "28寸 单速 红色");
+}
+
+TEST_F(MpsFormsTest, TheOrderDialogWidensToEveryBranchAndSearchesQuotedOrderCodes)
+{
+    TSelectSOrderForm form;
+    EXPECT_EQ(form.windowTitle(), "选择销售订单");
+    Control<DatePicker>(form, "DateTimePicker1").SetDate(kDecember1);
+    Control<DatePicker>(form, "DateTimePicker2").SetDate(kDecember31);
+    form.show();
+    auto& grid = Control<DbGrid>(form, "DBGrid1");
+    EXPECT_EQ(grid.Model().rowCount(), 5);
+    Control<QCheckBox>(form, "chkShopID").click();
+    EXPECT_EQ(form.cmbTrade->DropDownFilter(),
+              "(IsVendor = 0 and Closed = 0 and TraderID > 0) or (acctrader = 1 and Closed = 0 and TraderID > 0)");
+    Control<QPushButton>(form, "btnFilter").click();
+    EXPECT_EQ(grid.Model().rowCount(), 6);
+    Screenshot(form, "select-sorder");
+    Control<QLineEdit>(form, "Edit3").setText("12-02' or '1'='1");
+    Control<QPushButton>(form, "btnFilter").click();
+    EXPECT_EQ(grid.Model().rowCount(), 0);
+    EXPECT_TRUE(dialogs.Texts(MessageKind::Error).empty());
+    Control<QPushButton>(form, "btnCancel").click();
+    EXPECT_EQ(form.ModalResult(), mrCancel);
+}
+
+TEST_F(MpsFormsTest, ThePickerFiltersAsTheUserTypesAndAddsInAddMode)
+{
+    TPickManuGoodsForm form;
+    EXPECT_EQ(form.windowTitle(), "选择货品");
+    auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+    auto& types = Control<QComboBox>(form, "GoodsType");
+    EXPECT_EQ(types.itemText(0), "全部");
+    EXPECT_EQ(types.count(), 14);
+    EXPECT_FALSE(Control<QPushButton>(form, "btnSel").isVisibleTo(&form));
+
+    Control<QLineEdit>(form, "PYFindGoodsEdit").setText("cj");
+    EXPECT_EQ(grid.Model().rowCount(), 3);
+    Control<QLineEdit>(form, "GoodsCodeED").setText("200");
+    EXPECT_EQ(grid.Model().rowCount(), 2);
+    Screenshot(form, "pick-manu-goods");
+    Control<QLineEdit>(form, "PYFindGoodsEdit").setText("");
+    Control<QLineEdit>(form, "GoodsCodeED").setText("nothing");
+    Control<QPushButton>(form, "btnOk").click();
+    EXPECT_EQ(dialogs.Texts(MessageKind::Error), std::vector<std::string>{"没有货品可以选择！"});
+    EXPECT_EQ(form.ModalResult(), mrNone);
+
+    DataSet lines("qryBomLines");
+    lines.AddField("elemgid", FieldType::Integer);
+    lines.AddField("MnfQty", FieldType::Float);
+    lines.CreateDataSet();
+    form.SetAddTarget(&lines, PickTarget::BomLines);
+    EXPECT_TRUE(Control<QPushButton>(form, "btnSel").isVisibleTo(&form));
+    Control<QLineEdit>(form, "GoodsCodeED").setText("3001");
+    Control<QLineEdit>(form, "edQty").setText("2");
+    Control<QPushButton>(form, "btnSel").click();
+    ASSERT_EQ(lines.RecordCount(), 1);
+    EXPECT_EQ(lines.FieldByName("elemgid").AsInteger(), 1);
+    EXPECT_DOUBLE_EQ(lines.FieldByName("MnfQty").AsFloat(), 2);
+    Control<QPushButton>(form, "btnOk").click();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    EXPECT_EQ(form.GoodsID(), 1);
+}
+
+}  // namespace
+}  // namespace mfg
