@@ -132,23 +132,82 @@ language sql as $body$
     opid = excluded.opid, shopid = excluded.shopid
 $body$;
 
--- The product's BOM tree, one row per line reached in depth-first order, with the quantity per
--- product unit along the path and flag 1 on the leaf materials; deeper than 30 levels is a cycle.
+-- The product's BOM tree, one pass per goods: every sub-assembly reached comes once with flag 0 and
+-- the quantity one product needs (its own waste raising what its lines need); every leaf material
+-- once with flag 1, its quantity and its quantity-weighted waste rate; level is the deepest path.
+-- Parents come before their components in the reverse post-order of a depth-first walk, and a
+-- line that leads back up that order is a cycle and is not followed. Arrays are indexed by goods
+-- id, so each step is constant time however large the tree.
 create or replace function dbo.getbomlastgoodsid(product bigint)
 returns table (goodsid bigint, elemgid bigint, quantity double precision, wasterate double precision, flag integer, level integer)
-language sql stable as $body$
-  with recursive tree(goodsid, elemgid, quantity, wasterate, level, path) as (
-    select b.goodsid::bigint, b.elemgid::bigint, b.quantity::double precision, b.wasterate::double precision, 1,
-           array[b.itemno]
-    from l_goodsbom b where b.goodsid = product
-    union all
-    select b.goodsid, b.elemgid, t.quantity * b.quantity, b.wasterate, t.level + 1,
-           t.path || b.itemno
-    from l_goodsbom b join tree t on b.goodsid = t.elemgid where t.level < 30
+language plpgsql stable as $body$
+declare
+  lineOwner bigint[]; lineElem bigint[]; lineQty double precision[]; lineWaste double precision[];
+  firstLine int[] := '{}'; lastLine int[] := '{}';
+  visit int[] := '{}'; rankOf int[] := '{}';
+  stackGoods bigint[] := '{}'; stackNext int[] := '{}'; depth int;
+  ordered bigint[] := '{}'; leafList bigint[] := '{}';
+  asmQty double precision[] := '{}'; leafQty double precision[] := '{}'; leafWaste double precision[] := '{}';
+  lvl int[] := '{}';
+  g bigint; e bigint; i int; k int; n int; q double precision;
+begin
+  with recursive reach(id) as (
+    select product union select b.elemgid::bigint from l_goodsbom b join reach r on b.goodsid = r.id
   )
-  select t.goodsid, t.elemgid, t.quantity, t.wasterate,
-         case when exists (select 1 from l_goodsbom x where x.goodsid = t.elemgid) then 0 else 1 end, t.level
-  from tree t order by t.path
+  select array_agg(b.goodsid::bigint order by b.goodsid, b.itemno), array_agg(b.elemgid::bigint order by b.goodsid, b.itemno),
+         array_agg(coalesce(b.quantity, 0)::double precision order by b.goodsid, b.itemno),
+         array_agg(coalesce(b.wasterate, 0)::double precision order by b.goodsid, b.itemno)
+    into lineOwner, lineElem, lineQty, lineWaste
+  from l_goodsbom b where b.goodsid in (select id from reach);
+  if lineOwner is null then return; end if;
+  for i in 1 .. array_length(lineOwner, 1) loop
+    if firstLine[lineOwner[i]] is null then firstLine[lineOwner[i]] := i; end if;
+    lastLine[lineOwner[i]] := i;
+  end loop;
+
+  depth := 1; stackGoods[1] := product; stackNext[1] := firstLine[product]; visit[product] := 1;
+  while depth > 0 loop
+    g := stackGoods[depth]; i := stackNext[depth];
+    if i is not null and i <= lastLine[g] then
+      stackNext[depth] := i + 1;
+      e := lineElem[i];
+      if firstLine[e] is not null and visit[e] is null then
+        visit[e] := 1; depth := depth + 1; stackGoods[depth] := e; stackNext[depth] := firstLine[e];
+      end if;
+    else
+      ordered := ordered || g; depth := depth - 1;
+    end if;
+  end loop;
+  n := array_length(ordered, 1);
+  for k in 1 .. n loop rankOf[ordered[k]] := n - k + 1; end loop;
+
+  asmQty[product] := 1; lvl[product] := 0;
+  for k in reverse n .. 1 loop
+    g := ordered[k];
+    continue when firstLine[g] is null;
+    for i in firstLine[g] .. lastLine[g] loop
+      e := lineElem[i];
+      q := coalesce(asmQty[g], 0) * lineQty[i];
+      if firstLine[e] is not null and rankOf[e] <= rankOf[g] then continue; end if;
+      lvl[e] := greatest(coalesce(lvl[e], 0), lvl[g] + 1);
+      if firstLine[e] is null then
+        if leafQty[e] is null then leafList := leafList || e; leafQty[e] := 0; leafWaste[e] := 0; end if;
+        leafQty[e] := leafQty[e] + q;
+        leafWaste[e] := leafWaste[e] + q * lineWaste[i] / 100;
+      else
+        asmQty[e] := coalesce(asmQty[e], 0) + q * (1 + lineWaste[i] / 100);
+      end if;
+    end loop;
+  end loop;
+
+  for g in select x from unnest(ordered) x where x <> product order by x loop
+    return query select product, g, asmQty[g], 0::double precision, 0, lvl[g];
+  end loop;
+  for g in select x from unnest(leafList) x order by x loop
+    return query select product, g, leafQty[g],
+      case when leafQty[g] <> 0 then leafWaste[g] / leafQty[g] * 100 else 0 end, 1, lvl[g];
+  end loop;
+end
 $body$;
 
 create or replace function dbo.getaccountbalance(account bigint) returns double precision language sql stable as

@@ -188,10 +188,9 @@ TEST_F(QuickSettingTest, AllRestDaysKeepOneNumberAndARangeToTheEndShiftsNothing)
 
 TEST_F(QuickSettingTest, AFailureLeavesTheCalendarAndTheFileAsTheyWere)
 {
-    if (host.DBStartup().BackendName() != "sqlite") GTEST_SKIP() << "the failure is injected by a SQLite trigger";
-    host.DBStartup().ExecuteNative(
-        "create trigger FailShift before update of SEQUENCE on MNF_CALENDAR when old.WORKDATE > 46500 "
-        "begin select raise(abort, 'shift refused'); end");
+    // 2027-04-23 and after: the shift fails part way through.
+    test::RefuseWrites(host.DBStartup(), "MNF_CALENDAR", "update of SEQUENCE",
+                       test::OnPostgres() ? "old.WORKDATE > '2027-04-23'" : "old.WORKDATE > 46500", "shift refused");
     auto before = host.DBStartup().Query("select * from MNF_CALENDAR order by WORKDATE").rows;
     EXPECT_THROW(Apply(Day(2026, 12, 7), Day(2026, 12, 31), DefaultRestWeekdays(), {{12, 9}}), DbError);
     EXPECT_EQ(host.DBStartup().Query("select * from MNF_CALENDAR order by WORKDATE").rows, before);
@@ -226,10 +225,7 @@ TEST_F(ToggleDayTest, AWednesdayRestDayTakesTheNumberOfThursdayAndBack)
 
 TEST_F(ToggleDayTest, AFailedShiftUndoesTheMark)
 {
-    if (host.DBStartup().BackendName() != "sqlite") GTEST_SKIP() << "the failure is injected by a SQLite trigger";
-    host.DBStartup().ExecuteNative(
-        "create trigger FailShift before update of SEQUENCE on MNF_CALENDAR "
-        "begin select raise(abort, 'shift refused'); end");
+    test::RefuseWrites(host.DBStartup(), "MNF_CALENDAR", "update of SEQUENCE", "", "shift refused");
     EXPECT_THROW(SetCalendarDay(Day(2026, 12, 9), true), DbError);
     EXPECT_EQ(Mark(2026, 12, 9), 0);
 }

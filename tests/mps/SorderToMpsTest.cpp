@@ -139,9 +139,7 @@ TEST_F(SorderToMpsTest, ThreeLinesBecomeThreeBillsWithConsecutiveCodes)
 
 TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUser)
 {
-    host.DBStartup().ExecuteNative(
-        "create trigger refuse_children before insert on MNF_ManuPlan when new.GoodsID = 3 "
-        "begin select raise(abort, 'schedule line refused'); end");
+    test::RefuseWrites(host.DBStartup(), "MNF_ManuPlan", "insert", "new.GoodsID = 3", "schedule line refused");
     mps.Reload(kDecember1, kJanuary31);
     SelectAllRows(mps.Lines());
     ASSERT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));

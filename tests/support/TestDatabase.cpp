@@ -148,6 +148,23 @@ std::string CopyOfDemoDatabase(const std::string& name)
     return OnPostgres() ? CopyOfMaster(true) : CopyOfSqliteDemo(name);
 }
 
+void RefuseWrites(Connection& db, std::string_view table, std::string_view event, std::string_view condition,
+                  std::string_view message)
+{
+    if (db.BackendName() == "sqlite") {
+        std::string when = condition.empty() ? "" : fmt::format(" when {}", condition);
+        db.ExecuteNative(fmt::format("create trigger refuse_writes before {} on {}{} begin select raise(abort, '{}'); end",
+                                     event, table, when, message));
+        return;
+    }
+    db.ExecuteNative(fmt::format(
+        "create or replace function refuse_writes() returns trigger language plpgsql as $$ begin raise exception '{}'; end $$",
+        message));
+    std::string when = condition.empty() ? "" : fmt::format(" when ({})", condition);
+    db.ExecuteNative(fmt::format("create trigger refuse_writes before {} on {} for each row{} execute function refuse_writes()",
+                                 event, table, when));
+}
+
 std::string FreshDatabaseUrl(const std::string& name)
 {
     if (OnPostgres()) {

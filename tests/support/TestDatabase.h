@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "db/Connection.h"
 
@@ -23,6 +24,12 @@ std::unique_ptr<Connection> OpenTestDatabase(bool withDemo);
 //! SQLite, per server on PostgreSQL) and copied for each caller, so that tests start from the same
 //! data without paying for the load each time. Each call gives a copy of its own.
 std::string CopyOfDemoDatabase(const std::string& name);
+
+//! Makes every write of `event` ("insert", "update of SEQUENCE") on `table` fail with `message`,
+//! or only those where `condition` holds (a trigger condition over old and new, in the backend's
+//! own SQL), so that a test can see what a failure in the middle of a run leaves behind.
+void RefuseWrites(Connection& db, std::string_view table, std::string_view event, std::string_view condition,
+                  std::string_view message);
 
 //! The URL of a fresh, empty database of its own (a new SQLite file, or a new PostgreSQL schema).
 std::string FreshDatabaseUrl(const std::string& name);

@@ -104,11 +104,8 @@ TEST_F(WorkCalendarFormTest, DoubleClickAndSpaceToggleTheSelectedDayOnly)
 
 TEST_F(WorkCalendarFormTest, AFailedToggleShowsTheErrorAndTheStoredDay)
 {
-    if (host.DBStartup().BackendName() != "sqlite") GTEST_SKIP() << "the failure is injected by a SQLite trigger";
     TWorkCalendarForm form;
-    host.DBStartup().ExecuteNative(
-        "create trigger FailShift before update of SEQUENCE on MNF_CALENDAR "
-        "begin select raise(abort, 'shift refused'); end");
+    test::RefuseWrites(host.DBStartup(), "MNF_CALENDAR", "update of SEQUENCE", "", "shift refused");
     auto& grid = Control<QTableWidget>(form, "StringGrid1");
     grid.setCurrentCell(2, 3);
     form.StringGrid1DblClick();
