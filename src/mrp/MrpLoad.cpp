@@ -183,9 +183,11 @@ void MrpEngine::LoadGoods()
 void MrpEngine::LoadBom()
 {
     bom.clear();
+    // The explosion walks a parent's components in this order; a grouping alone leaves it to the
+    // server (PostgreSQL hashes).
     auto query = CreateAutoQuery("select b.goodsid,b.elemgid,  sum(b.quantity) as qty,sum(b.quantity*b.wasterate)/"
                                  "sum(b.quantity) as rate    from l_goodsbom b join t_goodsid t on (b.goodsid=t.goodsid "
-                                 "and b.elemgid=t.elemgid)   where state=1 group by b.goodsid, b.elemgid",
+                                 "and b.elemgid=t.elemgid)   where state=1 group by b.goodsid, b.elemgid order by b.goodsid, b.elemgid",
                                  true);
     Field& parent = query->FieldByName("goodsid");
     Field& elemgid = query->FieldByName("elemgid");

@@ -33,7 +33,11 @@ struct GoodsSpec {
 //! links, substitutes and open documents. Goods codes are "G" and the id.
 class MrpFactoryTest : public ::testing::Test {
 public:
-    MrpFactoryTest() : host(OpenTestDatabase(false)), scope(host), dialogs(host.SetDialogs(std::make_unique<ScriptedDialogs>()))
+    MrpFactoryTest() : MrpFactoryTest(OpenTestDatabase(false)) {}
+
+    //! The same factory on a database of the caller's choice (an empty schema, today fixed).
+    explicit MrpFactoryTest(std::unique_ptr<Connection> db)
+        : host(std::move(db)), scope(host), dialogs(host.SetDialogs(std::make_unique<ScriptedDialogs>()))
     {
         host.SetToday(TestToday());
         host.SetShopID(1);
