@@ -72,6 +72,8 @@ TMakePurchaseForm::TMakePurchaseForm(int releaseMode, QWidget* parent)
     cdsMake.OnFieldChange("price", [this](Field&) {
         if (release) release->PriceChanged(cdsMake);
     });
+    // The drop-downs above the grid show and change the current line.
+    cdsMake.AfterScroll([this](DataSet&) { ShowLine(); });
     connect(cmbTrade, &LookupCombo::Changed, this, [this] { cmbTradeChange(); });
     connect(cmbUnit, &LookupCombo::Changed, this, [this] { cmbUnitChange(); });
 }
