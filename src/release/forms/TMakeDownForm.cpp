@@ -9,18 +9,9 @@
 #include <QVBoxLayout>
 
 #include "DbGrid.h"
+#include "ReleaseControls.h"
 
 namespace mfg {
-namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
-}  // namespace
 
 TMakeDownForm::TMakeDownForm(std::string_view formName, QWidget* parent) : TManuRootForm(formName, parent)
 {

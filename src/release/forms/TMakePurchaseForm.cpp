@@ -6,24 +6,12 @@
 
 #include "DbGrid.h"
 #include "LookupCombo.h"
+#include "ReleaseControls.h"
 #include "host/Dialogs.h"
 #include "host/Format.h"
 #include "host/LookupCache.h"
 
 namespace mfg {
-namespace {
-
-LookupCombo* NewCombo(QWidget* parent, const char* name, DataSet& lookup, const char* key, const char* list)
-{
-    auto* combo = new LookupCombo(parent);
-    combo->setObjectName(name);
-    combo->SetLookupDataSet(&lookup);
-    combo->SetKeyField(key);
-    combo->SetListField(list);
-    return combo;
-}
-
-}  // namespace
 
 TMakePurchaseForm::TMakePurchaseForm(int releaseMode, QWidget* parent)
     : TMakeDownForm("TMakePurchaseForm", parent), mode(releaseMode)
@@ -32,11 +20,11 @@ TMakePurchaseForm::TMakePurchaseForm(int releaseMode, QWidget* parent)
     setWindowTitle(order ? "下达采购订单" : "下达请购单");
     OpenLookupDataSet("qryTrader");
     OpenLookupDataSet("qryGoodsUnit");
-    cmbTrade = NewCombo(this, "cmbTrade", FindLookupDataSource("dsTrader"), "TraderID", "Name");
+    cmbTrade = NewLookupCombo(this, "cmbTrade", FindLookupDataSource("dsTrader"), "TraderID", "Name");
     cmbTrade->AddDropDownColumn("CODE", "编号", 80);
     cmbTrade->AddDropDownColumn("NAME", "名称", 200);
     cmbTrade->SetDropDownFilter(SupplierFilter());
-    cmbUnit = NewCombo(this, "cmbUnit", FindLookupDataSource("dsGoodsUnit"), "UnitID", "UnitName");
+    cmbUnit = NewLookupCombo(this, "cmbUnit", FindLookupDataSource("dsGoodsUnit"), "UnitID", "UnitName");
     cmbUnit->AddDropDownColumn("UnitName", "单位", 80);
     cmbUnit->AddDropDownColumn("Rate", "换算率", 80);
     auto* choosers = new QHBoxLayout;
