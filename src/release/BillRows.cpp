@@ -19,6 +19,13 @@ BillRows::BillRows(std::string tableName, std::vector<std::string> columnNames)
     insertSql = "insert into " + table + " (" + names + ") values (" + values + ")";
 }
 
+std::vector<std::string> BillRows::ColumnList(std::string_view list)
+{
+    std::vector<std::string> words;
+    for (auto word : Split(list, ',')) words.emplace_back(Trim(word));
+    return words;
+}
+
 void BillRows::Append()
 {
     rows.emplace_back(columns.size());

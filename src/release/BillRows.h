@@ -14,6 +14,8 @@ namespace mfg {
 class BillRows {
 public:
     BillRows(std::string table, std::vector<std::string> columns);
+    //! The columns of a list written "a, b, c".
+    static std::vector<std::string> ColumnList(std::string_view list);
 
     //! Starts a row; the values set next go to it.
     void Append();

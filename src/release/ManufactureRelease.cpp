@@ -40,13 +40,6 @@ const ManufactureKind kOutsourcing{54,
                                    "MRP生产建议下达的委托加工单",
                                    "确定执行主生产计划  -- 下达委托加工单"};
 
-std::vector<std::string> Words(std::string_view list)
-{
-    std::vector<std::string> words;
-    for (auto word : Split(list, ',')) words.emplace_back(Trim(word));
-    return words;
-}
-
 constexpr std::string_view kLineColumns =
     "billid, itemno, goodsid, aprice, price, quantity, amount, unitid, unitquantity, unitprice, unitqty1, unitqty2, "
     "unitqty3, extqty, referextqty, batchcode, productdate, validdate, tokenqty, tokenamt, wastedqty, wastedamt, "
@@ -56,12 +49,12 @@ constexpr std::string_view kLineColumns =
 std::vector<std::string> HeaderColumns(const ManufactureKind& kind)
 {
     if (kind.IsOutsourcing())
-        return Words(
+        return BillRows::ColumnList(
             "billid, billkind, billstate, billcode, billdate, traderid, goodsid, shopid, empid, departmentid, "
             "opid, checkorid, printtmpltid, credid, quantity, finishedqty, deliverydate, refercount, "
             "referitemno, referbilltype, referbillid, closed, userdef1, userdef2, userdef3, userdef4, "
             "userdef5, updatetime, remark, sflag, extqty");
-    return Words(
+    return BillRows::ColumnList(
         "billid, billkind, billstate, billcode, billdate, workshopid, storeid, goodsid, shopid, empid, "
         "departmentid, opid, checkorid, printtmpltid, credid, plandate, finisheddate, amount, quantity, "
         "finishedqty, refercount, usetime, referitemno, referbilltype, referbillid, closed, userdef1, "
@@ -70,7 +63,8 @@ std::vector<std::string> HeaderColumns(const ManufactureKind& kind)
 
 std::vector<std::string> LineColumns(const ManufactureKind& kind)
 {
-    return Words(kind.IsOutsourcing() ? std::string(kLineColumns) : std::string(kLineColumns) + ", countwageitemid");
+    return BillRows::ColumnList(kind.IsOutsourcing() ? std::string(kLineColumns)
+                                                     : std::string(kLineColumns) + ", countwageitemid");
 }
 
 bool IsGoodsRow(const DataSet& cdsManu)
@@ -97,8 +91,10 @@ ManufactureRelease::ManufactureRelease(int billType)
       header(std::string(kind.headerTable), HeaderColumns(kind)),
       lines(std::string(kind.lineTable), LineColumns(kind)),
       substitutes(std::string(kind.subTable),
-                  Words("billid, itemno, subgoodsid, orderno, rate, quantity, tokenqty, wastedqty, extqty, memo")),
-      steps("MNF_MANUORDERPROC", Words("billid, itemno, orderno, remark, countwageitemid, workshopid, workcenterid"))
+                  BillRows::ColumnList(
+                      "billid, itemno, subgoodsid, orderno, rate, quantity, tokenqty, wastedqty, extqty, memo")),
+      steps("MNF_MANUORDERPROC",
+            BillRows::ColumnList("billid, itemno, orderno, remark, countwageitemid, workshopid, workcenterid"))
 {
 }
 

@@ -2,23 +2,13 @@
 
 #include <algorithm>
 
-#include "types/TextUtil.h"
+#include "BillRows.h"
 
 namespace mfg::purchase {
-namespace {
-
-std::vector<std::string> Words(std::string_view list)
-{
-    std::vector<std::string> words;
-    for (auto word : Split(list, ',')) words.emplace_back(Trim(word));
-    return words;
-}
-
-}  // namespace
 
 std::vector<std::string> OrderColumns(bool withLinkman)
 {
-    auto columns = Words(
+    auto columns = BillRows::ColumnList(
         "billid, billkind, billstate, billcode, billdate, traderid, ctraderid, shopid, empid, opid, checkorid, "
         "departmentid, paymethodid, accountid, credid, printtmpltid, shiptype, contactphone, contactor, contractno, "
         "revdate, billto, closed, amount, referamt, refercount, userdef1, userdef2, userdef3, userdef4, userdef5, "
@@ -29,7 +19,7 @@ std::vector<std::string> OrderColumns(bool withLinkman)
 
 std::vector<std::string> OrderLineColumns()
 {
-    return Words(
+    return BillRows::ColumnList(
         "billid, itemno, storeid, goodsid, aprice, price, taxprice, origprice, origtaxprice, quantity, disc, "
         "taxrate, amount, unitid, unitquantity, unitprice, unitqty1, unitqty2, unitqty3, extqty, referextqty, "
         "taxamt, goodsamt, batchcode, productdate, validdate, breferid, refercount, referbilltype, "
@@ -39,7 +29,7 @@ std::vector<std::string> OrderLineColumns()
 
 std::vector<std::string> RequestColumns()
 {
-    return Words(
+    return BillRows::ColumnList(
         "billid, billkind, billstate, billcode, billdate, shopid, empid, opid, checkorid, departmentid, credid, "
         "printtmpltid, closed, amount, referamt, refercount, userdef1, userdef2, userdef3, userdef4, userdef5, "
         "updatetime, remark, sflag, check1, check1time, check2, check2time, check3, check3time, check4, "
@@ -48,7 +38,7 @@ std::vector<std::string> RequestColumns()
 
 std::vector<std::string> RequestLineColumns()
 {
-    return Words(
+    return BillRows::ColumnList(
         "billid, itemno, storeid, goodsid, aprice, price, quantity, amount, unitid, unitquantity, unitprice, "
         "unitqty1, unitqty2, unitqty3, extqty, referextqty, batchcode, productdate, validdate, refercount, "
         "referbilltype, referbillid, referitemno, referqty, userdef1, userdef2, userdef3, remark, chargedate, "

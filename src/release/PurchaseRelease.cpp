@@ -17,9 +17,6 @@
 namespace mfg {
 namespace {
 
-// The header total of a batch release carries a flat 17 % on the goods amount.
-constexpr double kHeaderTaxFactor = 1.17;
-
 const PurchaseKind kOrder{
     2, "采购订单", "P_Order", "P_ORDER", "P_ORDERDETAIL", 2002, "你没有采购订单的新增权限,不能下达采购订单!"};
 const PurchaseKind kRequest{
@@ -292,6 +289,11 @@ std::vector<std::string> PurchaseRelease::Release(DataSet& cdsPurSug, const Supp
     if (kind.IsOrder() && !ChooseSuppliers(cdsPurSug, choose)) return {};
 
     std::vector<std::string> codes;
+    cdsPurSug.DisableControls();
+    struct Enable {
+        DataSet& rows;
+        ~Enable() { rows.EnableControls(); }
+    } enable{cdsPurSug};
     try {
         const std::vector<Document> documents = Group(cdsPurSug);
         if (!documents.empty()) {

@@ -26,6 +26,10 @@ struct PurchaseKind {
     bool IsOrder() const { return billType == 2; }
 };
 
+//! The header total of a released purchase document carries a flat 17 % on the goods amount,
+//! whatever the supplier's own tax rate.
+inline constexpr double kHeaderTaxFactor = 1.17;
+
 //! The kind of bill type 2 or 5; throws std::invalid_argument for another.
 const PurchaseKind& PurchaseKindOf(int billType);
 

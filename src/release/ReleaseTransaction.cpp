@@ -30,7 +30,12 @@ ReleaseTransaction::ReleaseTransaction(const ReleaseTarget& releaseTarget, DateT
 {
     BeginTran();
     open = true;
-    firstKey = nextKey = GetNewKey(target.keyTable);
+    try {
+        firstKey = nextKey = GetNewKey(target.keyTable);
+    } catch (...) {
+        RollbackTran();
+        throw;
+    }
 }
 
 ReleaseTransaction::~ReleaseTransaction()

@@ -14,8 +14,6 @@
 namespace mfg {
 namespace {
 
-constexpr double kHeaderTaxFactor = 1.17;
-
 double UnitRate(const Variant& unitid)
 {
     return LookupData(40, unitid, "Rate").AsFloat();
