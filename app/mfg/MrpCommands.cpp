@@ -2,6 +2,7 @@
 // results as text tables, JSON or a workbook with a sheet per result.
 #include <chrono>
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include <fmt/format.h>
@@ -9,7 +10,10 @@
 
 #include "ConsoleSession.h"
 #include "ConsoleTable.h"
+#include "ManufactureRelease.h"
 #include "MrpEngine.h"
+#include "PurchaseRelease.h"
+#include "SuggestionRows.h"
 #include "export/SpreadsheetExport.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
@@ -24,6 +28,7 @@ struct MrpOptions {
     bool bookStock = false, includeUnaudited = false, json = false;
     std::string xlsx;
     double dailyExpense = 0;
+    std::string release, trader, workshop;
 };
 
 //! A demand that cannot be planned: the text says which, the exit code is 2.
@@ -213,6 +218,62 @@ MrpEngine::Progress StderrProgress()
     };
 }
 
+//! The id of a code in a look-up cache; a DemandError naming the option when there is none.
+std::int32_t IdOfCode(int kind, const std::string& code, const char* idField, const char* option)
+{
+    if (code.empty()) return 0;
+    Variant id = LookupDataEx(kind, "Code", code, idField);
+    if (id.IsNull()) throw DemandError(fmt::format("{} 没有编码为 {} 的记录", option, code));
+    return static_cast<std::int32_t>(id.AsInteger());
+}
+
+//! Releases every suggestion of the run as documents of one kind and prints the codes written.
+int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lotFlags)
+{
+    const std::map<std::string, int> kinds{{"purchase", 2}, {"request", 5}, {"manufacture", 42}, {"outsource", 54}};
+    auto kind = kinds.find(o.release);
+    std::int32_t trader = 0, workshop = 0;
+    try {
+        if (kind == kinds.end()) throw DemandError("--release 应为 purchase, request, manufacture 或 outsource");
+        trader = IdOfCode(19, o.trader, "TraderID", "--trader");
+        workshop = IdOfCode(28, o.workshop, "WorkShopID", "--workshop");
+    } catch (const DemandError& error) {
+        std::cerr << error.what() << '\n';
+        return 2;
+    }
+    std::vector<std::string> codes;
+    if (kind->second == 2 || kind->second == 5) {
+        DataSet cdsPurSug("cdsPurSug");
+        FillPurchaseSuggestionsForRelease(engine, cdsPurSug, lotFlags);
+        PurchaseRelease release(kind->second);
+        codes = release.Release(cdsPurSug, [&](std::int32_t, const std::string& text) {
+            if (trader == 0) std::cerr << text << "\n(--trader 编码 指定往来单位)\n";
+            return trader;
+        });
+    } else {
+        ManufactureRelease release(kind->second);
+        if (!release.Permitted()) return 4;
+        DataSet cdsManuSug("cdsManuSug"), cdsManu("cdsManu");
+        FillManufactureSuggestionsForRelease(engine, cdsManuSug);
+        engine.BuildManufactureRelease(cdsManu, cdsManuSug);
+        // The processor or workshop given on the command line takes every order.
+        for (cdsManu.First(); !cdsManu.Eof(); cdsManu.Next()) {
+            if (!cdsManu.FieldByName("goodscode").AsString().empty()) continue;
+            cdsManu.Edit();
+            if (trader) cdsManu.FieldByName("traderid").SetValue(trader);
+            if (workshop) cdsManu.FieldByName("workid").SetValue(workshop);
+            cdsManu.Post();
+        }
+        if (auto problem = release.Check(cdsManu)) {
+            std::cerr << fmt::format("第 {} 行: {}\n", problem->recNo, problem->message);
+            return 4;
+        }
+        codes = release.Release(cdsManu, engine);
+    }
+    for (const auto& code : codes) std::cout << code << '\n';
+    return codes.empty() ? 4 : 0;
+}
+
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
@@ -256,6 +317,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     const bool calculated = loaded && engine.Calculate(plan, orders, options);
     std::cerr << "\r";
     if (!loaded) return 3;
+    if (!o.release.empty()) return calculated ? ReleaseSuggestions(engine, o, lotFlags) : 3;
 
     DataSet manufacture("cdsManuSug"), purchase("cdsPurSug"), budget("cdsBudget");
     engine.FillManufactureSuggestions(manufacture);
@@ -350,6 +412,9 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_option("--daily-expense", o.dailyExpense, "资金预算的每日费用");
     mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
     mrp->add_option("--xlsx", o.xlsx, "导出到工作簿, 每项结果一张工作表");
+    mrp->add_option("--release", o.release, "下达全部建议: purchase, request, manufacture 或 outsource, 输出单据编号");
+    mrp->add_option("--trader", o.trader, "下达的往来单位 (供应商或加工单位) 编码");
+    mrp->add_option("--workshop", o.workshop, "下达生产加工单的车间编码");
     line.OnChosen(mrp, [&session = line.session, options] { return RunMrp(session, *options); });
 }
 

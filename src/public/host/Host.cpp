@@ -15,7 +15,8 @@
 namespace mfg {
 namespace {
 
-Host* currentHost = nullptr;
+// One per thread: a server or a test may run the sessions of several users side by side.
+thread_local Host* currentHost = nullptr;
 
 // The module appends file names to the directories, so they carry their separator.
 std::string FolderText(const std::filesystem::path& folder)
