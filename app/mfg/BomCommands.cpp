@@ -15,6 +15,16 @@
 #include "ConsoleTable.h"
 #include "GoodsBom.h"
 
+#ifdef MFG_CONSOLE_PRINT
+#include <QApplication>
+
+#include <filesystem>
+
+#include "LookupCombo.h"
+#include "ReportDesign.h"
+#include "TGoodsBomForm.h"
+#endif
+
 namespace mfg {
 namespace {
 
@@ -212,6 +222,34 @@ int RunExportTree(const Session& session, const std::string& code, const std::st
     return tree.overflow ? 1 : 0;
 }
 
+#ifdef MFG_CONSOLE_PRINT
+//! Prints the BOM browser's tree of a goods with the standard template to a PDF file: the screen
+//! itself prints, offscreen, so the console's print is the one the user gets from the screen.
+int RunPrint(const Session& session, const std::string& code, const std::string& file)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "mfg";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    std::filesystem::remove(file);
+    ReportDesign::SetOutputHandler([&file](ReportDesign& report, bool) { report.ExportPdf(file); });
+    {
+        TGoodsBomForm form;
+        form.cmbSelGoods->SetValue(*parent);
+        form.RptStyleCB->SetValue(form.RptStyleCB->Tag());
+        form.PrintClick(true);
+    }
+    ReportDesign::SetOutputHandler({});
+    if (!std::filesystem::exists(file)) return 1;
+    std::cout << fmt::format("已打印到 {}\n", file);
+    return 0;
+}
+#endif
+
 struct BomOptions {
     std::string code, file;
     bool csv = false, json = false;
@@ -266,6 +304,13 @@ void AddBomCommands(const CommandLine& line)
     exportTree->add_option("code", options->code, "产品编码")->required();
     exportTree->add_option("--xlsx", options->file, ".xlsx 文件")->required();
     line.OnChosen(exportTree, [&session, options] { return RunExportTree(session, options->code, options->file); });
+
+#ifdef MFG_CONSOLE_PRINT
+    auto* print = bom->add_subcommand("print", "用标准样式把产品结构清单打印为 PDF");
+    print->add_option("code", options->code, "产品编码")->required();
+    print->add_option("--pdf", options->file, "PDF 文件")->required();
+    line.OnChosen(print, [&session, options] { return RunPrint(session, options->code, options->file); });
+#endif
 }
 
 }  // namespace mfg
