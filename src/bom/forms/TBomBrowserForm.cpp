@@ -93,9 +93,11 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     headerRow = new QHBoxLayout;
     headerRow->addWidget(new QLabel("产品编码：", this));
     headerRow->addWidget(cmbSelGoods, 1);
-    for (auto [title, label] :
-         {std::pair<const char*, QLabel*>{"产品名称：", dbtGoodsName}, {"规格：", dbtSpecs}, {"单位：", dbtUnitName}}) {
-        headerRow->addWidget(new QLabel(title, this));
+    lblSpecs = WithName(new QLabel("规格：", this), "lblSpecs");
+    for (auto [caption, label] : {std::pair<QLabel*, QLabel*>{new QLabel("产品名称：", this), dbtGoodsName},
+                                  {lblSpecs, dbtSpecs},
+                                  {new QLabel("单位：", this), dbtUnitName}}) {
+        headerRow->addWidget(caption);
         headerRow->addWidget(label, 1);
     }
     layout->addLayout(headerRow);

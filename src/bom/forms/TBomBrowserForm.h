@@ -63,6 +63,7 @@ public:
     QLabel* dbtGoodsName;
     QLabel* dbtSpecs;
     QLabel* dbtUnitName;
+    QLabel* lblSpecs;  //!< the caption of dbtSpecs
     TreeItemsView* TreeView1;
     ToolButton* btnPrint;
     QAction* miPrint;

@@ -1,6 +1,7 @@
 #include "TGoodsUsedBomForm.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 
 #include "BomTree.h"
@@ -16,6 +17,7 @@ TGoodsUsedBomForm::TGoodsUsedBomForm(QWidget* parent)
 {
     setWindowFlag(Qt::Dialog);
     btnPrint->SetCaption(" 打印");
+    lblSpecs->setText("规格:");
     Button1 = WithName(new QPushButton("清单维护(&E)", this), "Button1");
     buttonRow->insertWidget(0, Button1);
     for (const ExportColumn& column : WhereUsedExportColumns()) dbgExport->AddColumn(column.fieldName, column.caption);

@@ -2,7 +2,13 @@
 // What the tests of the two BOM browsers share: printing captured instead of the printer, exports
 // to the test's folder, and the export read back.
 
+#include <unistd.h>
+
+#include <QDir>
+#include <QImage>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -33,7 +39,8 @@ protected:
         TBomBrowserForm::SetExportFileChooser({});
     }
 
-    std::string PdfFile() const { return host.TempDirectory() + "browser.pdf"; }
+    //! The SQLite and PostgreSQL runs of a test may share the temporary folder: the files carry the process.
+    std::string PdfFile() const { return host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".pdf"; }
     //! A member of the exported workbook (xl/sharedStrings.xml holds the texts), read with unzip(1).
     std::string Exported(const std::string& entry) const
     {
@@ -45,9 +52,20 @@ protected:
         return text;
     }
 
+    //! Shows the screen, checks it draws, and saves it as `file` of the user guide's pictures when
+    //! MFG_SCREENSHOT_DIR is set.
+    static void Screenshot(QWidget& form, const char* file)
+    {
+        form.show();
+        ProcessEvents();
+        QImage shot = form.grab().toImage();
+        EXPECT_GT(shot.width(), 0);
+        if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR")) EXPECT_TRUE(shot.save(QDir(folder).filePath(file)));
+    }
+
     std::vector<bool> printed;
     std::string printText;
-    std::string exportFile = host.TempDirectory() + "browser.xlsx";
+    std::string exportFile = host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".xlsx";
     std::string suggestedFile;
 };
 

@@ -160,5 +160,14 @@ TEST_F(TGoodsBomFormTest, BothBrowsersAreScreensTheModuleOffers)
     }
 }
 
+TEST_F(TGoodsBomFormTest, Screenshot)
+{
+    form.cmbSelGoods->SetValue(1);
+    form.RptStyleCB->SetValue(7001);
+    form.resize(900, 640);
+    form.SelectNode(NodeOf(18));
+    Screenshot(form, "bom-browser.png");
+}
+
 }  // namespace
 }  // namespace mfg

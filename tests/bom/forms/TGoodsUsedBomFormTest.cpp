@@ -79,5 +79,14 @@ TEST_F(TGoodsUsedBomFormTest, ThePrintListAndTheExportHoldEveryParentWithItsGrad
         EXPECT_NE(strings.find(text), std::string::npos) << text;
 }
 
+TEST_F(TGoodsUsedBomFormTest, Screenshot)
+{
+    form.cmbSelGoods->SetValue(104);
+    form.RptStyleCB->SetValue(7001);
+    form.resize(760, 420);
+    form.SelectNode(3);
+    Screenshot(form, "bom-where-used.png");
+}
+
 }  // namespace
 }  // namespace mfg
