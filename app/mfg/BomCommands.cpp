@@ -1,4 +1,5 @@
-// The bill-of-material commands: checking, auditing, importing and exporting the stored BOMs.
+// The bill-of-material commands: checking, auditing, importing and exporting the stored BOMs, and
+// the browsers' trees with their exports.
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -7,10 +8,22 @@
 
 #include "BomStore.h"
 #include "BomTransfer.h"
+#include "BomTree.h"
+#include "BomTreeExport.h"
 #include "BomValidator.h"
 #include "ConsoleSession.h"
 #include "ConsoleTable.h"
 #include "GoodsBom.h"
+
+#ifdef MFG_CONSOLE_PRINT
+#include <QApplication>
+
+#include <filesystem>
+
+#include "LookupCombo.h"
+#include "ReportDesign.h"
+#include "TGoodsBomForm.h"
+#endif
 
 namespace mfg {
 namespace {
@@ -101,10 +114,12 @@ int RunImport(const Session& session, const std::string& file)
     int refused = 0;
     for (const auto& result : results) {
         if (!result.saved) ++refused;
-        std::cout << fmt::format("{}: {} 行, {}\n", result.parentCode, result.lines, result.saved ? "已保存" : "未导入");
+        std::cout << fmt::format("{}: {} 行, {}\n", result.parentCode, result.lines,
+                                 result.saved ? "已保存" : "未导入");
         for (const auto& reason : result.reasons) std::cout << "  " << OneLine(reason) << '\n';
     }
-    std::cout << fmt::format("共 {} 个父件, 保存 {} 个, 拒绝 {} 个。\n", results.size(), results.size() - refused, refused);
+    std::cout << fmt::format("共 {} 个父件, 保存 {} 个, 拒绝 {} 个。\n", results.size(), results.size() - refused,
+                             refused);
     return refused == 0 ? 0 : 1;
 }
 
@@ -125,20 +140,120 @@ int RunExport(const Session& session, const std::string& code, bool json)
         {"lines", ToJson(db.Query("select g.Code as GoodsCode, g.Name as GoodsName, m.* from L_GoodsBom m left join "
                                   "L_Goods g on g.GoodsID = m.ElemGID where m.GoodsID = " +
                                   id + " order by m.Orderno"))},
-        {"processes", ToJson(db.Query("select w.Code as ProcCode, w.Name as ProcName, m.* from L_GoodsBomProc m left "
-                                      "join al_wgcountitem w on w.COUNTWAGEITEMID = m.COUNTWAGEITEMID where m.GoodsID = " +
-                                      id + " order by m.Orderno"))},
-        {"substitutes", ToJson(db.Query("select g.Code as GoodsCode, g.Name as GoodsName, m.* from L_GoodsBomsub m left "
-                                        "join L_Goods g on g.GoodsID = m.SubGoodsID where m.GoodsID = " +
-                                        id + " order by m.GoodsItemNO, m.ItemNo"))},
+        {"processes",
+         ToJson(db.Query("select w.Code as ProcCode, w.Name as ProcName, m.* from L_GoodsBomProc m left "
+                         "join al_wgcountitem w on w.COUNTWAGEITEMID = m.COUNTWAGEITEMID where m.GoodsID = " +
+                         id + " order by m.Orderno"))},
+        {"substitutes",
+         ToJson(db.Query("select g.Code as GoodsCode, g.Name as GoodsName, m.* from L_GoodsBomsub m left "
+                         "join L_Goods g on g.GoodsID = m.SubGoodsID where m.GoodsID = " +
+                         id + " order by m.GoodsItemNO, m.ItemNo"))},
     };
     std::cout << document.dump(2) << '\n';
     return 0;
 }
 
+//! Writes a browsed tree, a node a line indented by its level, or as JSON; the level-limit message
+//! goes to the error stream and makes the exit code 1.
+int PrintTree(const BomTree& tree, bool json)
+{
+    if (json) {
+        nlohmann::json nodes = nlohmann::json::array();
+        for (const BomTreeNode& node : tree.nodes)
+            nodes.push_back({{"level", node.level},
+                             {"code", node.code},
+                             {"name", node.name},
+                             {"specs", node.specs},
+                             {"quantity", node.mnfQty},
+                             {"unit", node.unitName},
+                             {"wasteRate", node.wasteRate}});
+        std::cout << nlohmann::json{{"overflow", tree.overflow}, {"nodes", nodes}}.dump(2) << '\n';
+    } else {
+        for (const BomTreeNode& node : tree.nodes)
+            std::cout << fmt::format("{:>2} {}{}\n", node.level,
+                                     std::string(2 * static_cast<std::size_t>(node.level), ' '), node.text);
+    }
+    if (!tree.overflow) return 0;
+    std::cerr << BomOverflowMessage << '\n';
+    return 1;
+}
+
+int RunTree(const Session& session, const std::string& code, bool json, std::optional<double> quantity)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    auto header = ReadBomBrowseHeader(*parent);
+    BomIndex index;
+    index.Read();
+    if (quantity) return PrintTree(BuildBomTree(index, header->goods, *quantity, FloatText(*quantity), true), json);
+    return PrintTree(BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText()), json);
+}
+
+int RunWhereUsed(const Session& session, const std::string& code, bool json)
+{
+    ConsoleHost console(session);
+    auto goods = GoodsOfCode(code);
+    if (!goods) return 2;
+    BomIndex index;
+    index.Read();
+    return PrintTree(BuildWhereUsedTree(index, *ReadBomGoods(*goods)), json);
+}
+
+int RunExportTree(const Session& session, const std::string& code, const std::string& file)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    auto header = ReadBomBrowseHeader(*parent);
+    BomIndex index;
+    index.Read();
+    BomTree tree = BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText());
+    DataSet rows;
+    FlattenBomTree(tree, rows);
+    try {
+        OutToExcelFun(rows, BomTreeExportTitle(*header), file, BomTreeExportColumns());
+    } catch (const ExportError& error) {
+        std::cerr << error.what() << '\n';
+        return 2;
+    }
+    std::cout << fmt::format("已导出 {} 行到 {}\n", rows.RecordCount(), file);
+    if (tree.overflow) std::cerr << BomOverflowMessage << '\n';
+    return tree.overflow ? 1 : 0;
+}
+
+#ifdef MFG_CONSOLE_PRINT
+//! Prints the BOM browser's tree of a goods with the standard template to a PDF file: the screen
+//! itself prints, offscreen, so the console's print is the one the user gets from the screen.
+int RunPrint(const Session& session, const std::string& code, const std::string& file)
+{
+    ConsoleHost console(session);
+    auto parent = GoodsOfCode(code);
+    if (!parent) return 2;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "mfg";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    std::filesystem::remove(file);
+    ReportDesign::SetOutputHandler([&file](ReportDesign& report, bool) { report.ExportPdf(file); });
+    {
+        TGoodsBomForm form;
+        form.cmbSelGoods->SetValue(*parent);
+        form.RptStyleCB->SetValue(form.RptStyleCB->Tag());
+        form.PrintClick(true);
+    }
+    ReportDesign::SetOutputHandler({});
+    if (!std::filesystem::exists(file)) return 1;
+    std::cout << fmt::format("已打印到 {}\n", file);
+    return 0;
+}
+#endif
+
 struct BomOptions {
     std::string code, file;
     bool csv = false, json = false;
+    std::optional<double> quantity;
 };
 
 }  // namespace
@@ -162,7 +277,8 @@ void AddBomCommands(const CommandLine& line)
     unaudit->add_option("code", options->code, "父件编码")->required();
     line.OnChosen(unaudit, [&session, options] { return RunAudit(session, options->code, false); });
 
-    auto* import = bom->add_subcommand("import", "从 CSV 导入子件 (父件,子件,数量,父件数量,损耗率,工序), 逐父件检查保存");
+    auto* import =
+        bom->add_subcommand("import", "从 CSV 导入子件 (父件,子件,数量,父件数量,损耗率,工序), 逐父件检查保存");
     import->add_option("file", options->file, "CSV 文件")->required();
     line.OnChosen(import, [&session, options] { return RunImport(session, options->file); });
 
@@ -171,6 +287,30 @@ void AddBomCommands(const CommandLine& line)
     auto* csv = exportCommand->add_flag("--csv", options->csv, "CSV, 与导入的格式相同 (默认)");
     exportCommand->add_flag("--json", options->json, "JSON: 子件、工序与替代品")->excludes(csv);
     line.OnChosen(exportCommand, [&session, options] { return RunExport(session, options->code, options->json); });
+
+    auto* tree = bom->add_subcommand("tree", "展开产品结构清单: 每个节点的级次、编码、品名、数量、单位");
+    tree->add_option("code", options->code, "产品编码")->required();
+    tree->add_flag("--json", options->json, "以 JSON 输出");
+    tree->add_option("--qty", options->quantity, "按此产品数量展开 (默认父件数量)")->check(CLI::PositiveNumber);
+    line.OnChosen(tree,
+                  [&session, options] { return RunTree(session, options->code, options->json, options->quantity); });
+
+    auto* whereUsed = bom->add_subcommand("where-used", "逆向展开: 哪些父件 (逐层向上) 用到这个货品");
+    whereUsed->add_option("code", options->code, "货品编码")->required();
+    whereUsed->add_flag("--json", options->json, "以 JSON 输出");
+    line.OnChosen(whereUsed, [&session, options] { return RunWhereUsed(session, options->code, options->json); });
+
+    auto* exportTree = bom->add_subcommand("export-tree", "把产品结构清单导出为 Excel 工作簿");
+    exportTree->add_option("code", options->code, "产品编码")->required();
+    exportTree->add_option("--xlsx", options->file, ".xlsx 文件")->required();
+    line.OnChosen(exportTree, [&session, options] { return RunExportTree(session, options->code, options->file); });
+
+#ifdef MFG_CONSOLE_PRINT
+    auto* print = bom->add_subcommand("print", "用标准样式把产品结构清单打印为 PDF");
+    print->add_option("code", options->code, "产品编码")->required();
+    print->add_option("--pdf", options->file, "PDF 文件")->required();
+    line.OnChosen(print, [&session, options] { return RunPrint(session, options->code, options->file); });
+#endif
 }
 
 }  // namespace mfg

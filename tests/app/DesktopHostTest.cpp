@@ -92,8 +92,9 @@ TEST_F(DesktopHostTest, MenuComesFromTheRegistriesOnceTheModuleIsLoaded)
     EXPECT_EQ(menu.title(), "生产管理(&M)");
     // The screens that register themselves come first, then the module's commands.
     EXPECT_EQ(ActionNames(menu).join(", ").toStdString(),
-              "SampleForm=SampleForm, WorkCalendarForm=工厂日历, GoodsPriceCalcForm=产品成本预算, "
-              "WideCapacityForm=粗能力计算, RUNMRP=MRP II 运算, SORDERTOMPS=销售订单直接转入主生产计划");
+              "SampleForm=SampleForm, WorkCalendarForm=工厂日历, GoodsBomForm=产品结构清单, "
+              "GoodsUsedBomForm=产品结构逆向展开, GoodsPriceCalcForm=产品成本预算, WideCapacityForm=粗能力计算, "
+              "RUNMRP=MRP II 运算, SORDERTOMPS=销售订单直接转入主生产计划");
     EXPECT_EQ(window.windowTitle(), "生产制造管理 - 自行车厂");
     EXPECT_EQ(window.findChild<QLabel*>("lblUser")->text(), "操作员: 管理员");
     EXPECT_EQ(window.findChild<QLabel*>("lblShop")->text(), "分支机构: 总厂");

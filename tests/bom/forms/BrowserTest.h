@@ -1,0 +1,72 @@
+#pragma once
+// What the tests of the two BOM browsers share: printing captured instead of the printer, exports
+// to the test's folder, and the export read back.
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QImage>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ReportDesign.h"
+#include "ScreenTest.h"
+#include "TBomBrowserForm.h"
+
+namespace mfg::test {
+
+class BrowserTest : public ScreenTest {
+protected:
+    BrowserTest()
+    {
+        ReportDesign::SetOutputHandler([this](ReportDesign& report, bool print) {
+            printed.push_back(print);
+            printText = report.PlainText().toStdString();
+            report.ExportPdf(PdfFile());
+        });
+        TBomBrowserForm::SetExportFileChooser([this](QWidget&, const std::string& suggested) {
+            suggestedFile = suggested;
+            return exportFile;
+        });
+    }
+    ~BrowserTest() override
+    {
+        ReportDesign::SetOutputHandler({});
+        TBomBrowserForm::SetExportFileChooser({});
+    }
+
+    //! The SQLite and PostgreSQL runs of a test may share the temporary folder: the files carry the process.
+    std::string PdfFile() const { return host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".pdf"; }
+    //! A member of the exported workbook (xl/sharedStrings.xml holds the texts), read with unzip(1).
+    std::string Exported(const std::string& entry) const
+    {
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("unzip -p '" + exportFile + "' " + entry).c_str(), "r"),
+                                                   pclose);
+        std::string text;
+        char buffer[4096];
+        while (std::size_t read = fread(buffer, 1, sizeof buffer, pipe.get())) text.append(buffer, read);
+        return text;
+    }
+
+    //! Shows the screen, checks it draws, and saves it as `file` of the user guide's pictures when
+    //! MFG_SCREENSHOT_DIR is set.
+    static void Screenshot(QWidget& form, const char* file)
+    {
+        form.show();
+        ProcessEvents();
+        QImage shot = form.grab().toImage();
+        EXPECT_GT(shot.width(), 0);
+        if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR")) EXPECT_TRUE(shot.save(QDir(folder).filePath(file)));
+    }
+
+    std::vector<bool> printed;
+    std::string printText;
+    std::string exportFile = host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".xlsx";
+    std::string suggestedFile;
+};
+
+}  // namespace mfg::test

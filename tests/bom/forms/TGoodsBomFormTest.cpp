@@ -1,0 +1,173 @@
+// The BOM browser offscreen: the goods' figures and tree, the editor opened from a node, printing
+// through the base form, the export read back, and the assembly table.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+
+#include "BrowserTest.h"
+#include "LookupCombo.h"
+#include "ModuleScreens.h"
+#include "TGoodsBomEditForm.h"
+#include "TGoodsBomForm.h"
+#include "ToolButton.h"
+#include "TreeItemsModel.h"
+
+namespace mfg {
+namespace {
+
+class TGoodsBomFormTest : public test::BrowserTest {
+protected:
+    //! The index of the first node of a goods in the tree.
+    int NodeOf(int goodsID)
+    {
+        const auto& nodes = form.Tree().nodes;
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            if (nodes[i].goodsID == goodsID) return static_cast<int>(i);
+        ADD_FAILURE() << "no node of goods " << goodsID;
+        return 0;
+    }
+    TGoodsBomForm form;
+};
+
+TEST_F(TGoodsBomFormTest, ChoosingGoodsShowsTheFiguresOfItsBomAndTheWholeTree)
+{
+    form.cmbSelGoods->SetValue(1);
+    EXPECT_EQ(form.dbtGoodsName->text(), "山地自行车");
+    EXPECT_EQ(form.dbtUnitName->text(), "辆");
+    EXPECT_EQ(form.lbQuantity->text(), "1");
+    EXPECT_EQ(form.lbUseTime->text(), "2.5");
+    EXPECT_EQ(form.lbPreTime->text(), "0.5");
+    EXPECT_EQ(form.lbCheck->text(), "已审核");
+    EXPECT_EQ(form.Tree().nodes.size(), 46u);
+    EXPECT_EQ(form.Items().Count(), 46);
+    ASSERT_NE(form.SelectedNode(), nullptr);
+    EXPECT_EQ(form.SelectedNode()->goodsID, 1);
+    EXPECT_EQ(form.TreeView1->Model().data(form.TreeView1->Model().index(0, 0)).toString(),
+              "3001 山地自行车 26寸 21速 黑色 [ 1 ] 辆");
+    EXPECT_TRUE(dialogs.Texts().empty());
+
+    form.cmbSelGoods->SetValue({});
+    EXPECT_EQ(form.lbQuantity->text(), "");
+    EXPECT_EQ(form.lbCheck->text(), "未审核");
+    EXPECT_EQ(form.dbtGoodsName->text(), "");
+    EXPECT_EQ(form.Items().Count(), 0);
+}
+
+TEST_F(TGoodsBomFormTest, AStoredCycleShowsTheLevelMessageAndKeepsTheNodesBuilt)
+{
+    host.SqlExecute("insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, MnfQty, MasterQty) values (21, 11, 9, 1, 1)");
+    form.cmbSelGoods->SetValue(11);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"BOM嵌套清单超过30层或存在循环调用!"});
+    EXPECT_GT(form.Items().Count(), 30);
+}
+
+TEST_F(TGoodsBomFormTest, TheEditorOpensForAllowedKindsAndTheFiguresAreReadAgainAfterOk)
+{
+    form.cmbSelGoods->SetValue(1);
+    form.SelectNode(NodeOf(101));  // 钢管, purchased
+    form.btnEditBomClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!"});
+
+    form.SelectNode(NodeOf(31));  // a virtual item
+    int opened = 0;
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(form.Editor(), nullptr);
+        opened = form.Editor()->Bom().ParentID();
+        host.SqlExecute("update L_GoodsBom set MasterQty = 4, State = 0 where GoodsID = 1");
+        form.Editor()->SetModalResult(mrOk);
+    });
+    form.btnEditBomClick();
+    EXPECT_EQ(opened, 31);
+    EXPECT_EQ(form.lbQuantity->text(), "4");
+    EXPECT_EQ(form.lbCheck->text(), "未审核");
+    EXPECT_DOUBLE_EQ(form.HeaderRecord().FieldByName("MasterQty").AsFloat(), 4);
+    EXPECT_EQ(form.Tree().nodes[0].text, "3001 山地自行车 26寸 21速 黑色 [ 4 ] 辆");
+}
+
+TEST_F(TGoodsBomFormTest, PreviewAndPrintGoThroughTheChosenTemplateAndTheButtonRepeatsTheLast)
+{
+    form.PrintClick(false);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"请先选择须打印的产品!"});
+    form.cmbSelGoods->SetValue(1);
+    form.RptStyleCB->SetValue(7001);
+    form.miPreview->trigger();
+    EXPECT_EQ(form.btnPrint->Caption(), " 预览");
+    EXPECT_NE(printText.find("产品编码: 3001"), std::string::npos);
+    EXPECT_NE(printText.find("..2"), std::string::npos);
+    EXPECT_NE(printText.find("轮辋辐条组"), std::string::npos);
+    EXPECT_EQ(form.PrintRows().RecordCount(), 46);
+    form.btnPrintClick();
+    form.miPrint->trigger();
+    form.btnPrintClick();
+    EXPECT_EQ(printed, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(form.btnPrint->Caption(), " 打印");
+    EXPECT_TRUE(std::filesystem::file_size(PdfFile()) > 1000);
+}
+
+TEST_F(TGoodsBomFormTest, TheExportHoldsTheTitleTheCaptionsAndEveryNode)
+{
+    form.btnExcelClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"请先选择产品!"});
+    form.cmbSelGoods->SetValue(1);
+    form.btnExcelClick();
+    EXPECT_EQ(suggestedFile, "3001.xlsx");
+    std::string strings = Exported("xl/sharedStrings.xml");
+    EXPECT_NE(
+        strings.find("产品编码:3001 品名:山地自行车 规格:26寸 21速 黑色 单位:辆 产品数量:1 耗用工时:2.5 准备时间:0.5 "
+                     "是否审核:已审核"),
+        std::string::npos);
+    for (const char* text : {"级次", "子件编码", "损耗率%", "用户自定义字段5", "...3", "每个轮辋36根"})
+        EXPECT_NE(strings.find(text), std::string::npos) << text;
+    std::string sheet = Exported("xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<row r=\"48\""), std::string::npos);  // title, captions, 46 nodes
+    EXPECT_EQ(sheet.find("<row r=\"49\""), std::string::npos);
+}
+
+TEST_F(TGoodsBomFormTest, TheAssemblyTableIsBuiltForTheChosenGoodsOrForAll)
+{
+    form.miSingleClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"请先选择货品!"});
+    EXPECT_FALSE(form.miSingle->isChecked());
+    form.cmbSelGoods->SetValue(3);
+    dialogs.Clear();
+    form.miSingleClick();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"创建组装拆卸表成功!"});
+    EXPECT_EQ(host.GetValueOfSql("select count(*) from l_goodscombin where GoodsID = 3").AsInteger(), 9);
+
+    dialogs.Clear();
+    form.btnCreCombin->click();  // all goods, not yet chosen from the menu: no question
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"创建组装拆卸表成功!"});
+    dialogs.Clear();
+    dialogs.Answer({AnswerNo});
+    form.miAll->trigger();
+    EXPECT_TRUE(form.miAll->isChecked());
+    EXPECT_EQ(dialogs.Texts().size(), 1u);  // asked, and No stops
+    EXPECT_EQ(host.GetValueOfSql("select count(*) from l_goodscombin").AsInteger(),
+              host.GetValueOfSql("select count(*) from L_GoodsBom").AsInteger());
+}
+
+TEST_F(TGoodsBomFormTest, BothBrowsersAreScreensTheModuleOffers)
+{
+    for (const char* name : {"TGoodsBomForm", "TGoodsUsedBomForm"}) {
+        ScreenFactory factory = FindModuleScreen(name);
+        ASSERT_TRUE(factory) << name;
+        auto screen = factory();
+        auto* form = dynamic_cast<FormScreen*>(screen.get());
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->Form()->objectName().toStdString(), name);
+    }
+}
+
+TEST_F(TGoodsBomFormTest, Screenshot)
+{
+    form.cmbSelGoods->SetValue(1);
+    form.RptStyleCB->SetValue(7001);
+    form.resize(900, 640);
+    form.SelectNode(NodeOf(18));
+    Screenshot(form, "bom-browser.png");
+}
+
+}  // namespace
+}  // namespace mfg
