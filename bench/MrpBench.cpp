@@ -1,7 +1,9 @@
-// The MRP engine on synthetic factories (small, medium, large on SQLite): Load, Calculate and the
-// fills timed separately over every audited schedule line, with the peak memory of the process.
+// The MRP engine on synthetic factories (small, medium, large on SQLite, and on PostgreSQL when
+// MFG_PG_URL names a server, as scripts/with-postgres sets it): Load, Calculate and the fills timed
+// separately over every audited schedule line, with the peak memory of the process.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,19 +37,34 @@ double PeakMemoryMiB()
     return kib / 1024;
 }
 
-//! A factory of a number of goods in a file database, built once per size, with a host over it.
+//! The server of the PostgreSQL runs, empty when there is none.
+std::string ServerUrl()
+{
+    const char* url = std::getenv("MFG_PG_URL");
+    return url ? url : "";
+}
+
+//! A factory of a number of goods in a file database or a schema of its own on the server, built
+//! once per size and backend, with a host over it.
 struct Factory {
-    explicit Factory(int goods)
+    Factory(int goods, bool postgres) : postgres(postgres)
     {
-        path = (std::filesystem::temp_directory_path() / ("mfg-mrp-bench-" + std::to_string(goods) + ".db")).string();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+        const std::string name = "mfg_mrp_bench_" + std::to_string(goods);
+        path = (std::filesystem::temp_directory_path() / (name + ".db")).string();
+        if (postgres) {
+            url = ServerUrl() + (ServerUrl().find('?') == std::string::npos ? "?" : "&") + "schema=" + name;
+            mfg::OpenDatabase(url)->ExecuteNative("drop schema if exists " + name + " cascade");
+        } else {
+            url = path;
+            RemoveFile();
+        }
         {
-            auto db = mfg::OpenDatabase(path);
+            auto db = mfg::OpenDatabase(url);
             db->SetClock(Today);
             mfg::InstallSchema(*db);
             mfg::LoadSyntheticFactory(*db, mfg::SyntheticSizeOf(goods), 1);
         }
-        host = std::make_unique<mfg::Host>(mfg::OpenDatabase(path));
+        host = std::make_unique<mfg::Host>(mfg::OpenDatabase(url));
         host->SetToday(Today());
         host->SetShopID(1);
         host->SetUser(1, "管理员");
@@ -78,54 +95,54 @@ struct Factory {
     {
         scope.reset();
         host.reset();
+        if (!postgres) RemoveFile();
+    }
+
+    void RemoveFile() const
+    {
         for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
     }
 
     static DateTime Today() { return DateTime::FromYmdHms(2026, 12, 6, 9, 30, 0); }
 
+    bool postgres;
     std::string path;
+    std::string url;
     std::unique_ptr<mfg::Host> host;
     std::unique_ptr<mfg::CurrentHostScope> scope;
     std::vector<mfg::MrpLine> plan;
     std::string goodsScope;
+    int goodsCount = 0;
     mfg::MrpEngine engine;  //!< loaded by the first stage that needs it
 };
 
 //! Default options of the workbench.
 constexpr std::uint32_t kOptions = 0x1 | 0x2 | 0x4 | 0x8 | 0x20 | 0x40 | 0x80 | 0x100 | 0x200 | 0x4000;
 
-Factory& FactoryOf(int goods)
+//! The factory of range(0) goods on range(1) (0 SQLite, 1 PostgreSQL); null, with the benchmark
+//! skipped, for PostgreSQL without a server.
+Factory* FactoryOf(benchmark::State& state)
 {
+    const int goods = static_cast<int>(state.range(0));
+    const bool postgres = state.range(1) != 0;
+    if (postgres && ServerUrl().empty()) {
+        state.SkipWithError("MFG_PG_URL names no server");
+        return nullptr;
+    }
     // One factory at a time: a larger one replaces the smaller, so memory figures stay apart.
     static std::unique_ptr<Factory> current;
-    static int currentGoods = 0;
-    if (currentGoods != goods) {
+    if (!current || current->postgres != postgres || current->goodsCount != goods) {
         current.reset();
-        current = std::make_unique<Factory>(goods);
-        currentGoods = goods;
+        current = std::make_unique<Factory>(goods, postgres);
+        current->goodsCount = goods;
     }
-    return *current;
+    return current.get();
 }
 
-//! The scope table as Load would make it, but with indexes on both columns. Load keeps a table
-//! that exists (it only empties it), so its goods query looks goods up in the scope instead of
-//! scanning the whole scope once per goods, which on SQLite grows with goods times links.
-void PrepareIndexedScope(mfg::Host& host)
-{
-    auto& db = host.DBStartup();
-    db.Execute("if exists(select * from sysobjects where name = 't_goodsid') drop table t_goodsid");
-    db.Execute("create table t_goodsid (goodsid int, elemgid int)");
-    db.Execute("create index IX_t_goodsid_goodsid on t_goodsid (goodsid)");
-    db.Execute("create index IX_t_goodsid_elemgid on t_goodsid (elemgid)");
-}
-
-//! The factory's engine, loaded over the indexed scope once: Calculate and the fills reuse it.
+//! The factory's engine, loaded once: Calculate and the fills reuse it.
 mfg::MrpEngine* LoadedEngine(Factory& factory)
 {
-    if (!factory.engine.loaded) {
-        PrepareIndexedScope(*factory.host);
-        if (!factory.engine.Load(true, false, factory.goodsScope)) return nullptr;
-    }
+    if (!factory.engine.loaded && !factory.engine.Load(true, false, factory.goodsScope)) return nullptr;
     return &factory.engine;
 }
 
@@ -136,40 +153,37 @@ void Report(benchmark::State& state, const mfg::MrpEngine& engine)
     state.counters["peak_MiB"] = PeakMemoryMiB();
 }
 
-//! range(1): 1 over the indexed scope table.
 void BM_MrpLoad(benchmark::State& state)
 {
-    Factory& factory = FactoryOf(static_cast<int>(state.range(0)));
-    mfg::MrpEngine plainEngine;
-    mfg::MrpEngine& engine = state.range(1) ? factory.engine : plainEngine;
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (state.range(1)) PrepareIndexedScope(*factory.host);
-        state.ResumeTiming();
-        if (!engine.Load(true, false, factory.goodsScope)) state.SkipWithError("Load failed");
-    }
+    Factory* factory = FactoryOf(state);
+    if (!factory) return;
+    mfg::MrpEngine& engine = factory->engine;
+    for (auto _ : state)
+        if (!engine.Load(true, false, factory->goodsScope)) state.SkipWithError("Load failed");
     state.counters["goods"] = static_cast<double>(engine.goods.size());
     Report(state, engine);
 }
 
 void BM_MrpCalculate(benchmark::State& state)
 {
-    Factory& factory = FactoryOf(static_cast<int>(state.range(0)));
-    mfg::MrpEngine* engine = LoadedEngine(factory);
+    Factory* factory = FactoryOf(state);
+    if (!factory) return;
+    mfg::MrpEngine* engine = LoadedEngine(*factory);
     if (!engine) {
         state.SkipWithError("Load failed");
         return;
     }
     for (auto _ : state)
-        if (!engine->Calculate(factory.plan, {}, kOptions)) state.SkipWithError("Calculate failed");
+        if (!engine->Calculate(factory->plan, {}, kOptions)) state.SkipWithError("Calculate failed");
     Report(state, *engine);
 }
 
 void BM_MrpFills(benchmark::State& state)
 {
-    Factory& factory = FactoryOf(static_cast<int>(state.range(0)));
-    mfg::MrpEngine* loaded = LoadedEngine(factory);
-    if (!loaded || (loaded->grossNodes.empty() && !loaded->Calculate(factory.plan, {}, kOptions))) {
+    Factory* factory = FactoryOf(state);
+    if (!factory) return;
+    mfg::MrpEngine* loaded = LoadedEngine(*factory);
+    if (!loaded || (loaded->grossNodes.empty() && !loaded->Calculate(factory->plan, {}, kOptions))) {
         state.SkipWithError("run failed");
         return;
     }
@@ -190,16 +204,16 @@ void BM_MrpFills(benchmark::State& state)
 
 void Once(benchmark::internal::Benchmark* benchmark) { benchmark->Iterations(1)->Unit(benchmark::kMillisecond); }
 
-// Size by size, so that each factory is written once. Load as it is stands beside Load over the
-// indexed scope; on large only the latter ends in reasonable time.
-BENCHMARK(BM_MrpLoad)->Args({500, 0})->Args({500, 1})->Apply(Once);
-BENCHMARK(BM_MrpCalculate)->Arg(500)->Apply(Once);
-BENCHMARK(BM_MrpFills)->Arg(500)->Apply(Once);
-BENCHMARK(BM_MrpLoad)->Args({5000, 0})->Args({5000, 1})->Apply(Once);
-BENCHMARK(BM_MrpCalculate)->Arg(5000)->Apply(Once);
-BENCHMARK(BM_MrpFills)->Arg(5000)->Apply(Once);
-BENCHMARK(BM_MrpLoad)->Args({50000, 1})->Apply(Once);
-BENCHMARK(BM_MrpCalculate)->Arg(50000)->Apply(Once);
-BENCHMARK(BM_MrpFills)->Arg(50000)->Apply(Once);
+// Size by size and backend by backend, so that each factory is written once.
+#define MRP_BENCH_SIZE(goods, backend)                                \
+    BENCHMARK(BM_MrpLoad)->Args({goods, backend})->Apply(Once);      \
+    BENCHMARK(BM_MrpCalculate)->Args({goods, backend})->Apply(Once); \
+    BENCHMARK(BM_MrpFills)->Args({goods, backend})->Apply(Once)
+MRP_BENCH_SIZE(500, 0);
+MRP_BENCH_SIZE(5000, 0);
+MRP_BENCH_SIZE(50000, 0);
+MRP_BENCH_SIZE(500, 1);
+MRP_BENCH_SIZE(5000, 1);
+MRP_BENCH_SIZE(50000, 1);
 
 }  // namespace

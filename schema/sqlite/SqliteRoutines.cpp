@@ -90,8 +90,9 @@ ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
         }
     }
     // The run reads its scope table through a correlated exists per goods, by parent and by
-    // component; without indexes each of them would scan the whole table.
-    if (!db.QueryNative("select 1 from sqlite_master where type = 'table' and name = 't_goodsid' collate nocase").Empty()) {
+    // component; without indexes each of them would scan the whole table. The table is one of the
+    // session's own, so it sits among the temporary tables.
+    if (!db.QueryNative("select 1 from sysobjects where name = 't_goodsid' and xtype = 'U'").Empty()) {
         db.ExecuteNative("create index if not exists IX_t_goodsid_goodsid on t_goodsid (goodsid, elemgid)");
         db.ExecuteNative("create index if not exists IX_t_goodsid_elemgid on t_goodsid (elemgid)");
     }

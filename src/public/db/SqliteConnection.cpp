@@ -380,9 +380,16 @@ void SqliteConnection::CreateTempTable(const std::string& name, const ResultSet&
         columns += dialect.QuoteName(column.name);
         if (column.type == FieldType::Text) columns += " TEXT COLLATE NOCASE";
         else if (column.type == FieldType::DateTime) columns += " DATETIME";
+        // With integer affinity an index on the column serves a join with an integer column.
+        else if (column.type == FieldType::Integer) columns += " INTEGER";
     }
     Exec(fmt::format("create temp table {} ({})", dialect.QuoteName(name), columns));
     InsertRows(dialect.QuoteName(name), {}, rows);
+    // A table function's rows are joined on their first column (the goods of getmanuorderqty):
+    // without an index every row of the outer query would scan them all.
+    if (!rows.columns.empty())
+        Exec(fmt::format("create index temp.{} on {} ({})", dialect.QuoteName("IX_" + name), dialect.QuoteName(name),
+                         dialect.QuoteName(rows.columns.front().name)));
 }
 
 void SqliteConnection::DropTempTable(const std::string& name)
