@@ -61,8 +61,9 @@ protected:
         ProcessEvents();
         QImage shot = form.grab().toImage();
         EXPECT_GT(shot.width(), 0);
-        if (const char* pictures = std::getenv("MFG_SCREENSHOT_DIR"))
+        if (const char* pictures = std::getenv("MFG_SCREENSHOT_DIR")) {
             EXPECT_TRUE(shot.save(QDir(pictures).filePath(file)));
+        }
     }
 
     std::vector<bool> printed;
