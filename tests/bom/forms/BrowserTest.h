@@ -1,6 +1,6 @@
 #pragma once
 // What the tests of the two BOM browsers share: printing captured instead of the printer, exports
-// to the test's folder, and the export read back.
+// to a folder of the process, and the export read back.
 
 #include <unistd.h>
 
@@ -37,10 +37,11 @@ protected:
     {
         ReportDesign::SetOutputHandler({});
         TBomBrowserForm::SetExportFileChooser({});
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
     }
 
-    //! The SQLite and PostgreSQL runs of a test may share the temporary folder: the files carry the process.
-    std::string PdfFile() const { return host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".pdf"; }
+    std::string PdfFile() const { return (folder / "browser.pdf").string(); }
     //! A member of the exported workbook (xl/sharedStrings.xml holds the texts), read with unzip(1).
     std::string Exported(const std::string& entry) const
     {
@@ -60,12 +61,21 @@ protected:
         ProcessEvents();
         QImage shot = form.grab().toImage();
         EXPECT_GT(shot.width(), 0);
-        if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR")) EXPECT_TRUE(shot.save(QDir(folder).filePath(file)));
+        if (const char* pictures = std::getenv("MFG_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(shot.save(QDir(pictures).filePath(file)));
+        }
     }
 
     std::vector<bool> printed;
     std::string printText;
-    std::string exportFile = host.TempDirectory() + "browser-" + std::to_string(getpid()) + ".xlsx";
+    //! The SQLite and PostgreSQL runs of a test share the host's temporary folder, which each run
+    //! makes afresh: what the test reads back lives in a folder of the process.
+    std::filesystem::path folder = [] {
+        auto path = std::filesystem::temp_directory_path() / ("bom-browser-" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    std::string exportFile = (folder / "browser.xlsx").string();
     std::string suggestedFile;
 };
 

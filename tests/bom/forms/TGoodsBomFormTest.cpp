@@ -148,6 +148,20 @@ TEST_F(TGoodsBomFormTest, TheAssemblyTableIsBuiltForTheChosenGoodsOrForAll)
               host.GetValueOfSql("select count(*) from L_GoodsBom").AsInteger());
 }
 
+TEST_F(TGoodsBomFormTest, WithoutTheAppendAndExportRightsEditAndExportDoNothing)
+{
+    host.SetUser(2, "计划员");  // may browse and print bills of material, nothing else
+    form.cmbSelGoods->SetValue(1);
+    form.btnEditBomClick();  // the root, a finished product: an editor would block the test
+    form.btnExcelClick();
+    EXPECT_TRUE(suggestedFile.empty());
+    EXPECT_FALSE(std::filesystem::exists(exportFile));
+    form.RptStyleCB->SetValue(7001);
+    form.PrintClick(true);
+    EXPECT_EQ(printed, std::vector<bool>{true});
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
 TEST_F(TGoodsBomFormTest, BothBrowsersAreScreensTheModuleOffers)
 {
     for (const char* name : {"TGoodsBomForm", "TGoodsUsedBomForm"}) {
