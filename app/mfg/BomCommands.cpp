@@ -178,16 +178,22 @@ int PrintTree(const BomTree& tree, bool json)
     return 1;
 }
 
+//! The browser's tree of a goods: for its BOM's stated parent quantity, as the screen opens it, or
+//! for `quantity` when one is given.
+BomTree BrowseTree(const BomBrowseHeader& header, std::optional<double> quantity)
+{
+    BomIndex index;
+    index.Read();
+    if (quantity) return BuildBomTree(index, header.goods, *quantity, FloatText(*quantity), true);
+    return BuildBomTree(index, header.goods, header.RootQuantity(), header.MasterQtyText());
+}
+
 int RunTree(const Session& session, const std::string& code, bool json, std::optional<double> quantity)
 {
     ConsoleHost console(session);
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
-    auto header = ReadBomBrowseHeader(*parent);
-    BomIndex index;
-    index.Read();
-    if (quantity) return PrintTree(BuildBomTree(index, header->goods, *quantity, FloatText(*quantity), true), json);
-    return PrintTree(BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText()), json);
+    return PrintTree(BrowseTree(*ReadBomBrowseHeader(*parent), quantity), json);
 }
 
 int RunWhereUsed(const Session& session, const std::string& code, bool json)
@@ -206,9 +212,7 @@ int RunExportTree(const Session& session, const std::string& code, const std::st
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     auto header = ReadBomBrowseHeader(*parent);
-    BomIndex index;
-    index.Read();
-    BomTree tree = BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText());
+    BomTree tree = BrowseTree(*header, std::nullopt);
     DataSet rows;
     FlattenBomTree(tree, rows);
     try {

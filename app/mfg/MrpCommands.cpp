@@ -67,18 +67,18 @@ std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int sh
     return lines;
 }
 
-std::vector<MrpLine> SalesLines(const std::vector<std::string>& specs)
+std::vector<MrpLine> SalesLines(const std::vector<std::string>& arguments)
 {
     std::vector<MrpLine> lines;
-    for (const auto& spec : specs) {
-        auto parts = Split(spec, ':');
+    for (const auto& argument : arguments) {
+        auto parts = Split(argument, ':');
         std::string sql = "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
                           "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
                           "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
                           QuoteSql(parts[0]);
         if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
         auto query = CreateAutoQuery(sql + " order by d.itemno", true);
-        if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", spec));
+        if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", argument));
         for (query->First(); !query->Eof(); query->Next()) {
             MrpLine line;
             line.goodsid = static_cast<std::int32_t>(query->FieldByName("goodsid").AsInteger());
@@ -98,19 +98,19 @@ std::vector<MrpLine> SalesLines(const std::vector<std::string>& specs)
     return lines;
 }
 
-std::vector<MrpLine> TypedLines(const std::vector<std::string>& specs)
+std::vector<MrpLine> TypedLines(const std::vector<std::string>& arguments)
 {
     std::vector<MrpLine> lines;
-    for (const auto& spec : specs) {
-        auto parts = Split(spec, ':');
-        if (parts.size() != 3) throw DemandError(fmt::format("--goods 应为 编码:数量:yyyy-mm-dd, 而不是 {}", spec));
+    for (const auto& argument : arguments) {
+        auto parts = Split(argument, ':');
+        if (parts.size() != 3) throw DemandError(fmt::format("--goods 应为 编码:数量:yyyy-mm-dd, 而不是 {}", argument));
         Variant id = LookupDataEx(3, "code", std::string(parts[0]), "goodsid");
         if (id.IsNull()) throw DemandError(fmt::format("没有编码为 {} 的货品", parts[0]));
         MrpLine line;
         line.goodsid = static_cast<std::int32_t>(id.AsInteger());
         line.quantity = Variant(std::string(parts[1])).AsFloat();
         line.date = ParseDateOption(std::string(parts[2]), "--goods").Date();
-        if (line.quantity <= 0) throw DemandError(fmt::format("{} 的数量应大于 0", spec));
+        if (line.quantity <= 0) throw DemandError(fmt::format("{} 的数量应大于 0", argument));
         lines.push_back(std::move(line));
     }
     return lines;

@@ -50,6 +50,18 @@ void Recreate(DataSet& set, std::initializer_list<std::pair<std::string, FieldTy
     for (const auto& [name, type] : fields) set.AddField(name, type);
 }
 
+//! The columns that the tree print and the where-used print share, in their order.
+void RecreateTreeRows(DataSet& rows)
+{
+    Recreate(rows, {{"Grade", FieldType::Text},
+                    {"GoodsCode", FieldType::Text},
+                    {"GoodsName", FieldType::Text},
+                    {"Specs", FieldType::Text},
+                    {"UnitName", FieldType::Text},
+                    {"Quantity", FieldType::Float},
+                    {"WasteRate", FieldType::Float}});
+}
+
 class BomExplosion {
 public:
     BomExplosion(const BomIndex& index, bool scaled) : index(index), scaled(scaled) {}
@@ -245,17 +257,9 @@ void FillWhereUsedHeaderRecord(DataSet& record, const BomGoods* goods)
 
 void FlattenBomTree(const BomTree& tree, DataSet& rows)
 {
-    Recreate(rows, {{"Grade", FieldType::Text},
-                    {"GoodsCode", FieldType::Text},
-                    {"GoodsName", FieldType::Text},
-                    {"Specs", FieldType::Text},
-                    {"UnitName", FieldType::Text},
-                    {"Quantity", FieldType::Float},
-                    {"WasteRate", FieldType::Float},
-                    {"Memo", FieldType::Text},
-                    {"mnfQty", FieldType::Float},
-                    {"UseTime", FieldType::Float},
-                    {"MasterQty", FieldType::Float}});
+    RecreateTreeRows(rows);
+    rows.AddField("Memo", FieldType::Text);
+    for (const char* name : {"mnfQty", "UseTime", "MasterQty"}) rows.AddField(name, FieldType::Float);
     for (int i = 1; i <= 5; ++i) rows.AddField("UserDef" + std::to_string(i), FieldType::Text);
     for (int i = 1; i <= 5; ++i) rows.AddField("GUserDef" + std::to_string(i), FieldType::Text);
     rows.CreateDataSet();
@@ -280,13 +284,7 @@ void FlattenBomTree(const BomTree& tree, DataSet& rows)
 
 void FillWhereUsedRows(const BomIndex& index, int goodsID, DataSet& rows)
 {
-    Recreate(rows, {{"Grade", FieldType::Text},
-                    {"GoodsCode", FieldType::Text},
-                    {"GoodsName", FieldType::Text},
-                    {"Specs", FieldType::Text},
-                    {"UnitName", FieldType::Text},
-                    {"Quantity", FieldType::Float},
-                    {"WasteRate", FieldType::Float}});
+    RecreateTreeRows(rows);
     rows.CreateDataSet();
     std::unordered_set<int> path{goodsID};
     AppendWhereUsedRows(index, goodsID, 0, path, rows);

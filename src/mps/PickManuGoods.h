@@ -14,7 +14,7 @@ namespace mfg {
 struct GoodsPickFilter {
     std::string code;                //!< GoodsCodeED, the start of the goods code
     std::string name;                //!< GoodsNameED, the start of the name
-    std::string specs;               //!< SpecsED, the start of the specification
+    std::string specs;               //!< SpecsED, the start of the specs (规格)
     std::optional<int> goodsTypeId;  //!< GoodsType, a type and all its sub-types; empty: "全部"
     std::string phonetic;            //!< PYFindGoodsEdit, phonetic initials of the name
 };

@@ -187,7 +187,7 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     connect(dlgcGoods, &LookupCombo::Changed, this, [this] { dlgcGoodsChange(); });
     connect(dlgcSpecs, &LookupCombo::Changed, this, [this] {
         if (showing) return;
-        // Another specification of the same goods name is another component.
+        // Other specs (规格) under the same goods name are other goods: choosing one changes the component.
         showing = true;
         dlgcGoods->SetValue(dlgcSpecs->Value());
         showing = false;
@@ -338,7 +338,7 @@ void TGoodsBomEditForm::LineMoved()
     bool any = lines.Active() && !lines.IsEmpty();
     dlgcGoods->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
     dlgcSpecs->SetValue(any ? lines.FieldByName("ElemGID").Value() : Variant());
-    // The specification column offers the other specifications of the line's goods name.
+    // The specs column offers the other specs (规格) of goods with the line's goods name.
     std::string name = any ? lines.FieldByName("GoodsName").AsString() : std::string();
     std::string filter(ComponentFilter);
     if (!name.empty()) {
