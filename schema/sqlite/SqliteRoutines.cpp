@@ -89,13 +89,6 @@ ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
                 for (auto substitute : sub->second) emit(goods, substitute);
         }
     }
-    // The run reads its scope table through a correlated exists per goods, by parent and by
-    // component; without indexes each of them would scan the whole table. The table is one of the
-    // session's own, so it sits among the temporary tables.
-    if (!db.QueryNative("select 1 from sysobjects where name = 't_goodsid' and xtype = 'U'").Empty()) {
-        db.ExecuteNative("create index if not exists IX_t_goodsid_goodsid on t_goodsid (goodsid, elemgid)");
-        db.ExecuteNative("create index if not exists IX_t_goodsid_elemgid on t_goodsid (elemgid)");
-    }
     return result;
 }
 
@@ -118,7 +111,9 @@ SqliteConnection::TableFunction DueAmounts(const std::string& table)
 {
     return [table](SqliteConnection& db, const std::vector<Variant>& args) {
         if (args.size() != 1) throw DbError(fmt::format("{} 需要 1 个参数", table), table);
-        return db.QueryNative(fmt::format("select PayDate as paydate, Amount - PaidAmt as amount from {} "
+        // Money keeps whole amounts as integers here: a real for every row, as the server's double
+        // precision, so that a first whole amount does not make the column an integer one.
+        return db.QueryNative(fmt::format("select PayDate as paydate, cast(Amount - PaidAmt as real) as amount from {} "
                                           "where ShopID = :shop and Closed = 0 and Amount <> PaidAmt order by PayDate",
                                           table),
                               {{"shop", args[0]}});

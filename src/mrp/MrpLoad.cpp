@@ -107,6 +107,12 @@ bool MrpEngine::Load(bool realStockArg, bool includeUnauditedArg, const std::str
         SqlExecute("if exists(select * from sysobjects where name = 't_goodsid') delete t_goodsid \r\n else Create "
                    "table t_goodsid (goodsid int,elemgid int) \r\n insert into t_goodsid exec dbo.getmrpgoodsid " +
                    goodsScope);
+        // The goods query looks every goods up in the scope, by parent and by component: without
+        // these indexes each lookup scans the whole scope, on either backend.
+        SqlExecute("if not exists(select * from sysobjects where name = 'IX_t_goodsid_goodsid') create index "
+                   "IX_t_goodsid_goodsid on t_goodsid (goodsid, elemgid)");
+        SqlExecute("if not exists(select * from sysobjects where name = 'IX_t_goodsid_elemgid') create index "
+                   "IX_t_goodsid_elemgid on t_goodsid (elemgid)");
         try {
             LoadGoods();
             LoadBom();

@@ -380,8 +380,10 @@ void SqliteConnection::CreateTempTable(const std::string& name, const ResultSet&
         columns += dialect.QuoteName(column.name);
         if (column.type == FieldType::Text) columns += " TEXT COLLATE NOCASE";
         else if (column.type == FieldType::DateTime) columns += " DATETIME";
-        // With integer affinity an index on the column serves a join with an integer column.
-        else if (column.type == FieldType::Integer) columns += " INTEGER";
+        // Numeric affinity lets an index on the column serve a join with an integer column; the
+        // type name is none the reader knows, so values are read as they come, an integer
+        // column's fractions included.
+        else if (column.type == FieldType::Integer) columns += " NUM";
     }
     Exec(fmt::format("create temp table {} ({})", dialect.QuoteName(name), columns));
     InsertRows(dialect.QuoteName(name), {}, rows);
