@@ -10,7 +10,8 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
-#include "Controls.h"
+#include "NamedControl.h"
+#include "QtDialogs.h"
 #include "TWorkCalendar_SetForm.h"
 #include "WorkCalendar.h"
 #include "host/Dialogs.h"

@@ -7,10 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "Controls.h"
 #include "DatePicker.h"
 #include "DbGrid.h"
 #include "MonthSheet.h"
+#include "NamedControl.h"
+#include "QtDialogs.h"
 
 namespace mfg {
 namespace {

@@ -5,15 +5,9 @@
 #include <QLabel>
 #include <QString>
 
-namespace mfg {
+#include "NamedControl.h"
 
-//! A control of a screen given its control name as objectName, by which tests and the host find it.
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
+namespace mfg {
 
 //! A caption and its control side by side in a grid, the caption at `column`.
 inline void AddLabelled(QGridLayout& grid, const char* caption, QWidget* control, int row, int column)

@@ -4,17 +4,10 @@
 #include <QString>
 
 #include "LookupCombo.h"
+#include "NamedControl.h"
 #include "data/DataSet.h"
 
 namespace mfg {
-
-//! A control given its control name as objectName, by which tests and the host find it.
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
 
 //! A look-up combo over a host cache, valued by `key` and showing `list`.
 inline LookupCombo* NewLookupCombo(QWidget* parent, const char* name, DataSet& lookup, const char* key,
