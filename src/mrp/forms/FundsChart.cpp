@@ -56,6 +56,10 @@ void FundsChart::Show(DataSet& budget)
     auto* dates = new QDateTimeAxis(&drawn);
     dates->setFormat("yyyy-MM-dd");
     auto* amounts = new QValueAxis(&drawn);
+    if (balance->count() > 0)
+        dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(balance->at(0).x())),
+                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(balance->at(balance->count() - 1).x())));
+    amounts->setLabelFormat("%.0f");
     amounts->setRange(low, high > low ? high : low + 1);
     amounts->applyNiceNumbers();
     drawn.addAxis(dates, Qt::AlignBottom);
