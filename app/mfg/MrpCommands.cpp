@@ -12,6 +12,7 @@
 #include "ConsoleTable.h"
 #include "ManufactureRelease.h"
 #include "MrpEngine.h"
+#include "MrpRunParams.h"
 #include "PurchaseRelease.h"
 #include "SuggestionRows.h"
 #include "export/SpreadsheetExport.h"
@@ -24,6 +25,7 @@ namespace {
 struct MrpOptions {
     std::vector<std::string> mps, sales, goods, with, without, lot;
     std::string optionMask;
+    std::string optionsFrom;
     std::string period = "day";
     bool bookStock = false, includeUnaudited = false, json = false;
     std::string xlsx;
@@ -116,9 +118,9 @@ std::vector<MrpLine> TypedLines(const std::vector<std::string>& arguments)
     return lines;
 }
 
-std::uint32_t OptionMask(const MrpOptions& o)
+std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
 {
-    std::uint32_t mask = MrpDefaultOptions;
+    std::uint32_t mask = base;
     if (!o.optionMask.empty()) mask = static_cast<std::uint32_t>(std::stoul(o.optionMask, nullptr, 16));
     auto bit = [](const std::string& name) {
         std::uint32_t value = MrpOptionByName(name);
@@ -281,8 +283,13 @@ int RunMrp(const Session& session, const MrpOptions& o)
     std::uint32_t options = 0;
     int period = 1;
     unsigned lotFlags = 0;
+    // The workbench's settings file gives the switches the screen would run with.
+    MrpRunParams saved;
+    if (!o.optionsFrom.empty()) saved = MrpRunParams::ReadFile(o.optionsFrom);
+    const bool realStock = !o.bookStock && (o.optionsFrom.empty() || saved.RealStock());
+    const bool includeUnaudited = o.includeUnaudited || (!o.optionsFrom.empty() && saved.IncludeUnaudited());
     try {
-        options = OptionMask(o);
+        options = OptionMask(o, o.optionsFrom.empty() ? MrpDefaultOptions : saved.Options(HadUpgradeTo("3.40")));
         period = o.period == "week" ? 2 : o.period == "month" ? 4 : o.period == "day" ? 1 : 0;
         if (period == 0) throw DemandError("--period 应为 day, week 或 month");
         for (const auto& flag : o.lot) {
@@ -313,7 +320,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
 
     MrpEngine engine;
     engine.progress = StderrProgress();
-    const bool loaded = engine.Load(!o.bookStock, o.includeUnaudited, "'" + scope + "'");
+    const bool loaded = engine.Load(realStock, includeUnaudited, "'" + scope + "'");
     const bool calculated = loaded && engine.Calculate(plan, orders, options);
     std::cerr << "\r";
     if (!loaded) return 3;
@@ -403,6 +410,7 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_option("--sales", o.sales, "销售订单: 单据编号[:行号]");
     mrp->add_option("--goods", o.goods, "手工需求: 货品编码:数量:yyyy-mm-dd");
     mrp->add_option("--options", o.optionMask, "选项位 (十六进制, 如 0x47ef)");
+    mrp->add_option("--options-from", o.optionsFrom, "取 MRP 运算界面保存的参数 (System.ini 的 MRParam 节)");
     mrp->add_option("--with", o.with, "打开的选项 (optSaleQty 等)");
     mrp->add_option("--without", o.without, "关闭的选项");
     mrp->add_flag("--book-stock", o.bookStock, "库存指帐面库存 (默认实际库存)");

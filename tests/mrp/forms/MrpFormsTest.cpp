@@ -1,0 +1,396 @@
+// The MRP workbench offscreen: demand gathered through the selection dialog, options ticked, a
+// run calculated and its pages switched, compared with the console's run of the same demand.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "DatePicker.h"
+#include "DbGrid.h"
+#include "FundsChart.h"
+#include "LookupCombo.h"
+#include "Manufacture.h"
+#include "ScreenTest.h"
+#include "TMRPForm.h"
+#include "TSelectListForm.h"
+#include "TestDatabase.h"
+#include "TreeItemsModel.h"
+#include "host/IniFile.h"
+#include "host/Registry.h"
+
+namespace mfg {
+namespace {
+
+const std::array<const char*, 2> kSchedules{"JH-2026-12-0001", "JH-2026-12-0002"};
+
+//! With MFG_SCREENSHOTS set, the screen as the user sees it goes to that folder.
+void Screenshot(QWidget& screen, const std::string& name)
+{
+    const char* folder = std::getenv("MFG_SCREENSHOTS");
+    if (folder && *folder) screen.grab().save(QString::fromStdString(fmt::format("{}/{}.png", folder, name)));
+}
+
+//! The rows of a dataset as (goodsid, a date or class, a quantity) for comparing runs whatever
+//! the order of their rows.
+using Row = std::tuple<std::int64_t, std::string, double>;
+
+std::multiset<Row> RowsOf(DataSet& data, const char* key, const char* quantity)
+{
+    std::multiset<Row> rows;
+    for (data.First(); !data.Eof(); data.Next()) {
+        const Field& k = data.FieldByName(key);
+        std::string keyText = k.IsNull()                            ? ""
+                              : k.DataType() == FieldType::DateTime ? k.AsDateTime().ToIsoString()
+                                                                    : k.AsString();
+        rows.emplace(data.FieldByName("goodsid").AsInteger(), keyText, data.FieldByName(quantity).AsFloat());
+    }
+    return rows;
+}
+
+std::multiset<Row> RowsOf(const nlohmann::json& rows, const char* key, const char* quantity)
+{
+    std::multiset<Row> result;
+    for (const auto& row : rows) {
+        const auto& k = row.at(key);
+        std::string keyText = k.is_null()     ? ""
+                              : k.is_string() ? k.get<std::string>().substr(0, 10)
+                                              : std::to_string(k.get<std::int64_t>());
+        result.emplace(row.at("goodsid").get<std::int64_t>(), keyText,
+                       row.at(quantity).is_null() ? 0 : row.at(quantity).get<double>());
+    }
+    return result;
+}
+
+//! `mfg mrp --json` on a fresh copy of the demo factory, as a user would run it in a terminal.
+nlohmann::json ConsoleRun(const std::string& arguments)
+{
+    const std::string url = test::CopyOfDemoDatabase("console-" + test::TestBackend());
+    const std::string command =
+        fmt::format("'{}' --db '{}' --today 2026-12-06 mrp {} --json 2>/dev/null", MFG_CONSOLE_PATH, url, arguments);
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    while (size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get())) out.append(buffer.data(), n);
+    return nlohmann::json::parse(out);
+}
+
+class MrpFormsTest : public test::ScreenTest {
+protected:
+    MrpFormsTest()
+    {
+        folder = std::filesystem::path(::testing::TempDir()) / ("mrp-" + test::TestBackend() + "-" + DatabaseName());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        host.SetCurrDirectory(folder);
+    }
+
+    //! Imports the two open December schedules through the selection dialog.
+    static void ImportSchedules(TMRPForm& form)
+    {
+        QTimer::singleShot(0, [] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* dialog = dynamic_cast<TSelectPlanForm*>(window);
+                if (!dialog || !dialog->isVisible()) continue;
+                dialog->DateTimePicker1->SetDate(DateTime::FromYmd(2026, 12, 1));
+                dialog->DateTimePicker2->SetDate(DateTime::FromYmd(2026, 12, 31));
+                dialog->btnFilter->click();
+                dialog->btn1->click();
+                dialog->btnOK->click();
+            }
+        });
+        form.btnImportMP->click();
+    }
+
+    static void Calculate(TMRPForm& form)
+    {
+        ImportSchedules(form);
+        form.cbSaleQty->click();
+        form.cbSub->click();
+        form.btnCalculate->click();
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(MrpFormsTest, ARunThroughTheControlsGivesTheNumbersOfTheConsole)
+{
+    TMRPForm form;
+    EXPECT_EQ(form.windowTitle(), "MRP II 运算");
+    Screenshot(form, "mrp-options");
+    ImportSchedules(form);
+    ASSERT_EQ(form.Workbench().cdsMP.RecordCount(), 2);
+    Screenshot(form, "mrp-demand");
+    form.cbSaleQty->click();
+    EXPECT_TRUE(form.cbOverSOrder->isEnabled());
+    form.cbSub->click();
+    form.rbDay->click();
+    form.rbBudgetDay->click();
+    form.btnCalculate->click();
+    ASSERT_TRUE(dialogs.WasShown("计算完成！"));
+    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet2);
+    EXPECT_EQ(form.OptionMask(), MrpRunParams::ReadFile(host.SystemIniPath()).Options(true));
+
+    std::string arguments = fmt::format("--mps {} {} --options-from '{}' --period day", kSchedules[0], kSchedules[1],
+                                        host.SystemIniPath().string());
+    nlohmann::json console = ConsoleRun(arguments);
+    MrpWorkbench& bench = form.Workbench();
+    EXPECT_EQ(RowsOf(bench.cdsGross, "class", "quantity"), RowsOf(console["gross"], "class", "quantity"));
+    EXPECT_EQ(RowsOf(bench.cdsNet, "needdate", "netqty"), RowsOf(console["net"], "needdate", "netqty"));
+    EXPECT_EQ(RowsOf(bench.cdsManuSug, "finisheddate", "sugqty"),
+              RowsOf(console["manufacture"], "finisheddate", "sugqty"));
+    EXPECT_EQ(RowsOf(bench.cdsPurSug, "revdate", "sugqty"), RowsOf(console["purchase"], "revdate", "sugqty"));
+    EXPECT_EQ(bench.cdsBudget.RecordCount(), static_cast<int>(console["funds"].size()));
+    EXPECT_FALSE(bench.cdsManuSug.IsEmpty());
+    EXPECT_FALSE(bench.cdsPurSug.IsEmpty());
+    EXPECT_EQ(form.TreeView1->Model().rowCount(), static_cast<int>(console["tree"].size()));
+
+    for (QWidget* page :
+         {form.TabSheet2, form.TabSheet3, form.TabSheet4, form.TabSheet5, form.TabSheet6, form.tsBudget}) {
+        form.PageControl1->setCurrentWidget(page);
+        if (page == form.TabSheet2) form.N1->trigger();
+        Screenshot(form, "mrp-" + page->objectName().toLower().toStdString());
+    }
+    EXPECT_EQ(form.chtBudget->PointCount(), bench.cdsBudget.RecordCount());
+}
+
+TEST_F(MrpFormsTest, PeriodsRegroupTheNetTableAndKeepItsGoodsFilter)
+{
+    TMRPForm form;
+    Calculate(form);
+    MrpWorkbench& bench = form.Workbench();
+    DataSet byWeek;
+    bench.engine.FillNetTable(byWeek, MrpPeriodWeek);
+    form.rbWeek->click();
+    EXPECT_EQ(bench.cdsNet.RecordCount(), byWeek.RecordCount());
+
+    form.cmbGoods3->SetValue(1);
+    EXPECT_EQ(form.edtGoodsName3->text(), "山地自行车");
+    EXPECT_EQ(bench.cdsNet.Filter(), "goodsid=1");
+    const int filtered = bench.cdsNet.RecordCount();
+    form.rbDay->click();
+    EXPECT_EQ(bench.cdsNet.Filter(), "goodsid=1");
+    EXPECT_GE(bench.cdsNet.RecordCount(), filtered) << "days never fewer than weeks";
+    for (bench.cdsNet.First(); !bench.cdsNet.Eof(); bench.cdsNet.Next())
+        EXPECT_EQ(bench.cdsNet.FieldByName("goodsid").AsInteger(), 1);
+    form.cmbGoods3->SetValue(Variant());
+    EXPECT_EQ(form.edtGoodsName3->text(), "");
+    EXPECT_EQ(bench.cdsNet.Filter(), "");
+
+    form.cmbGoods2->SetValue(1);
+    EXPECT_EQ(bench.cdsGross.RecordCount(), 1);
+    EXPECT_EQ(form.edtSpecs2->text(), "26寸 21速 黑色");
+}
+
+TEST_F(MrpFormsTest, SuggestionsAreTickedByClickAndCorrectedOnlyInTheirQuantity)
+{
+    TMRPForm form;
+    Calculate(form);
+    DbGrid& grid = *form.DBGrid4;
+    DataSet& rows = form.Workbench().cdsManuSug;
+    ASSERT_FALSE(rows.IsEmpty());
+    rows.First();
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 1);
+    emit grid.clicked(grid.Model().index(0, 0));
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0);
+    emit grid.clicked(grid.Model().index(0, 0));
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 1);
+    emit grid.clicked(grid.Model().index(0, 2));
+    EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 1) << "only the 选择 column ticks";
+
+    const int fix = grid.Model().ColumnIndexOf("fixqty");
+    EXPECT_TRUE(grid.Model().flags(grid.Model().index(0, fix)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(grid.Model().flags(grid.Model().index(0, grid.Model().ColumnIndexOf("sugqty"))) & Qt::ItemIsEditable);
+    ASSERT_TRUE(grid.Model().setData(grid.Model().index(0, fix), 3.0));
+    EXPECT_DOUBLE_EQ(rows.FieldByName("amount").AsFloat(), 3 * rows.FieldByName("price").AsFloat());
+
+    form.PageControl1->setCurrentWidget(form.TabSheet5);
+    form.BitBtn3->click();
+    for (rows.First(); !rows.Eof(); rows.Next()) EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0);
+    EXPECT_EQ(form.Workbench().cdsMP.FieldByName("selected").AsInteger(), 1) << "全清 acts on the page shown";
+}
+
+TEST_F(MrpFormsTest, TheLotFlagsRebuildThePurchaseSuggestions)
+{
+    TMRPForm form;
+    Calculate(form);
+    DataSet& rows = form.Workbench().cdsPurSug;
+    DataSet minimum;
+    form.Workbench().engine.FillPurchaseSuggestions(minimum, MrpLotMinimum);
+    EXPECT_FALSE(form.cbIncOrder->isEnabled());
+    form.cbMinOrder->click();
+    EXPECT_TRUE(form.cbIncOrder->isEnabled());
+    EXPECT_EQ(RowsOf(rows, "revdate", "sugqty"), RowsOf(minimum, "revdate", "sugqty"));
+    form.cbIncOrder->click();
+    EXPECT_EQ(form.Workbench().lotFlags, MrpLotMinimum | MrpLotIncrement);
+    form.cbMinOrder->click();
+    EXPECT_FALSE(form.cbIncOrder->isEnabled());
+    EXPECT_FALSE(form.cbIncOrder->isChecked());
+    EXPECT_EQ(form.Workbench().lotFlags, 0u);
+}
+
+TEST_F(MrpFormsTest, ExportsNeedTheRightAndLeaveThePurchaseColumnsAsTheyWere)
+{
+    TMRPForm form;
+    Calculate(form);
+    std::vector<std::string> titles;
+    form.SetExportFileChooser([&](const std::string& title) {
+        titles.push_back(title);
+        return folder / (title + ".xlsx");
+    });
+    form.btnNetRequireExcel->click();
+    form.btnMnfExcel->click();
+    form.btnPurExcel->click();
+    EXPECT_EQ(titles, (std::vector<std::string>{"MRP净需求", "MRP生产建议", "MRP采购建议"}));
+    for (const auto& title : titles) EXPECT_TRUE(std::filesystem::exists(folder / (title + ".xlsx"))) << title;
+    const int revdate = form.DBGrid5->Model().ColumnIndexOf("revdate");
+    EXPECT_TRUE(form.DBGrid5->Column(revdate).visible);
+
+    host.SetUser(2, "计划员");  // may run MRP, but not export it
+    std::filesystem::remove(folder / "MRP采购建议.xlsx");
+    form.btnPurExcel->click();
+    EXPECT_TRUE(dialogs.WasShown("对不起,你没有MRP运算导出的权限!"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "MRP采购建议.xlsx"));
+    EXPECT_EQ(titles.size(), 3u);
+    EXPECT_TRUE(form.DBGrid5->Column(revdate).visible);
+}
+
+TEST_F(MrpFormsTest, TheFundsPageFollowsTheDailyExpenseAndNeedsItsRight)
+{
+    {
+        TMRPForm form;
+        ASSERT_TRUE(form.PageControl1->isTabVisible(form.PageControl1->indexOf(form.tsBudget)));
+        EXPECT_EQ(form.edtDailyExpense->text(), "￥0.00");
+        Calculate(form);
+        DataSet& budget = form.Workbench().cdsBudget;
+        ASSERT_FALSE(budget.IsEmpty());
+        form.edtDailyExpense->setText("1234.567");
+        emit form.edtDailyExpense->editingFinished();
+        EXPECT_EQ(form.edtDailyExpense->text(), "￥1234.57");
+        budget.First();
+        EXPECT_GT(budget.FieldByName("DailyExpense").AsFloat(), 0);
+        form.rbBudgetDay->click();
+        EXPECT_EQ(form.Workbench().fundsPeriod, MrpPeriodDay);
+        EXPECT_EQ(form.chtBudget->PointCount(), budget.RecordCount());
+    }
+    {
+        host.SetUser(2, "计划员");  // without the right of the funds page
+        TMRPForm form;
+        EXPECT_FALSE(form.PageControl1->isTabVisible(form.PageControl1->indexOf(form.tsBudget)));
+    }
+    host.SetUser(1, "管理员");
+    host.SqlExecute("update L_SysParam set ParamValue = '0' where ParamName = 'IsBand'");
+    TMRPForm form;
+    EXPECT_FALSE(form.PageControl1->isTabVisible(form.PageControl1->indexOf(form.tsBudget)));
+}
+
+TEST_F(MrpFormsTest, ABoxDisabledByItsRuleNeverSetsItsBit)
+{
+    TMRPForm form;
+    EXPECT_TRUE(form.cbOverSOrder->isChecked());
+    EXPECT_FALSE(form.cbOverSOrder->isEnabled());
+    EXPECT_EQ(form.OptionMask(), MrpDefaultOptions);
+    form.RadioButton1->click();
+    EXPECT_FALSE(form.cbUsedQty->isEnabled());
+    EXPECT_EQ(form.OptionMask() & optUsedQty, 0u);
+    form.RadioButton2->click();
+    EXPECT_TRUE(form.cbUsedQty->isEnabled());
+    form.cbOnhand->click();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{form.RadioButton1, form.RadioButton2, form.chkProductQty, form.cbUsedQty})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_EQ(form.OptionMask() & (optOnhand | optProductQty | optUsedQty), 0u);
+    form.cbPurchaseQty->click();
+    EXPECT_FALSE(form.cbOverPOrder->isEnabled());
+}
+
+TEST_F(MrpFormsTest, OptionsComeBackOnTheNextOpeningUnlessNotRemembered)
+{
+    {
+        TMRPForm form;
+        form.RadioButton1->click();
+        form.cbOnhand->click();
+        form.cbRequest->click();
+        form.btnCalculate->click();  // no demand: nothing runs, the options are saved
+        EXPECT_TRUE(dialogs.Messages().empty());
+    }
+    {
+        TMRPForm form;
+        EXPECT_FALSE(form.cbOnhand->isChecked());
+        EXPECT_TRUE(form.cbRequest->isChecked());
+        EXPECT_TRUE(form.RadioButton1->isChecked());
+        EXPECT_FALSE(form.chkProductQty->isEnabled()) << "the rule runs on values read from the file";
+        form.cbRunParam->click();
+        form.btnCalculate->click();
+    }
+    IniFile ini(host.SystemIniPath());
+    EXPECT_EQ(ini.ReadString("MRParam", "RunParam"), "0");
+    EXPECT_EQ(ini.ReadString("MRParam", "Request"), "1") << "keys stay as last remembered";
+    TMRPForm form;
+    EXPECT_FALSE(form.cbRunParam->isChecked());
+    EXPECT_TRUE(form.cbOnhand->isChecked());
+    EXPECT_FALSE(form.cbRequest->isChecked());
+}
+
+TEST_F(MrpFormsTest, DemandLinesSortByTitleAndTypedLinesKeepTheirGoodsEditable)
+{
+    TMRPForm form;
+    ImportSchedules(form);
+    DbGrid& grid = *form.QxDBGrid1;
+    const int code = grid.Model().ColumnIndexOf("goodscode");
+    EXPECT_TRUE(grid.Column(code).readOnly) << "an imported line keeps its goods";
+    form.dlgcMrpGoods->SetValue(3);
+    DataSet& lines = form.Workbench().cdsMP;
+    ASSERT_EQ(lines.RecordCount(), 3) << "a goods chosen on an imported line starts a line of its own";
+    EXPECT_EQ(lines.FieldByName("goodscode").AsString(), "3003");
+    EXPECT_FALSE(grid.Column(code).readOnly);
+    EXPECT_FALSE(grid.Column(grid.Model().ColumnIndexOf("finishdate")).readOnly);
+
+    for (const char* title : {"货品编号  ▲", "货品编号  ▼", "货品编号  ▲"}) {
+        emit grid.TitleClick(code);
+        EXPECT_EQ(grid.Model().headerData(code, Qt::Horizontal).toString(), title);
+    }
+    lines.First();
+    EXPECT_EQ(lines.FieldByName("goodscode").AsString(), "3001");
+    form.N4->trigger();
+    EXPECT_EQ(lines.RecordCount(), 2);
+    form.N5->trigger();
+    EXPECT_TRUE(lines.IsEmpty());
+}
+
+TEST_F(MrpFormsTest, TheCommandRUNMRPOpensTheWorkbenchModally)
+{
+    ManufactureLoad();
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* screen = dynamic_cast<TMRPForm*>(window); screen && screen->isVisible()) {
+                opened = screen->isModal();
+                screen->btnExit->click();
+            }
+        }
+    });
+    HostRegistry().CallFunction("RUNMRP", "", nullptr);
+    ManufactureUnload();
+    HostRegistry().Clear();
+    EXPECT_TRUE(opened);
+}
+
+}  // namespace
+}  // namespace mfg
