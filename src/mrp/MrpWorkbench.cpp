@@ -77,7 +77,56 @@ private:
     std::vector<DataSet*> sets;
 };
 
+//! A suggestion list's own rules: a correction reprices its row, goods texts follow the goods.
+void KeepSuggestionRules(DataSet& suggestions)
+{
+    suggestions.OnFieldChange("goodsid", [](Field& goodsid) { FillGoodsTexts(goodsid); });
+    suggestions.OnFieldChange("fixqty", [](Field& fixqty) {
+        DataSet& row = fixqty.Owner();
+        row.FieldByName("amount").SetValue(fixqty.AsFloat() * row.FieldByName("price").AsFloat());
+    });
+}
+
 }  // namespace
+
+void CreateManufactureSuggestions(DataSet& cdsManuSug)
+{
+    Create(cdsManuSug, {{{"selected", Int}},
+                        GoodsColumns,
+                        {{"sugqty", Num},
+                         {"fixqty", Num},
+                         {"price", Num},
+                         {"amount", Num},
+                         {"startdate", Day},
+                         {"finisheddate", Day},
+                         {"manufacture", Str},
+                         {"consign", Str}}});
+    cdsManuSug.OnNewRecord([](DataSet& row) { row.FieldByName("selected").SetValue(1); });
+    KeepSuggestionRules(cdsManuSug);
+}
+
+void CreatePurchaseSuggestions(DataSet& cdsPurSug)
+{
+    Create(cdsPurSug, {{{"selected", Int}},
+                       GoodsColumns,
+                       {{"netqty", Num},
+                        {"minOrderQty", Num},
+                        {"incOrderQty", Num},
+                        {"sugqty", Num},
+                        {"fixqty", Num},
+                        {"price", Num},
+                        {"amount", Num},
+                        {"orderdate", Day},
+                        {"revdate", Day},
+                        {"purchase", Str},
+                        {"prequest", Str}}});
+    cdsPurSug.OnNewRecord([](DataSet& row) {
+        row.FieldByName("selected").SetValue(1);
+        row.FieldByName("purchase").SetValue(std::string("<单击下达>"));
+        row.FieldByName("prequest").SetValue(std::string("<单击下达>"));
+    });
+    KeepSuggestionRules(cdsPurSug);
+}
 
 MrpWorkbench::MrpWorkbench()
 {
@@ -114,29 +163,8 @@ MrpWorkbench::MrpWorkbench()
                      {"manuorderqty", Num},
                      {"subqty", Num},
                      {"netqty", Num}}});
-    Create(cdsManuSug, {{{"selected", Int}},
-                        GoodsColumns,
-                        {{"sugqty", Num},
-                         {"fixqty", Num},
-                         {"price", Num},
-                         {"amount", Num},
-                         {"startdate", Day},
-                         {"finisheddate", Day},
-                         {"manufacture", Str},
-                         {"consign", Str}}});
-    Create(cdsPurSug, {{{"selected", Int}},
-                       GoodsColumns,
-                       {{"netqty", Num},
-                        {"minOrderQty", Num},
-                        {"incOrderQty", Num},
-                        {"sugqty", Num},
-                        {"fixqty", Num},
-                        {"price", Num},
-                        {"amount", Num},
-                        {"orderdate", Day},
-                        {"revdate", Day},
-                        {"purchase", Str},
-                        {"prequest", Str}}});
+    CreateManufactureSuggestions(cdsManuSug);
+    CreatePurchaseSuggestions(cdsPurSug);
     Create(cdsBudget, {{{"Date", Day},
                         {"Stock", Num},
                         {"CalcCharge", Num},
@@ -149,7 +177,7 @@ MrpWorkbench::MrpWorkbench()
                         {"Hardup", Num}}});
     Create(cdsGoods, {{{"goodsid", Int}, {"goodscode", Str}, {"goodsname", Str}, {"specs", Str}}});
 
-    for (DataSet* data : {&cdsMP, &cdsGross, &cdsManuSug, &cdsPurSug, &cdsGoods})
+    for (DataSet* data : {&cdsMP, &cdsGross, &cdsGoods})
         data->OnFieldChange("goodsid", [](Field& goodsid) { FillGoodsTexts(goodsid); });
     // A code typed on a line names its goods.
     cdsMP.OnFieldChange("goodscode", [](Field& goodscode) {
@@ -160,18 +188,6 @@ MrpWorkbench::MrpWorkbench()
     // Period rows of the net table carry only dates and quantities under their goods' header row.
     cdsNet.OnFieldChange("goodsid", [](Field& goodsid) {
         if (!goodsid.Owner().FieldByName("class").IsNull()) FillGoodsTexts(goodsid);
-    });
-    for (DataSet* data : {&cdsManuSug, &cdsPurSug}) {
-        data->OnNewRecord([](DataSet& row) { row.FieldByName("selected").SetValue(1); });
-        data->OnFieldChange("fixqty", [](Field& fixqty) {
-            DataSet& row = fixqty.Owner();
-            row.FieldByName("amount").SetValue(fixqty.AsFloat() * row.FieldByName("price").AsFloat());
-        });
-    }
-    cdsPurSug.OnNewRecord([](DataSet& row) {
-        row.FieldByName("selected").SetValue(1);
-        row.FieldByName("purchase").SetValue(std::string("<单击下达>"));
-        row.FieldByName("prequest").SetValue(std::string("<单击下达>"));
     });
 }
 

@@ -39,6 +39,13 @@ struct MrpDemand {
     std::vector<MrpLine> orderLines;
 };
 
+//! The manufacture suggestions as the workbench lists them: a tick, the goods texts and the
+//! engine's columns; new rows come ticked, the goods texts follow goodsid and a corrected fixqty
+//! reprices the row.
+void CreateManufactureSuggestions(DataSet& cdsManuSug);
+//! The purchase suggestions in the same way, each row with its "<单击下达>" release cells.
+void CreatePurchaseSuggestions(DataSet& cdsPurSug);
+
 //! The MRP workbench without its screen: the demand lines gathered from schedule lines, sales
 //! orders or typed goods, the engine it owns, and the result datasets the pages show, re-derived
 //! from the same run when a period or the lot sizing changes.

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "host/HostFixture.h"
 
@@ -28,8 +32,14 @@ protected:
         if (!found) throw std::logic_error("no control " + std::string(name));
         return *found;
     }
+    //! Runs `action` once on the top-level window of that objectName as soon as it is shown, for
+    //! dialogs a click opens modally; gives up after a few seconds or at the end of the test.
+    void WhenShown(std::string_view name, std::function<void(QWidget&)> action);
     //! Runs the events posted so far (deferred deletes included).
     static void ProcessEvents();
+
+private:
+    std::vector<std::unique_ptr<QTimer>> polls;
 };
 
 }  // namespace mfg::test

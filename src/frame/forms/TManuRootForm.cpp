@@ -195,6 +195,9 @@ void TManuRootForm::PrepareLookupCombos()
 int TManuRootForm::ShowModal()
 {
     modalResult = mrNone;
+    // A screen opened from another one is its child; shown modally it is a dialog over it, never
+    // a widget drawn inside it.
+    if (!isWindow()) setWindowFlag(Qt::Dialog);
     setWindowModality(Qt::ApplicationModal);
     show();
     QEventLoop loop;

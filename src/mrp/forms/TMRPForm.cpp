@@ -24,7 +24,9 @@
 #include "FundsChart.h"
 #include "LookupCombo.h"
 #include "ProgressDialog.h"
+#include "ReleaseScreens.h"
 #include "RowSelection.h"
+#include "TMakePurchaseForm.h"
 #include "TSelectListForm.h"
 #include "TreeItemsModel.h"
 #include "export/SpreadsheetExport.h"
@@ -39,6 +41,11 @@ namespace {
 
 constexpr const char* kCaption = "MRP II 运算";
 constexpr int kMrpPrivilege = 2044;
+// Bill types the suggestions are released as.
+constexpr int kPurchaseOrder = 2;
+constexpr int kPurchaseRequest = 5;
+constexpr int kManufactureOrder = 42;
+constexpr int kOutsourcingOrder = 54;
 
 QString Text(std::string_view text)
 {
@@ -412,6 +419,8 @@ void TMRPForm::BuildManufacturePage()
     BitBtn1 = NewButton(page, "BitBtn1", "全选");
     BitBtn2 = NewButton(page, "BitBtn2", "反选");
     BitBtn3 = NewButton(page, "BitBtn3", "全清");
+    btnMakeManu = NewButton(page, "btnMakeManu", "对选中的建议下达生产加工单");
+    btnMakeConsign = NewButton(page, "btnMakeConsign", "对选中的建议下达委托加工单");
     btnMnfExcel = NewButton(page, "btnMnfExcel", "导出Excel");
     DBGrid4 = NewResultGrid(page, "DBGrid4", workbench.cdsManuSug,
                             GoodsAnd({{"sugqty", "数量"},
@@ -428,7 +437,7 @@ void TMRPForm::BuildManufacturePage()
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) buttons->addWidget(button);
     buttons->addStretch();
-    buttons->addWidget(btnMnfExcel);
+    for (QPushButton* button : {btnMakeManu, btnMakeConsign, btnMnfExcel}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(buttons);
     layout->addWidget(DBGrid4);
@@ -445,6 +454,8 @@ void TMRPForm::BuildPurchasePage()
     cbMinOrder = NewBox(page, "cbMinOrder", "参考最小订货批量", false);
     cbIncOrder = NewBox(page, "cbIncOrder", "参考订货批量增量", false);
     cbIncOrder->setEnabled(false);
+    btnMakePurchase = NewButton(page, "btnMakePurchase", "对选中的建议下达采购订单");
+    btnMakePRequest = NewButton(page, "btnMakePRequest", "对选中的建议下达请购单");
     btnPurExcel = NewButton(page, "btnPurExcel", "导出Excel");
     DBGrid5 = NewResultGrid(page, "DBGrid5", workbench.cdsPurSug,
                             GoodsAnd({{"netqty", "净需求量"},
@@ -464,7 +475,7 @@ void TMRPForm::BuildPurchasePage()
     buttons->addWidget(cbMinOrder);
     buttons->addWidget(cbIncOrder);
     buttons->addStretch();
-    buttons->addWidget(btnPurExcel);
+    for (QPushButton* button : {btnMakePurchase, btnMakePRequest, btnPurExcel}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(buttons);
     layout->addWidget(DBGrid5);
@@ -555,6 +566,10 @@ void TMRPForm::ConnectHandlers()
     connect(btnNetRequireExcel, &QPushButton::clicked, this, [this] { btnNetRequireExcelClick(); });
     connect(btnMnfExcel, &QPushButton::clicked, this, [this] { btnMnfExcelClick(); });
     connect(btnPurExcel, &QPushButton::clicked, this, [this] { btnPurExcelClick(); });
+    connect(btnMakeManu, &QPushButton::clicked, this, [this] { btnMakeManuClick(); });
+    connect(btnMakeConsign, &QPushButton::clicked, this, [this] { btnMakeConsignClick(); });
+    connect(btnMakePurchase, &QPushButton::clicked, this, [this] { btnMakePurchaseClick(); });
+    connect(btnMakePRequest, &QPushButton::clicked, this, [this] { btnMakePRequestClick(); });
 }
 
 void TMRPForm::FormShow()
@@ -898,7 +913,33 @@ void TMRPForm::DBGrid5CellClick(DbGrid& grid, int column)
 {
     DataSet* rows = grid.GetDataSet();
     if (!rows || rows->IsEmpty() || column < 0) return;
-    if (EqualsNoCase(grid.Column(column).fieldName, "SELECTED")) MrpWorkbench::ToggleSelected(*rows);
+    const std::string& field = grid.Column(column).fieldName;
+    if (EqualsNoCase(field, "SELECTED"))
+        MrpWorkbench::ToggleSelected(*rows);
+    else if (EqualsNoCase(field, "PURCHASE"))
+        TMakePurchaseForm::ReleaseSuggestion(*rows, kPurchaseOrder, this);
+    else if (EqualsNoCase(field, "PREQUEST"))
+        TMakePurchaseForm::ReleaseSuggestion(*rows, kPurchaseRequest, this);
+}
+
+void TMRPForm::btnMakeManuClick()
+{
+    ReleaseManufactureSuggestions(workbench.engine, workbench.cdsManuSug, kManufactureOrder, this);
+}
+
+void TMRPForm::btnMakeConsignClick()
+{
+    ReleaseManufactureSuggestions(workbench.engine, workbench.cdsManuSug, kOutsourcingOrder, this);
+}
+
+void TMRPForm::btnMakePurchaseClick()
+{
+    ReleasePurchaseSuggestions(workbench.cdsPurSug, kPurchaseOrder, this);
+}
+
+void TMRPForm::btnMakePRequestClick()
+{
+    ReleasePurchaseSuggestions(workbench.cdsPurSug, kPurchaseRequest, this);
 }
 
 void TMRPForm::ExportGrid(DbGrid& grid, const std::string& title)

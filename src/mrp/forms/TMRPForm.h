@@ -75,6 +75,10 @@ public:
     void btnNetRequireExcelClick();
     void btnMnfExcelClick();
     void btnPurExcelClick();
+    void btnMakeManuClick();
+    void btnMakeConsignClick();
+    void btnMakePurchaseClick();
+    void btnMakePRequestClick();
 
     QTabWidget* PageControl1;
     QWidget* TabSheet1;
@@ -136,6 +140,8 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
+    QPushButton* btnMakeManu;
+    QPushButton* btnMakeConsign;
     QPushButton* btnMnfExcel;
     DbGrid* DBGrid4;
     QPushButton* BitBtn4;
@@ -143,6 +149,8 @@ public:
     QPushButton* BitBtn6;
     QCheckBox* cbMinOrder;
     QCheckBox* cbIncOrder;
+    QPushButton* btnMakePurchase;
+    QPushButton* btnMakePRequest;
     QPushButton* btnPurExcel;
     DbGrid* DBGrid5;
     QRadioButton* rbBudgetDay;

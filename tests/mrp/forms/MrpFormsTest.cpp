@@ -29,6 +29,8 @@
 #include "Manufacture.h"
 #include "ScreenTest.h"
 #include "TMRPForm.h"
+#include "TMakePurchaseForm.h"
+#include "TMakeSorderForm.h"
 #include "TSelectListForm.h"
 #include "TestDatabase.h"
 #include "TreeItemsModel.h"
@@ -224,6 +226,46 @@ TEST_F(MrpFormsTest, SuggestionsAreTickedByClickAndCorrectedOnlyInTheirQuantity)
     form.BitBtn3->click();
     for (rows.First(); !rows.Eof(); rows.Next()) EXPECT_EQ(rows.FieldByName("selected").AsInteger(), 0);
     EXPECT_EQ(form.Workbench().cdsMP.FieldByName("selected").AsInteger(), 1) << "全清 acts on the page shown";
+}
+
+TEST_F(MrpFormsTest, TheSuggestionPagesReleaseThroughTheReleaseDialogs)
+{
+    TMRPForm form;
+    Calculate(form);
+    MrpWorkbench& bench = form.Workbench();
+    const auto count = [](const char* table) {
+        return GetValueOfSql(std::string("select count(*) from ") + table).AsInteger();
+    };
+    const auto requests = count("P_REQUEST");
+    const auto orders = count("MNF_MANUORDER");
+
+    // The cell "<单击下达>" opens the single release on that suggestion; a cancel changes nothing.
+    form.PageControl1->setCurrentWidget(form.TabSheet6);
+    bench.cdsPurSug.First();
+    const double fixqty = bench.cdsPurSug.FieldByName("fixqty").AsFloat();
+    bool opened = false;
+    WhenShown("TMakePurchaseForm", [&opened](QWidget& dialog) {
+        opened = true;
+        dynamic_cast<TMakePurchaseForm&>(dialog).SetModalResult(mrCancel);
+    });
+    emit form.DBGrid5->clicked(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("purchase")));
+    EXPECT_TRUE(opened);
+    EXPECT_DOUBLE_EQ(bench.cdsPurSug.FieldByName("fixqty").AsFloat(), fixqty);
+
+    // The batch buttons release every ticked suggestion.
+    form.btnMakePRequest->click();
+    EXPECT_TRUE(dialogs.WasShown("请购单已下达成功!"));
+    EXPECT_GT(count("P_REQUEST"), requests);
+
+    opened = false;
+    WhenShown("TMakeSorderForm", [&opened](QWidget& dialog) {
+        opened = true;
+        dynamic_cast<TMakeSorderForm&>(dialog).btCancel->click();
+    });
+    form.PageControl1->setCurrentWidget(form.TabSheet5);
+    form.btnMakeManu->click();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(count("MNF_MANUORDER"), orders) << "a cancelled release writes nothing";
 }
 
 TEST_F(MrpFormsTest, TheLotFlagsRebuildThePurchaseSuggestions)
