@@ -84,19 +84,28 @@ $body$;
 
 -- The (parent, component) links of the audited BOM reachable from the scope goods "12,34,56",
 -- and (parent, substitute) pairs so that substitutes and their own BOMs are planned too.
+-- Each goods reached looks up its own lines by the BOM's key: a walk over a common table of all
+-- links sorted or hashed the whole BOM once per level. The planner guesses a recursive scope
+-- thousands of times too large and would spend longer compiling the query than running it.
 create or replace function dbo.getmrpgoodsid(scope text) returns table (goodsid bigint, elemgid bigint)
-language sql stable as $body$
-  with recursive links(parent, child) as (
-    select b.goodsid, b.elemgid from l_goodsbom b where b.state = 1
-    union
-    select s.goodsid, s.subgoodsid from l_goodsbomsub s
-    join l_goodsbom b on b.goodsid = s.goodsid and b.elemgid = s.elemgid and b.state = 1
-  ), reached(goods) as (
+language sql stable set jit = off as $body$
+  with recursive reached(goods) as (
     select btrim(part)::bigint from unnest(string_to_array(scope, ',')) part where btrim(part) <> ''
     union
-    select l.child from links l join reached r on l.parent = r.goods
+    select c.child from reached r cross join lateral (
+      select b.elemgid as child from l_goodsbom b where b.goodsid = r.goods and b.state = 1
+      union all
+      select s.subgoodsid from l_goodsbomsub s
+      join l_goodsbom b on b.goodsid = s.goodsid and b.elemgid = s.elemgid and b.state = 1
+      where s.goodsid = r.goods
+    ) c
   )
-  select l.parent, l.child from links l where l.parent in (select goods from reached) order by 1, 2
+  select b.goodsid, b.elemgid from l_goodsbom b where b.state = 1 and b.goodsid in (select goods from reached)
+  union
+  select s.goodsid, s.subgoodsid from l_goodsbomsub s
+  join l_goodsbom b on b.goodsid = s.goodsid and b.elemgid = s.elemgid and b.state = 1
+  where s.goodsid in (select goods from reached)
+  order by 1, 2
 $body$;
 
 -- Component quantity still to be drawn by the open manufacture orders of a shop, per goods.

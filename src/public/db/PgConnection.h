@@ -74,6 +74,12 @@ private:
     void EnsureConnected();
     BatchResult RunBatch(std::string_view tsql, const Params& params);
     ResultSet Run(const std::string& sql, const std::vector<Variant>& values, std::int64_t& changes);
+    //! Runs an action under the statement rules: again after a lost connection outside a
+    //! transaction, under a savepoint inside one.
+    template <class Action>
+    auto Guarded(const Action& action) -> decltype(action());
+    //! Sends rows in COPY's text format through a "copy … from stdin" statement.
+    bool CopyIn(const std::string& sql, const std::string& data);
     ResultSet RunPrepared(const std::string& sql, const std::vector<Variant>& values, std::int64_t& changes);
     void Exec(const std::string& sql);
     void SendClock();

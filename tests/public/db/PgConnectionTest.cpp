@@ -1,5 +1,5 @@
 // The server backend's own behaviour: errors, lost connections, transactions that survive a failed
-// statement, names without case, the server's clock.
+// statement, names without case, the server's clock, rows of routines taken into tables.
 #include <gtest/gtest.h>
 
 #include "Database.h"
@@ -108,6 +108,27 @@ TEST_F(PgConnectionTest, DatesAddDaysAndGetdateFollowsAFixedClockOrTheServer)
     // A new session after a lost connection keeps the fixed clock.
     CutConnection();
     EXPECT_EQ(db.Query("select getdate()").FirstValue().AsDateTime(), test::TestToday());
+}
+
+TEST_F(PgConnectionTest, RowsOfAProcedureAndOfATableFunctionArriveWhole)
+{
+    db.Execute("create table Serials (Serial int)");
+    db.Execute("insert into Serials (Serial) exec dbo.fn_codetoserialno 'AB0012', 4");
+    db.Execute("insert into Serials (Serial) exec dbo.fn_codetoserialno 'ABCD', 4");
+    auto serials = db.Query("select Serial from Serials order by Serial");
+    ASSERT_EQ(serials.rows.size(), 2u);
+    EXPECT_EQ(serials.rows[0][0].AsInteger(), 12);
+    EXPECT_TRUE(serials.rows[1][0].IsNull());
+
+    db.Execute("create table AC_DueCharge (ShopID int, Closed int, Amount float, PaidAmt float, PayDate datetime)");
+    db.Execute("insert into AC_DueCharge values (1, 0, 100.25, 0.125, '2026-12-10')");
+    db.Execute("insert into AC_DueCharge values (1, 0, 7, 0, '2026-11-10')");
+    auto due = db.Query("select paydate, amount from getduecharge(:ShopID) where paydate >= :PayDate",
+                        {{"ShopID", 1}, {"PayDate", DateTime::FromYmd(2026, 12, 6)}});
+    ASSERT_EQ(due.rows.size(), 1u);
+    EXPECT_EQ(due.rows[0][0].AsDateTime(), DateTime::FromYmd(2026, 12, 10));
+    EXPECT_EQ(due.rows[0][1].AsFloat(), 100.125);
+    EXPECT_TRUE(db.Query("select paydate from getduecharge(2)").rows.empty());
 }
 
 TEST_F(PgConnectionTest, SchemasOfOneServerKeepTheirTablesApartAndShareTheRoutines)
