@@ -143,7 +143,12 @@ void TManuRootForm::DesignPrintStyle(LookupCombo& styleCombo, DataSet* master, D
         TReportStyleForm designer(sample, std::move(*chosen), this);
         designer.setWindowFlag(Qt::Dialog);
         if (designer.ShowModal() != mrOk) return;
-        if (DataSet* listed = styleCombo.LookupDataSet()) listed->Requery();
+        if (DataSet* listed = styleCombo.LookupDataSet()) {
+            // The drop-down grid lets go of the rows while they are read again.
+            styleCombo.SetLookupDataSet(nullptr);
+            listed->Requery();
+            styleCombo.SetLookupDataSet(listed);
+        }
         styleCombo.SetValue(designer.SavedID());
     } catch (const std::exception& error) {
         ShowError(error);

@@ -114,11 +114,17 @@ void TReportStyleForm::BuildControls()
     editorLayout->addWidget(new QLabel("明细列 (变量如 [CompanyName]、[M.MGoodsName] 可用于标题、页眉和页脚):", this));
     editorLayout->addWidget(grdColumns, 1);
     editorLayout->addLayout(moves);
+    auto* preview = new QWidget(this);
+    auto* previewLayout = new QVBoxLayout(preview);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->addWidget(new QLabel("预览 (按当前屏幕的数据):", this));
+    previewLayout->addWidget(txtPreview, 1);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(editor);
-    splitter->addWidget(txtPreview);
+    splitter->addWidget(preview);
     splitter->setSizes({520, 580});
     auto* buttons = new QHBoxLayout;
+    if (record.builtIn) buttons->addWidget(new QLabel("这是标准样式: “保存”时另存为新的样式, 标准样式保持不变。", this));
     buttons->addStretch();
     for (QPushButton* button : {btnSave, btnSaveAs, btnCancel}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
