@@ -21,7 +21,7 @@
 #include "PrintTemplates.h"
 #include "ReportDesign.h"
 #include "ScreenTest.h"
-#include "TManuRootForm.h"
+#include "TPrintSampleForm.h"
 #include "TReportStyleForm.h"
 #include "host/Host.h"
 
@@ -34,10 +34,7 @@ class ReportStyleFormTest : public test::ScreenTest {
 protected:
     ReportStyleFormTest()
     {
-        header.SetName("cdsHeader");
-        for (auto name : {"GoodsCode", "GoodsName", "Specs", "UnitName"}) header.AddField(name, FieldType::Text);
-        header.CreateDataSet();
-        header.AppendRecord({"3001", "山地自行车", "26寸 21速 黑色", "辆"});
+        test::FillSampleHeader(header);
         lines.SetName("cdsPrint");
         for (auto name : {"Grade", "GoodsCode", "GoodsName", "Specs", "UnitName", "Memo", "Storage"})
             lines.AddField(name, FieldType::Text);
@@ -255,25 +252,11 @@ TReportStyleForm* OpenDesigner(QWidget& screen)
     return static_cast<TReportStyleForm*>(screen.findChild<QWidget*>("TReportStyleForm"));
 }
 
-class TStyleSampleForm : public TManuRootForm {
-public:
-    explicit TStyleSampleForm(QWidget* parent) : TManuRootForm("TStyleSampleForm", parent)
-    {
-        RptStyleCB = new LookupCombo(this);
-        RptStyleCB->SetTag(7001);
-        templates = CreateAutoQuery(
-            "Select TypeID, PrintTmpltID, Name from L_PrintTmplt where TypeID=7001 and PrintTmpltID>0", true);
-        RptStyleCB->SetLookupDataSet(templates.get());
-        RptStyleCB->SetKeyField("PrintTmpltID");
-        RptStyleCB->SetListField("Name");
-    }
-    LookupCombo* RptStyleCB;
-    std::unique_ptr<DataSet> templates;
-};
+using test::TPrintSampleForm;
 
 TEST_F(ReportStyleFormTest, ASavedCopyIsListedAndChosenInTheStyleCombo)
 {
-    TStyleSampleForm form(nullptr);
+    TPrintSampleForm form(nullptr);
     form.RptStyleCB->SetValue(7008);
     QString opened;
     QTimer::singleShot(0, [&] {
@@ -295,7 +278,7 @@ TEST_F(ReportStyleFormTest, ASavedCopyIsListedAndChosenInTheStyleCombo)
 
 TEST_F(ReportStyleFormTest, WithoutAChosenStyleTheStandardOneIsOpened)
 {
-    TStyleSampleForm form(nullptr);
+    TPrintSampleForm form(nullptr);
     QString opened;
     QTimer::singleShot(0, [&] {
         auto* designer = OpenDesigner(form);
