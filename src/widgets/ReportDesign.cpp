@@ -33,6 +33,28 @@ NumberFormat FormatNamed(const QString& name)
     return NumberFormat::Plain;
 }
 
+QString FormatName(NumberFormat format)
+{
+    switch (format) {
+        case NumberFormat::Quantity:
+            return "quantity";
+        case NumberFormat::Price:
+            return "price";
+        case NumberFormat::Amount:
+            return "amount";
+        case NumberFormat::Plain:
+            break;
+    }
+    return {};
+}
+
+QJsonArray LinesArray(const std::vector<std::string>& lines)
+{
+    QJsonArray array;
+    for (const auto& line : lines) array.append(ToQString(line));
+    return array;
+}
+
 std::string FormatNumber(double value, NumberFormat format)
 {
     switch (format) {
@@ -89,6 +111,25 @@ ReportTemplate ReportTemplate::Parse(std::string_view text, std::string_view sou
                                   column.value("sum").toBool()});
     }
     return result;
+}
+
+std::string ReportTemplate::Text() const
+{
+    QJsonArray columnArray;
+    for (const ReportColumn& column : columns) {
+        QJsonObject object{{"field", ToQString(column.field)}, {"title", ToQString(column.title)},
+                           {"width", column.width}};
+        if (column.format != NumberFormat::Plain) object["format"] = FormatName(column.format);
+        if (column.sum) object["sum"] = true;
+        columnArray.append(object);
+    }
+    QJsonObject root{{"format", "mfg-report 1"},
+                     {"title", ToQString(title)},
+                     {"orientation", landscape ? "landscape" : "portrait"},
+                     {"header", LinesArray(header)},
+                     {"columns", columnArray},
+                     {"footer", LinesArray(footer)}};
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
 }
 
 void ReportDesign::SetVarValue(std::string_view name, std::string_view text)

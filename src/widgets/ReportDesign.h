@@ -43,6 +43,8 @@ struct ReportTemplate {
 
     //! Reads a template; throws ReportTemplateError for text that is none.
     static ReportTemplate Parse(std::string_view text, std::string_view source);
+    //! The template as L_PRINTTMPLT.DATA stores it, read back by Parse to the same template.
+    std::string Text() const;
 };
 
 //! The report designer of the screens (TReportDesign): a template file, a master and a detail
@@ -76,10 +78,13 @@ public:
 
     static void SetOutputHandler(OutputHandler handler);
 
+    //! Lays `layout` out over the datasets and variables, as Print would: the style designer's
+    //! preview shows a template before it is stored anywhere.
+    void Render(QTextDocument& document, const ReportTemplate& layout) const;
+
 private:
     ReportTemplate LoadTemplate() const;
     QString Expand(const std::string& text) const;  // the text with its [variables] replaced
-    void Render(QTextDocument& document, const ReportTemplate& layout) const;
 
     DataSet* master = nullptr;
     DataSet* detail = nullptr;

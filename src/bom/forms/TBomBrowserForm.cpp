@@ -226,6 +226,17 @@ void TBomBrowserForm::btnExcelClick()
     }
 }
 
+void TBomBrowserForm::LookupComboAction(LookupCombo& combo, const std::string& action)
+{
+    if (&combo != RptStyleCB || action != "样式设计") {
+        TManuRootForm::LookupComboAction(combo, action);
+        return;
+    }
+    // Without goods the rows are empty but their fields are there, so the columns can be chosen.
+    FillPrintRows();
+    DesignPrintStyle(*RptStyleCB, &headerRecord, &printRows);
+}
+
 bool TBomBrowserForm::EditSelectedBom(std::initializer_list<int> kinds, std::string_view refusal)
 {
     const BomTreeNode* node = SelectedNode();

@@ -43,6 +43,8 @@ public:
     //! The button itself repeats what its caption names: " 打印" prints, anything else previews.
     void btnPrintClick();
     void btnExcelClick();
+    //! "样式设计" of RptStyleCB designs the print over the print rows; other actions as the base form.
+    void LookupComboAction(LookupCombo& combo, const std::string& action) override;
 
     //! The node records in tree order; the root first.
     const BomTree& Tree() const { return tree; }

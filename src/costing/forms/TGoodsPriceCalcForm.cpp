@@ -117,6 +117,7 @@ TGoodsPriceCalcForm::TGoodsPriceCalcForm(QWidget* parent) : TManuRootForm("TGood
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
     connect(btnExcel, &QPushButton::clicked, this, [this] { btnExcelClick(); });
+    connect(btnDesign, &QPushButton::clicked, this, [this] { DesignPrintStyle(*RptStyleCB, &cdsGoodsInfo, &cdsGoodsBom); });
     connect(btnPrint, &QToolButton::clicked, this, [this] { PrintClick(lastPrintDirect); });
     connect(PrintPMItem, &QAction::triggered, this, [this] { PrintClick(true); });
     connect(PrintPreviewPMItem, &QAction::triggered, this, [this] { PrintClick(false); });
@@ -247,9 +248,7 @@ QLayout* TGoodsPriceCalcForm::BuildButtons()
     RptStyleCB->SetListField("Name");
     RptStyleCB->AddDropDownColumn("Name", "样式");
     RptStyleCB->SetValue(kStandardTemplate);
-    // Templates are designed in the host's report designer, which this desktop does not carry.
     btnDesign = Named(new QPushButton("样式设计", this), "btnDesign");
-    btnDesign->setEnabled(false);
     btn1 = Named(new QPushButton("退出", this), "btn1");
 
     auto* buttons = new QHBoxLayout;

@@ -14,6 +14,7 @@
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "ScreenHost.h"
+#include "TReportStyleForm.h"
 #include "host/Dialogs.h"
 #include "host/Host.h"
 #include "host/LookupCache.h"
@@ -125,19 +126,40 @@ void TManuRootForm::SetReportVariables(int, DataSet* master, DataSet*, ReportDes
     report.SetVarValue("OpName", CurrentHost().UserName());
 }
 
+void TManuRootForm::DesignPrintStyle(LookupCombo& styleCombo, DataSet* master, DataSet* detail)
+{
+    int standardID = styleCombo.Tag();
+    int chosenID = styleCombo.Text().isEmpty() ? standardID : static_cast<int>(styleCombo.Value().AsInteger());
+    try {
+        std::optional<PrintTemplateRecord> chosen = ReadPrintTemplate(chosenID);
+        if (!chosen) {
+            ShowInformation("所选的打印样式已不存在!");
+            return;
+        }
+        ReportDesign sample;
+        sample.SetMasterSource(master);
+        sample.SetDataSource(detail);
+        SetReportVariables(standardID, master, detail, sample);
+        TReportStyleForm designer(sample, std::move(*chosen), this);
+        designer.setWindowFlag(Qt::Dialog);
+        if (designer.ShowModal() != mrOk) return;
+        if (DataSet* listed = styleCombo.LookupDataSet()) {
+            // The drop-down grid lets go of the rows while they are read again.
+            styleCombo.SetLookupDataSet(nullptr);
+            listed->Requery();
+            styleCombo.SetLookupDataSet(listed);
+        }
+        styleCombo.SetValue(designer.SavedID());
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+}
+
 bool TManuRootForm::LoadPrintTemplate(ReportDesign& report, int templateID)
 {
-    auto query = CreateAutoQuery("Select * from L_PRINTTMPLT where PRINTTMPLTID=" + std::to_string(templateID), true);
     std::string fileName = CurrentHost().TempDirectory() + std::to_string(templateID) + ".Zrp";
-    if (!query->IsEmpty() && !query->FieldByName("DATA").IsNull()) {
-        const Variant& data = query->FieldByName("DATA").Value();
-        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-        if (data.Type() == FieldType::Blob)
-            file.write(reinterpret_cast<const char*>(data.AsBlob().data()),
-                       static_cast<std::streamsize>(data.AsBlob().size()));
-        else
-            file << data.AsString();
-    }
+    std::optional<PrintTemplateRecord> stored = ReadPrintTemplate(templateID);
+    if (stored && !stored->data.empty()) std::ofstream(fileName, std::ios::binary | std::ios::trunc) << stored->data;
     if (!std::filesystem::exists(fileName)) return false;
     report.SetRptFileName(fileName);
     return true;

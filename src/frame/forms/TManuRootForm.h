@@ -62,6 +62,10 @@ public:
                                   ReportDesign& report);
     //! Sets "M.M" + field of every master field, the company data and "OpName".
     virtual void SetReportVariables(int standardID, DataSet* master, DataSet* detail, ReportDesign& report);
+    //! "样式设计": opens the style designer on the template chosen in the style combo (the standard
+    //! one when none is), previewing over the screen's master and detail; after a save the combo
+    //! lists the templates anew and shows the one written.
+    void DesignPrintStyle(LookupCombo& styleCombo, DataSet* master, DataSet* detail);
     //! Writes template `templateID` of L_PRINTTMPLT to the temporary folder and attaches it;
     //! false when the template has no data.
     bool LoadPrintTemplate(ReportDesign& report, int templateID);

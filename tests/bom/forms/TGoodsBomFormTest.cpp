@@ -4,6 +4,10 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include "BrowserTest.h"
@@ -84,6 +88,32 @@ TEST_F(TGoodsBomFormTest, TheEditorOpensForAllowedKindsAndTheFiguresAreReadAgain
     EXPECT_EQ(form.lbCheck->text(), "未审核");
     EXPECT_DOUBLE_EQ(form.HeaderRecord().FieldByName("MasterQty").AsFloat(), 4);
     EXPECT_EQ(form.Tree().nodes[0].text, "3001 山地自行车 26寸 21速 黑色 [ 4 ] 辆");
+}
+
+TEST_F(TGoodsBomFormTest, TheStyleButtonDesignsOverThePrintRowsAndTheCopyPrints)
+{
+    form.cmbSelGoods->SetValue(1);
+    form.RptStyleCB->SetValue(7001);
+    int offered = 0;
+    QString preview;
+    QTimer::singleShot(0, [&] {
+        QWidget& designer = Control<QWidget>(form, "TReportStyleForm");
+        offered = Control<QTableWidget>(designer, "grdColumns").rowCount();
+        preview = Control<QTextBrowser>(designer, "txtPreview").toPlainText();
+        Control<QLineEdit>(designer, "edtName").setText("车间结构清单");
+        Control<QLineEdit>(designer, "edtTitle").setText("[CompanyName] 车间结构清单");
+        Control<QPushButton>(designer, "btnSaveAs").click();
+    });
+    form.PrepareLookupCombos();  // as when the screen first shows
+    form.RptStyleCB->DoAction("样式设计");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(offered, form.PrintRows().FieldCount());
+    EXPECT_TRUE(preview.contains("轮辋辐条组"));
+    EXPECT_EQ(form.RptStyleCB->Text(), "车间结构清单");
+
+    form.miPreview->trigger();
+    EXPECT_NE(printText.find("车间结构清单"), std::string::npos);
+    EXPECT_NE(printText.find("轮辋辐条组"), std::string::npos);
 }
 
 TEST_F(TGoodsBomFormTest, PreviewAndPrintGoThroughTheChosenTemplateAndTheButtonRepeatsTheLast)

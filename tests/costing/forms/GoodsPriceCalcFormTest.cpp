@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -55,6 +56,25 @@ protected:
 
     TGoodsPriceCalcForm form;
 };
+
+TEST_F(GoodsPriceCalcFormTest, TheStyleButtonOpensTheDesignerOnTheCostBudgetStyle)
+{
+    auto& design = Control<QPushButton>(form, "btnDesign");
+    ASSERT_TRUE(design.isEnabled());
+    QString opened;
+    bool landscape = false;
+    QTimer::singleShot(0, [&] {
+        QWidget& designer = Control<QWidget>(form, "TReportStyleForm");
+        opened = Control<QLineEdit>(designer, "edtName").text();
+        landscape = Control<QRadioButton>(designer, "rbLandscape").isChecked();
+        Control<QPushButton>(designer, "btnCancel").click();
+    });
+    design.click();
+    EXPECT_EQ(opened, "产品成本预算 (标准样式)");
+    EXPECT_TRUE(landscape);
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(Control<LookupCombo>(form, "RptStyleCB").Value().AsInteger(), 7008);
+}
 
 TEST_F(GoodsPriceCalcFormTest, OpensEmptyWithTheDefaultBasisDepthAndStyle)
 {

@@ -11,28 +11,13 @@
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "ScreenTest.h"
-#include "TManuRootForm.h"
+#include "TPrintSampleForm.h"
 #include "host/Host.h"
 
 namespace mfg {
 namespace {
 
-class TPrintSampleForm : public TManuRootForm {
-public:
-    explicit TPrintSampleForm(QWidget* parent) : TManuRootForm("TPrintSampleForm", parent)
-    {
-        RptStyleCB = new LookupCombo(this);
-        RptStyleCB->setObjectName("RptStyleCB");
-        RptStyleCB->SetTag(7001);
-        templates = CreateAutoQuery(
-            "Select TypeID, PrintTmpltID, Name from L_PrintTmplt where TypeID=7001 and PrintTmpltID>0", true);
-        RptStyleCB->SetLookupDataSet(templates.get());
-        RptStyleCB->SetKeyField("PrintTmpltID");
-        RptStyleCB->SetListField("Name");
-    }
-    LookupCombo* RptStyleCB;
-    std::unique_ptr<DataSet> templates;
-};
+using test::TPrintSampleForm;
 
 // A text as the PDF's document information writes it (UTF-16, big-endian).
 QByteArray Utf16BigEndian(const QString& text)
@@ -49,10 +34,7 @@ class PrintReportTest : public test::ScreenTest {
 protected:
     PrintReportTest()
     {
-        header.SetName("cdsHeader");
-        for (auto name : {"GoodsCode", "GoodsName", "Specs", "UnitName"}) header.AddField(name, FieldType::Text);
-        header.CreateDataSet();
-        header.AppendRecord({"3001", "山地自行车", "26寸 21速 黑色", "辆"});
+        test::FillSampleHeader(header);
         lines.SetName("cdsPrint");
         for (auto name : {"Grade", "GoodsCode", "GoodsName"}) lines.AddField(name, FieldType::Text);
         lines.AddField("Quantity", FieldType::Float);
