@@ -304,6 +304,18 @@ void TMRPForm::BuildOptions(QWidget& page)
     page.layout()->addWidget(group);
 }
 
+namespace {
+
+//! Results are shown as the host formats them: the engine's fractions of a unit are no reading.
+NumberFormat ResultFormat(std::string_view field)
+{
+    if (EqualsNoCase(field, "price")) return NumberFormat::Price;
+    if (EqualsNoCase(field, "amount")) return NumberFormat::Amount;
+    return NumberFormat::Quantity;
+}
+
+}  // namespace
+
 DbGrid* TMRPForm::NewResultGrid(QWidget* page, const char* name, DataSet& data, const ColumnList& columns)
 {
     auto* grid = Named(new DbGrid(page), name);
@@ -314,6 +326,8 @@ DbGrid* TMRPForm::NewResultGrid(QWidget* page, const char* name, DataSet& data, 
         DbGridColumn& column = grid->AddColumn(field, label);
         column.readOnly = true;
         column.checkBox = EqualsNoCase(field, "selected");
+        if (data.FieldByName(field).DataType() == FieldType::Float)
+            grid->SetColumnFormat(grid->ColumnCount() - 1, ResultFormat(field));
     }
     return grid;
 }
