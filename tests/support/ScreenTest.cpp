@@ -20,18 +20,28 @@ ScreenTest::ScreenTest()
     host.SetTempDirectory(folder);
 }
 
-void ScreenTest::WhenShown(std::string_view name, std::function<void(QWidget&)> action)
+ScreenTest::~ScreenTest()
+{
+    for (const Poll& poll : polls)
+        if (poll.timer->isActive()) ADD_FAILURE() << "no window " << poll.name << " was shown";
+}
+
+QWidget* ScreenTest::ShownWindow(std::string_view name)
 {
     const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    QTimer* poll = polls.emplace_back(std::make_unique<QTimer>()).get();
-    QObject::connect(poll, &QTimer::timeout, [poll, wanted, action = std::move(action), tries = 0]() mutable {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->objectName() == wanted && window->isVisible()) {
-                poll->stop();
-                action(*window);
-                return;
-            }
-        if (++tries > 500) poll->stop();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == wanted && window->isVisible()) return window;
+    return nullptr;
+}
+
+void ScreenTest::WhenShown(std::string_view name, std::function<void(QWidget&)> action)
+{
+    QTimer* poll = polls.emplace_back(Poll{std::string(name), std::make_unique<QTimer>()}).timer.get();
+    QObject::connect(poll, &QTimer::timeout, [poll, name = std::string(name), action = std::move(action)] {
+        if (QWidget* window = ShownWindow(name)) {
+            poll->stop();
+            action(*window);
+        }
     });
     poll->start(10);
 }

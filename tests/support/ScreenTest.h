@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,7 @@ class ScreenTest : public DemoHostTest {
 protected:
     //! The host's temporary folder (print templates) is a fresh one of the test's own.
     ScreenTest();
+    ~ScreenTest() override;
 
     //! The child of `parent` with that objectName and type; fails the test when there is none.
     template <typename T>
@@ -32,14 +34,20 @@ protected:
         if (!found) throw std::logic_error("no control " + std::string(name));
         return *found;
     }
-    //! Runs `action` once on the top-level window of that objectName as soon as it is shown, for
-    //! dialogs a click opens modally; gives up after a few seconds or at the end of the test.
+    //! The top-level window of that objectName that is shown, or none.
+    static QWidget* ShownWindow(std::string_view name);
+    //! Runs `action` once on the window of that objectName as soon as it is shown, for dialogs a
+    //! click opens modally; a window never shown by the end of the test fails it.
     void WhenShown(std::string_view name, std::function<void(QWidget&)> action);
     //! Runs the events posted so far (deferred deletes included).
     static void ProcessEvents();
 
 private:
-    std::vector<std::unique_ptr<QTimer>> polls;
+    struct Poll {
+        std::string name;
+        std::unique_ptr<QTimer> timer;
+    };
+    std::vector<Poll> polls;
 };
 
 }  // namespace mfg::test

@@ -21,7 +21,7 @@ class DbGrid;
 class LookupCombo;
 
 //! The design the two selection dialogs of demand lines share: the filter group "过滤" with the
-//! date range, the goods combo and its name and specification, the list with its ticks, sorting
+//! date range, the goods combo and its name and specs, the list with its ticks, sorting
 //! titles and the buttons. The caller runs the dialog modally and, on OK, takes the rows whose
 //! "selected" is 1.
 class TSelectListForm : public TManuRootForm {
@@ -37,7 +37,7 @@ public:
     void DBGrid1CellClick(int column);
     //! A click on a title other than "选择" sorts by its column.
     void DBGrid1TitleClick(int column);
-    //! The goods combo changed: its name and specification, or "全部货品" and "全部".
+    //! The goods combo changed: its name and specs, or "全部货品" and "全部".
     void GoodsChange();
     //! Reads the list for the filter group as it stands.
     virtual void Reload() = 0;

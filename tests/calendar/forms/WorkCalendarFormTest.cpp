@@ -3,14 +3,12 @@
 // answers, the quick setting through the modal dialog, and opening through SHOWMNFFORM.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -43,15 +41,6 @@ QColor CellColour(QTableWidget& grid, int row, int column)
 }
 
 //! Runs `work` on the modal dialog of that class once it is open.
-void OnDialog(const char* className, std::function<void(QWidget&)> work)
-{
-    QTimer::singleShot(0, [className, work = std::move(work)] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->isVisible() && widget->objectName() == className) return work(*widget);
-        ADD_FAILURE() << "no dialog " << className;
-    });
-}
-
 class WorkCalendarFormTest : public CalendarScreenTest {};
 
 TEST_F(WorkCalendarFormTest, OpensOnTheExtendedCalendarWithRestDaysInYellow)
@@ -138,7 +127,7 @@ TEST_F(WorkCalendarFormTest, MonthsMoveWithinTheCalendarYears)
 TEST_F(WorkCalendarFormTest, TheQuickSettingRunsThroughTheDialogAndTheMonthFollows)
 {
     TWorkCalendarForm form;
-    OnDialog("TWorkCalendar_SetForm", [](QWidget& dialog) {
+    WhenShown("TWorkCalendar_SetForm", [](QWidget& dialog) {
         Control<QCheckBox>(dialog, "chkSat").setChecked(false);
         Control<QPushButton>(dialog, "btnOk").click();
     });
@@ -148,7 +137,7 @@ TEST_F(WorkCalendarFormTest, TheQuickSettingRunsThroughTheDialogAndTheMonthFollo
     EXPECT_EQ(CellColour(Control<QTableWidget>(form, "StringGrid1"), 2, 6), QColor(Qt::white));
     EXPECT_TRUE(std::filesystem::exists(folder / "ShopCalendar.dat"));
 
-    OnDialog("TWorkCalendar_SetForm", [](QWidget& dialog) { Control<QPushButton>(dialog, "btnCancel").click(); });
+    WhenShown("TWorkCalendar_SetForm", [](QWidget& dialog) { Control<QPushButton>(dialog, "btnCancel").click(); });
     host.SqlExecute("update MNF_CALENDAR set ISHOLIDAY = 1 where WORKDATE = '2026-12-19'");  // written elsewhere
     Control<QPushButton>(form, "btnSetUp").click();
     EXPECT_EQ(CellColour(Control<QTableWidget>(form, "StringGrid1"), 3, 6), QColor(Qt::yellow));  // reloaded anyway
@@ -171,9 +160,7 @@ TEST_F(WorkCalendarFormTest, ShowMnfFormOpensTheRegisteredScreen)
     ManufactureLoad();
     EXPECT_EQ(HostRegistry().GetPrivilegedFormID("TWorkCalendarForm"), 2046);
     Manufacture_Call("SHOWMNFFORM", "WorkCalendarForm", nullptr);
-    QWidget* opened = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "TWorkCalendarForm" && widget->isVisible()) opened = widget;
+    QWidget* opened = ShownWindow("TWorkCalendarForm");
     ASSERT_NE(opened, nullptr);
     opened->close();
     ProcessEvents();

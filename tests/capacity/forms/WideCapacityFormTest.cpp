@@ -239,9 +239,7 @@ TEST_F(WideCapacityFormTest, ShowMnfFormOpensTheRegisteredScreen)
     ManufactureLoad();
     EXPECT_EQ(HostRegistry().GetPrivilegedFormID("TWideCapacityForm"), 2059);
     Manufacture_Call("SHOWMNFFORM", "WideCapacityForm", nullptr);
-    QWidget* opened = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "TWideCapacityForm" && widget->isVisible()) opened = widget;
+    QWidget* opened = ShownWindow("TWideCapacityForm");
     ASSERT_NE(opened, nullptr);
     opened->close();
     ProcessEvents();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -230,9 +229,7 @@ TEST_F(GoodsPriceCalcFormTest, ShowMnfFormOpensTheRegisteredScreen)
     ManufactureLoad();
     EXPECT_EQ(HostRegistry().GetPrivilegedFormID("TGoodsPriceCalcForm"), 2049);
     Manufacture_Call("SHOWMNFFORM", "GoodsPriceCalcForm", nullptr);
-    QWidget* opened = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "TGoodsPriceCalcForm" && widget->isVisible()) opened = widget;
+    QWidget* opened = ShownWindow("TGoodsPriceCalcForm");
     ASSERT_NE(opened, nullptr);
     opened->close();
     ProcessEvents();

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdlib>
 
@@ -32,14 +30,6 @@ void Screenshot(QWidget& screen, const char* name)
 }
 
 //! The open top-level dialog of that class, or null.
-template <typename T>
-T* OpenDialog(const char* name)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == name && widget->isVisible()) return dynamic_cast<T*>(widget);
-    return nullptr;
-}
-
 class ReleaseFormsTest : public test::ScreenTest {
 protected:
     ReleaseFormsTest()
@@ -225,17 +215,12 @@ TEST_F(ManufactureReleaseFormTest, GoodsRowsAreNeitherSplitNorDeletedAndTheirPro
 TEST_F(ManufactureReleaseFormTest, TheWorkbenchReleasesThroughTheDialogAndACancelWritesNothing)
 {
     const auto orders = GetValueOfSql("select count(*) from CM_MACHINING").AsInteger();
-    QTimer::singleShot(0, [] {
-        auto* dialog = OpenDialog<TMakeSorderForm>("TMakeSorderForm");
-        ASSERT_NE(dialog, nullptr);
-        dialog->btCancel->click();
-    });
+    WhenShown("TMakeSorderForm", [](QWidget& shown) { dynamic_cast<TMakeSorderForm&>(shown).btCancel->click(); });
     EXPECT_TRUE(ReleaseManufactureSuggestions(engine, cdsManuSug, 54).empty());
     EXPECT_EQ(GetValueOfSql("select count(*) from CM_MACHINING").AsInteger(), orders);
 
-    QTimer::singleShot(0, [] {
-        auto* dialog = OpenDialog<TMakeSorderForm>("TMakeSorderForm");
-        ASSERT_NE(dialog, nullptr);
+    WhenShown("TMakeSorderForm", [](QWidget& shown) {
+        auto* dialog = dynamic_cast<TMakeSorderForm*>(&shown);
         dialog->ReleaseRows().First();
         dialog->cmbTrade->SetValue(3);
         dialog->btOKClick();
@@ -249,9 +234,8 @@ TEST_F(ReleaseFormsTest, TheBatchPurchaseReleaseAsksForASupplierTheGoodsLacks)
 {
     SqlExecute("update l_trader set ShopID = 2 where TraderID = 1");
     host.LookupDB().RefreshLookupDataSet("qryTrader");
-    QTimer::singleShot(0, [this] {
-        auto* dialog = OpenDialog<TMakeMachiningForm>("TMakeMachiningForm");
-        ASSERT_NE(dialog, nullptr);
+    WhenShown("TMakeMachiningForm", [this](QWidget& shown) {
+        auto* dialog = dynamic_cast<TMakeMachiningForm*>(&shown);
         EXPECT_EQ(dialog->windowTitle(), "下达采购订单");
         EXPECT_EQ(dialog->Label13->text(), "往来单位:");
         EXPECT_TRUE(dialog->LabMsg->text().contains("编号: 1001"));
