@@ -1,5 +1,7 @@
 #include "TestDatabase.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,14 +19,26 @@
 namespace mfg::test {
 namespace {
 
+//! The folder of this process's databases, removed when the process ends: a run of a thousand
+//! tests would otherwise leave a thousand copies behind.
+class ProcessFolder {
+public:
+    ProcessFolder() : path(std::filesystem::temp_directory_path() / ("mfg-test-" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(path);
+    }
+    ~ProcessFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+    std::filesystem::path path;
+};
+
 std::filesystem::path TempFolder()
 {
-    static const auto folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("mfg-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    static const ProcessFolder folder;
+    return folder.path;
 }
 
 // --- PostgreSQL: one server for the run, a schema per test ---------------------------------------
@@ -100,23 +114,89 @@ std::string CopyOfMaster(bool withDemo)
     return WithSchema(copy);
 }
 
-// --- SQLite: a file per test, copied from a master built once per program -------------------------
+// --- SQLite: a file per test, copied from a template built once per test program --------------
 
-std::string CopyOfSqliteDemo(const std::string& name)
+//! What a template was built by: ctest runs every test in a process of its own, so a template made
+//! once per process would be made once per test. The test program's own file names the build, since
+//! the code that installs the schema is linked into it: "<program>-<its path>-<its size and time>",
+//! so that two checkouts built side by side keep templates of their own.
+struct ProgramStamp {
+    std::string program;
+    std::string build;
+};
+
+ProgramStamp StampOfThisProgram()
 {
-    static std::once_flag built;
-    static std::filesystem::path master;
-    std::call_once(built, [] {
-        master = TempFolder() / "demo-master.db";
-        std::filesystem::remove(master);
-        auto db = OpenDatabase(master.string());
+    std::error_code error;
+    auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return {fmt::format("pid{}", ::getpid()), "0"};
+    auto size = std::filesystem::file_size(program, error);
+    auto time = std::filesystem::last_write_time(program, error).time_since_epoch().count();
+    auto hash = [](const std::string& text) { return fmt::format("{:016x}", std::hash<std::string>{}(text)); };
+    return {program.filename().string() + "-" + hash(program.string()),
+            hash(fmt::format("{}|{}|{}", size, time, SchemaVersion()))};
+}
+
+//! An exclusive lock on a file, held for the scope: the first process of a program builds the
+//! template while the others wait for it.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& path) : fd(::open(path.c_str(), O_CREAT | O_RDWR, 0600))
+    {
+        if (fd >= 0) ::flock(fd, LOCK_EX);
+    }
+    ~FileLock()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd;
+};
+
+//! Templates of earlier builds of this program are of no further use.
+void RemoveStaleTemplates(const std::filesystem::path& folder, const ProgramStamp& stamp)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with(stamp.program + "-") && !name.starts_with(stamp.program + "-" + stamp.build))
+            std::filesystem::remove(entry.path(), error);
+    }
+}
+
+std::filesystem::path SqliteTemplate(bool withDemo)
+{
+    auto folder = std::filesystem::temp_directory_path() / "mfg-test-templates";
+    std::filesystem::create_directories(folder);
+    auto stamp = StampOfThisProgram();
+    std::string name = stamp.program + "-" + stamp.build;
+    auto path = folder / fmt::format("{}-{}.db", name, withDemo ? "demo" : "empty");
+    if (std::filesystem::exists(path)) return path;
+    FileLock lock(folder / (name + ".lock"));
+    if (std::filesystem::exists(path)) return path;
+    RemoveStaleTemplates(folder, stamp);
+    auto building = TempFolder() / path.filename();
+    {
+        auto db = OpenDatabase(building.string());
         db->SetClock(TestToday);
         InstallSchema(*db);
-        LoadDemoFactory(*db);
+        if (withDemo) LoadDemoFactory(*db);
         db->ExecuteNative("pragma wal_checkpoint(truncate)");
-    });
+    }
+    // Copied beside and renamed into place, so that no process ever copies half a template.
+    auto part = folder / (path.filename().string() + ".part");
+    std::filesystem::copy_file(building, part, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::rename(part, path);
+    return path;
+}
+
+std::string CopyOfSqliteTemplate(const std::string& name, bool withDemo)
+{
     auto copy = std::filesystem::path(FreshDatabaseUrl(name));
-    std::filesystem::copy_file(master, copy);
+    std::filesystem::copy_file(SqliteTemplate(withDemo), copy);
     return copy.string();
 }
 
@@ -134,18 +214,16 @@ bool OnPostgres() { return TestBackend() == "postgresql"; }
 
 std::unique_ptr<Connection> OpenTestDatabase(bool withDemo)
 {
-    auto db = OpenDatabase(OnPostgres() ? CopyOfMaster(withDemo) : ":memory:");
+    static std::atomic<int> counter{0};
+    auto db = OpenDatabase(OnPostgres() ? CopyOfMaster(withDemo)
+                                        : CopyOfSqliteTemplate(fmt::format("test-{}", ++counter), withDemo));
     db->SetClock(TestToday);
-    if (!OnPostgres()) {
-        InstallSchema(*db);
-        if (withDemo) LoadDemoFactory(*db);
-    }
     return db;
 }
 
 std::string CopyOfDemoDatabase(const std::string& name)
 {
-    return OnPostgres() ? CopyOfMaster(true) : CopyOfSqliteDemo(name);
+    return OnPostgres() ? CopyOfMaster(true) : CopyOfSqliteTemplate(name, true);
 }
 
 void RefuseWrites(Connection& db, std::string_view table, std::string_view event, std::string_view condition,
