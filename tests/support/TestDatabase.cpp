@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include <fmt/format.h>
+#include <libpq-fe.h>
 
 #include "Database.h"
 #include "EmbeddedSql.h"
@@ -66,23 +68,35 @@ std::string SchemaVersion()
     return fmt::format("{:016x}", std::hash<std::string>{}(text));
 }
 
-//! The schema "master_<kind>_<version>", built by the first test program that needs it while the
-//! others wait for it.
-std::string MasterSchema(bool withDemo)
+//! The URL of the server with another database in place of the run's own.
+std::string WithDatabase(const std::string& database)
+{
+    std::string url = ServerUrl();
+    auto slash = url.find('/', url.find("://") + 3);
+    auto query = url.find('?', slash);
+    return url.substr(0, slash + 1) + database + (query == std::string::npos ? "" : url.substr(query));
+}
+
+//! The database "master_<kind>_<version>", built by the first test program that needs it while the
+//! others wait for it. Its tables live where a factory's do, beside the routines in dbo.
+std::string MasterDatabase(bool withDemo)
 {
     std::string master = fmt::format("master_{}_{}", withDemo ? "demo" : "empty", SchemaVersion());
     auto admin = OpenConnection(ServerUrl());
     auto& server = dynamic_cast<PgConnection&>(*admin);
     server.QueryNative("select pg_advisory_lock(7302)");
-    auto complete = server.QueryNative("select obj_description(n.oid, 'pg_namespace') from pg_namespace n where n.nspname = $1",
-                                       {master});
+    auto complete = server.QueryNative(
+        "select shobj_description(d.oid, 'pg_database') from pg_database d where d.datname = $1", {master});
     if (complete.FirstValue().AsString() != "complete") {
-        server.ExecuteNative(fmt::format("drop schema if exists {} cascade", master));
-        auto db = OpenDatabase(WithSchema(master));
-        db->SetClock(TestToday);
-        InstallSchema(*db);
-        if (withDemo) LoadDemoFactory(*db);
-        server.ExecuteNative(fmt::format("comment on schema {} is 'complete'", master));
+        server.ExecuteNative(fmt::format("drop database if exists {} with (force)", master));
+        server.ExecuteNative(fmt::format("create database {}", master));
+        {
+            auto db = OpenDatabase(WithDatabase(master));
+            db->SetClock(TestToday);
+            InstallSchema(*db);
+            if (withDemo) LoadDemoFactory(*db);
+        }
+        server.ExecuteNative(fmt::format("comment on database {} is 'complete'", master));
     }
     server.QueryNative("select pg_advisory_unlock(7302)");
     return master;
@@ -94,24 +108,45 @@ std::string FreshSchema()
     return fmt::format("t_{}_{}", ::getpid(), ++counter);
 }
 
-//! A new schema holding a copy of every table of the master, rows and indexes included.
+//! The databases this process copied, dropped when it ends: a run of a thousand tests would
+//! otherwise fill the server's disk with copies.
+class CopiedDatabases {
+public:
+    void Add(std::string name)
+    {
+        std::lock_guard lock(mutex);
+        names.push_back(std::move(name));
+    }
+    ~CopiedDatabases()
+    {
+        // Straight through libpq: at exit the module's own statics may be gone already. What cannot
+        // be dropped goes with the server at the end of the run.
+        const char* url = std::getenv("MFG_PG_URL");
+        if (names.empty() || !url) return;
+        PGconn* admin = PQconnectdb(url);
+        if (PQstatus(admin) == CONNECTION_OK)
+            for (const auto& name : names)
+                PQclear(PQexec(admin, fmt::format("drop database if exists {} with (force)", name).c_str()));
+        PQfinish(admin);
+    }
+
+private:
+    std::mutex mutex;
+    std::vector<std::string> names;
+};
+
+//! A new database copied from the master by the server itself, file by file: far cheaper than
+//! creating every table and index again.
 std::string CopyOfMaster(bool withDemo)
 {
     static std::once_flag built[2];
     static std::string masters[2];
-    std::call_once(built[withDemo], [withDemo] { masters[withDemo] = MasterSchema(withDemo); });
-    const std::string& master = masters[withDemo];
+    static CopiedDatabases copies;
+    std::call_once(built[withDemo], [withDemo] { masters[withDemo] = MasterDatabase(withDemo); });
     std::string copy = FreshSchema();
-    auto admin = OpenConnection(ServerUrl());
-    admin->ExecuteNative(fmt::format(
-        "drop schema if exists {1} cascade; create schema {1}; "
-        "do $$ declare t record; begin "
-        "for t in select c.relname from pg_class c where c.relnamespace = '{0}'::regnamespace and c.relkind = 'r' loop "
-        "execute format('create table {1}.%I (like {0}.%I including all)', t.relname, t.relname); "
-        "execute format('insert into {1}.%I select * from {0}.%I', t.relname, t.relname); "
-        "end loop; end $$",
-        master, copy));
-    return WithSchema(copy);
+    OpenConnection(ServerUrl())->ExecuteNative(fmt::format("create database {} template {}", copy, masters[withDemo]));
+    copies.Add(copy);
+    return WithDatabase(copy);
 }
 
 // --- SQLite: a file per test, copied from a template built once per test program --------------
