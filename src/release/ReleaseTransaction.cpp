@@ -49,8 +49,8 @@ std::string ReleaseTransaction::AddDocument(const DocumentBuilder& build)
     if (written.empty()) firstSerial = serial;
     build(billId, code);
     Host& host = CurrentHost();
-    SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType, billId,
-                           QuoteSql(code), billDate.Format("yyyy-mm-dd"), host.UserID(), host.ShopID()));
+    SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType, billId, QuoteSql(code),
+                           billDate.Format("yyyy-mm-dd"), host.UserID(), host.ShopID()));
     written.push_back({billId, code});
     return code;
 }

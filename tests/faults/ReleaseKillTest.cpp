@@ -100,7 +100,8 @@ TEST_F(ReleaseKill, KilledAsSoonAsTheOrdersAreCommittedItHasPrintedAndRecordedEa
 
 TEST_F(ReleaseKill, KilledWhileNumberingItLeavesNoOrderUntold)
 {
-    const auto printed = ReleaseUntil([&] { return Count("select count(*) from AB_BILLPRINT where BillType = 42") >= 2; });
+    const auto printed =
+        ReleaseUntil([&] { return Count("select count(*) from AB_BILLPRINT where BillType = 42") >= 2; });
     ExpectEveryCommittedOrderPrintedAndRecorded(printed);
     // Run to its end, the release prints exactly the orders it committed.
     const auto before = Committed();

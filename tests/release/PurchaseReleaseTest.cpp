@@ -180,9 +180,10 @@ TEST_F(PurchaseReleaseTest, QuantitiesAreWrittenInTheHostsDecimalsAndALineOfNoth
     AddPurchase(cdsPurSug, 104, 2.27e-13, 0.44, Day(2026, 12, 22));
     const auto codes = Release(5);
     ASSERT_EQ(codes.size(), 1u);
-    const auto quantities = Rows("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID "
-                                 "where m.BillCode = '" +
-                                 codes[0] + "'");
+    const auto quantities = Rows(
+        "select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID "
+        "where m.BillCode = '" +
+        codes[0] + "'");
     ASSERT_EQ(quantities.size(), 1u);
     EXPECT_EQ(GetValueOfSql("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where "
                             "m.BillCode = '" +

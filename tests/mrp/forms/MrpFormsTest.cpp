@@ -276,7 +276,11 @@ TEST_F(MrpFormsTest, TheSameSuggestionsReleaseTwiceAndEachRowShowsWhatItReleased
     rows.First();
     const std::string shown = rows.FieldByName("released").AsString();
     EXPECT_EQ(shown, FormatQuantityText(rows.FieldByName("fixqty").AsFloat()) + " " + first);
-    EXPECT_EQ(form.DBGrid5->Model().data(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("released"))).toString().toStdString(), shown);
+    EXPECT_EQ(form.DBGrid5->Model()
+                  .data(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("released")))
+                  .toString()
+                  .toStdString(),
+              shown);
 
     // Ticked again, each row that released asks first; a no writes nothing.
     form.BitBtn4->click();

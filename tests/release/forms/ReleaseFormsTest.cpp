@@ -11,13 +11,13 @@
 #include "LookupCombo.h"
 #include "ManufactureRelease.h"
 #include "MrpEngine.h"
+#include "MrpWorkbench.h"
 #include "ReleaseScreens.h"
 #include "ScreenTest.h"
 #include "SuggestionRows.h"
 #include "TMakeMachiningForm.h"
 #include "TMakePurchaseForm.h"
 #include "TMakeSorderForm.h"
-#include "MrpWorkbench.h"
 #include "host/LookupCache.h"
 
 namespace mfg {
