@@ -1,7 +1,6 @@
 // Purchase suggestions released as orders and requests, read back from the documents.
 #include <gtest/gtest.h>
 
-#include "MrpWorkbench.h"
 #include "PurchaseRelease.h"
 #include "ReleaseFixture.h"
 #include "TestDatabase.h"
@@ -140,14 +139,7 @@ TEST_F(PurchaseReleaseTest, ReleasingTheSameSuggestionsTwiceWritesTwiceTheDocume
 TEST_F(PurchaseReleaseTest, AWorkbenchRowKeepsWhatItReleasedAndAsksBeforeReleasingAgain)
 {
     DataSet rows;
-    CreatePurchaseSuggestions(rows);
-    rows.Append();
-    rows.FieldByName("goodsid").SetValue(101);
-    rows.FieldByName("sugqty").SetValue(100.0);
-    rows.FieldByName("fixqty").SetValue(100.0);
-    rows.FieldByName("price").SetValue(11.8);
-    rows.FieldByName("revdate").SetValue(Day(2026, 12, 20));
-    rows.Post();
+    AddWorkbenchPurchase(rows, 101, 100, 11.8, Day(2026, 12, 20));
     PurchaseRelease release(2);
     const auto first = release.Release(rows, [](std::int32_t, const std::string&) { return 0; });
     ASSERT_EQ(first.size(), 1u);

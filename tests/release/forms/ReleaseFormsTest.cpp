@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "../ReleaseFixture.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ManufactureRelease.h"
@@ -104,14 +105,7 @@ TEST_F(ReleaseFormsTest, TheSinglePurchaseReleaseSplitsASuggestionIntoOrdersOfIt
 TEST_F(ReleaseFormsTest, TheRemainderOfASingleReleaseIsReleasedAfterTheQuestion)
 {
     DataSet rows;
-    CreatePurchaseSuggestions(rows);
-    rows.Append();
-    rows.FieldByName("goodsid").SetValue(101);
-    rows.FieldByName("sugqty").SetValue(500.0);
-    rows.FieldByName("fixqty").SetValue(500.0);
-    rows.FieldByName("price").SetValue(11.8);
-    rows.FieldByName("revdate").SetValue(DateTime::FromYmd(2026, 12, 21));
-    rows.Post();
+    test::AddWorkbenchPurchase(rows, 101, 500, 11.8, DateTime::FromYmd(2026, 12, 21));
     const auto orders = GetValueOfSql("select count(*) from P_ORDER").AsInteger();
     auto releaseLine = [](double quantity) {
         return [quantity](QWidget& shown) {
