@@ -229,6 +229,21 @@ std::int32_t IdOfCode(int kind, const std::string& code, const char* idField, co
     return static_cast<std::int32_t>(id.AsInteger());
 }
 
+//! A trader a purchase may be placed with, as the supplier query of the purchase release has it.
+bool IsSupplier(std::int32_t trader)
+{
+    return GetValueOfSql("select count(*) from l_trader where (isclient=0 or acctrader=1) and traderid = " +
+                             std::to_string(trader),
+                         0)
+               .AsInteger() > 0;
+}
+
+//! Prints a code as soon as it is told, so that a process killed afterwards has shown it.
+void PrintCode(const std::string& code)
+{
+    std::cout << code << std::endl;
+}
+
 //! Releases every suggestion of the run as documents of one kind and prints the codes written.
 int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lotFlags)
 {
@@ -238,6 +253,7 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
     try {
         if (kind == kinds.end()) throw DemandError("--release 应为 purchase, request, manufacture 或 outsource");
         trader = IdOfCode(19, o.trader, "TraderID", "--trader");
+        if (trader && !IsSupplier(trader)) throw DemandError(fmt::format("--trader {} 不是供应商", o.trader));
         workshop = IdOfCode(28, o.workshop, "WorkShopID", "--workshop");
     } catch (const DemandError& error) {
         std::cerr << error.what() << '\n';
@@ -248,13 +264,15 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
         DataSet cdsPurSug("cdsPurSug");
         FillPurchaseSuggestionsForRelease(engine, cdsPurSug, lotFlags);
         PurchaseRelease release(kind->second);
+        release.OnCode(PrintCode);
         codes = release.Release(cdsPurSug, [&](std::int32_t, const std::string& text) {
             if (trader == 0) std::cerr << text << "\n(--trader 编码 指定往来单位)\n";
             return trader;
         });
     } else {
         ManufactureRelease release(kind->second);
-        if (!release.Permitted()) return 4;
+        release.OnCode(PrintCode);
+        if (!release.Permitted()) return 1;
         DataSet cdsManuSug("cdsManuSug"), cdsManu("cdsManu");
         FillManufactureSuggestionsForRelease(engine, cdsManuSug);
         engine.BuildManufactureRelease(cdsManu, cdsManuSug);
@@ -268,12 +286,11 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
         }
         if (auto problem = release.Check(cdsManu)) {
             std::cerr << fmt::format("第 {} 行: {}\n", problem->recNo, problem->message);
-            return 4;
+            return 2;
         }
         codes = release.Release(cdsManu, engine);
     }
-    for (const auto& code : codes) std::cout << code << '\n';
-    return codes.empty() ? 4 : 0;
+    return codes.empty() ? 1 : 0;
 }
 
 int RunMrp(const Session& session, const MrpOptions& o)

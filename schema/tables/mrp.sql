@@ -79,16 +79,3 @@ create table MNF_MRPMANUFACTURE (
   IOQTY float default 0,
   primary key (BILLID, ITEMNO)
 );
-
--- One row per MRP suggestion released as documents of a bill type (the goods and the suggestion's
--- date); BillID is the first document written for it. The unique key refuses a second release of
--- the same suggestion, also when two users release it at the same moment.
-create table MNF_MRPRELEASE (
-  BillType int not null,
-  GoodsID int not null,
-  SugDate datetime not null,
-  BillID int not null,
-  OPID int,
-  CreateTime datetime default getdate(),
-  primary key (BillType, GoodsID, SugDate)
-);

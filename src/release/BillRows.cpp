@@ -46,6 +46,13 @@ void BillRows::Set(std::string_view column, Variant value)
     if (index >= 0) rows.back()[static_cast<std::size_t>(index)] = std::move(value);
 }
 
+void BillRows::SetAt(std::size_t row, std::string_view column, Variant value)
+{
+    const int index = ColumnOf(column);
+    if (row >= rows.size()) throw std::logic_error("BillRows::SetAt past the rows of " + table);
+    if (index >= 0) rows[row][static_cast<std::size_t>(index)] = std::move(value);
+}
+
 Variant BillRows::Get(std::string_view column) const
 {
     const int index = ColumnOf(column);

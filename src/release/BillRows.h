@@ -20,6 +20,8 @@ public:
     //! Starts a row; the values set next go to it.
     void Append();
     void Set(std::string_view column, Variant value);
+    //! Sets a column of an earlier row (0 the first).
+    void SetAt(std::size_t row, std::string_view column, Variant value);
     //! The value of a column of the current row (null when unset or outside the list).
     Variant Get(std::string_view column) const;
     std::size_t Count() const { return rows.size(); }

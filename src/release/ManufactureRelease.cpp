@@ -1,6 +1,5 @@
 #include "ManufactureRelease.h"
 
-#include <set>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -118,7 +117,7 @@ std::optional<ReleaseRowProblem> ManufactureRelease::Check(DataSet& cdsManu) con
         auto problem = [&](std::string message, std::string field) {
             return ReleaseRowProblem{cdsManu.RecNo(), std::move(message), std::move(field)};
         };
-        const double manuqty = cdsManu.FieldByName("manuqty").AsFloat();
+        const double manuqty = FormatQuantity(cdsManu.FieldByName("manuqty").AsFloat());
         sum += manuqty;
         const Field& start = cdsManu.FieldByName("startdate");
         const Field& finish = cdsManu.FieldByName("manufinishdate");
@@ -230,11 +229,9 @@ void ManufactureRelease::AppendProcessSteps(std::int32_t goodsid, int billId)
 void ManufactureRelease::WriteOrder(DataSet& cdsManu, const MrpEngine& engine, const BomFigures& figures, int billId,
                                     const std::string& billCode, DateTime billDate)
 {
-    // A retry under the next code starts the order again.
-    Clear();
     Host& host = CurrentHost();
     const std::int32_t goodsid = IntOf(cdsManu, "goodsid");
-    const double manuqty = cdsManu.FieldByName("manuqty").AsFloat();
+    const double manuqty = FormatQuantity(cdsManu.FieldByName("manuqty").AsFloat());
     header.Append();
     header.Set("BillID", billId);
     header.Set("BillDate", billDate);
@@ -269,24 +266,16 @@ void ManufactureRelease::WriteOrder(DataSet& cdsManu, const MrpEngine& engine, c
     int itemNo = 0;
     AppendComponents(goodsid, manuqty, billId, itemNo, false);
     if (!kind.IsOutsourcing()) AppendProcessSteps(goodsid, billId);
-    header.Write();
-    lines.Write();
-    substitutes.Write();
-    steps.Write();
+    released.push_back({goodsid, manuqty, billCode});
 }
 
 std::vector<std::string> ManufactureRelease::Release(DataSet& cdsManu, const MrpEngine& engine)
 {
     std::vector<std::string> codes;
+    released.clear();
     try {
         const DateTime billDate = ReleaseDocumentDate();
-        ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate);
-        std::set<std::pair<std::int32_t, DateTime>> claimed;
-        for (cdsManu.First(); !cdsManu.Eof(); cdsManu.Next()) {
-            if (IsGoodsRow(cdsManu)) continue;
-            const DateTime date = cdsManu.FieldByName("finishdate").AsDateTime().Date();
-            if (claimed.emplace(IntOf(cdsManu, "goodsid"), date).second) release.Claim(IntOf(cdsManu, "goodsid"), date);
-        }
+        ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate, header);
         std::int32_t previous = -1;
         BomFigures figures;
         for (cdsManu.First(); !cdsManu.Eof(); cdsManu.Next()) {
@@ -301,13 +290,22 @@ std::vector<std::string> ManufactureRelease::Release(DataSet& cdsManu, const Mrp
                 previous = goodsid;
             }
             if (IsGoodsRow(cdsManu)) continue;
-            release.WriteDocument([&](int billId, const std::string& billCode) {
+            release.AddDocument([&](int billId, const std::string& billCode) {
                 WriteOrder(cdsManu, engine, figures, billId, billCode, billDate);
             });
         }
-        codes = release.Commit();
+        codes = release.Commit(
+            [&] {
+                header.Write();
+                lines.Write();
+                substitutes.Write();
+                steps.Write();
+            },
+            told);
+        for (std::size_t i = 0; i < codes.size(); ++i) released[i].billCode = codes[i];
     } catch (const std::exception& error) {
         Clear();
+        released.clear();
         ShowError("生产建议下达失败:" + CleanReleaseError(error.what()));
         return {};
     }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "BillRows.h"
+#include "ReleaseTransaction.h"
+#include "SuggestionReleases.h"
 #include "data/DataSet.h"
 #include "types/DateTime.h"
 
@@ -54,8 +56,12 @@ public:
     //! workshop or processor, dates), with cdsManu positioned on it.
     std::optional<ReleaseRowProblem> Check(DataSet& cdsManu) const;
     //! Writes the orders in one transaction, tells the user the outcome and returns the codes
-    //! written (none after a failure or when the suggestions were released before).
+    //! written (none after a failure).
     std::vector<std::string> Release(DataSet& cdsManu, const MrpEngine& engine);
+    //! The orders of the last successful release: goods, quantity and code.
+    const std::vector<ReleasedOrder>& Released() const { return released; }
+    //! Who hears each code before the orders are committed.
+    void OnCode(ReleasedCodeListener listener) { told = std::move(listener); }
 
 private:
     struct BomFigures {
@@ -75,6 +81,8 @@ private:
     BillRows lines;
     BillRows substitutes;
     BillRows steps;
+    std::vector<ReleasedOrder> released;
+    ReleasedCodeListener told;
 };
 
 }  // namespace mfg

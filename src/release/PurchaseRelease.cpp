@@ -1,6 +1,5 @@
 #include "PurchaseRelease.h"
 
-#include <set>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -8,6 +7,7 @@
 #include "Calculations.h"
 #include "PurchaseColumns.h"
 #include "ReleaseTransaction.h"
+#include "SuggestionReleases.h"
 #include "host/Dialogs.h"
 #include "host/Format.h"
 #include "host/Host.h"
@@ -27,9 +27,15 @@ bool Ticked(const DataSet& rows)
     return rows.FieldByName("selected").AsInteger() == 1;
 }
 
+//! The quantity a document takes of a row: the corrected quantity in the host's decimals.
+double ReleasedQuantity(const DataSet& rows)
+{
+    return FormatQuantity(rows.FieldByName("fixqty").AsFloat());
+}
+
 bool Releasable(const DataSet& rows)
 {
-    return rows.FieldByName("sugqty").AsFloat() > 0 && rows.FieldByName("fixqty").AsFloat() > 0;
+    return rows.FieldByName("sugqty").AsFloat() > 0 && ReleasedQuantity(rows) > 0;
 }
 
 void Untick(DataSet& rows)
@@ -205,9 +211,6 @@ std::vector<PurchaseRelease::Document> PurchaseRelease::Group(DataSet& cdsPurSug
 void PurchaseRelease::WriteDocument(DataSet& cdsPurSug, const Document& document, int billId,
                                     const std::string& billCode, DateTime billDate)
 {
-    // A retry under the next code starts the document again.
-    header.Clear();
-    lines.Clear();
     const SupplierTerms terms = kind.IsOrder() ? ReadSupplierTerms(document.traderid) : SupplierTerms{};
     cdsPurSug.SetRecNo(document.rows.front());
     const double openingAmount = cdsPurSug.FieldByName("amount").AsFloat();
@@ -232,7 +235,7 @@ void PurchaseRelease::WriteDocument(DataSet& cdsPurSug, const Document& document
     for (int row : document.rows) {
         cdsPurSug.SetRecNo(row);
         const std::int32_t goodsid = GoodsOf(cdsPurSug);
-        const double q = cdsPurSug.FieldByName("fixqty").AsFloat();
+        const double q = ReleasedQuantity(cdsPurSug);
         const double localPrice = cdsPurSug.FieldByName("price").AsFloat();
         const double amount = cdsPurSug.FieldByName("amount").AsFloat();
         const double p = InSupplierCurrency(terms, localPrice);
@@ -268,8 +271,6 @@ void PurchaseRelease::WriteDocument(DataSet& cdsPurSug, const Document& document
         lines.Set("lcAmount", FormatAmount(amount * (100 + tax) * 0.01));
         lines.Set("lcgoodsamt", amount);
     }
-    header.Write();
-    lines.Write();
 }
 
 std::vector<std::string> PurchaseRelease::Release(DataSet& cdsPurSug, const SupplierChooser& choose)
@@ -286,6 +287,7 @@ std::vector<std::string> PurchaseRelease::Release(DataSet& cdsPurSug, const Supp
         ShowInformation("请选择要下达" + docName + "的货品。");
         return {};
     }
+    if (!ConfirmReleaseOfTicked(cdsPurSug)) return {};
     if (kind.IsOrder() && !ChooseSuppliers(cdsPurSug, choose)) return {};
 
     std::vector<std::string> codes;
@@ -296,23 +298,23 @@ std::vector<std::string> PurchaseRelease::Release(DataSet& cdsPurSug, const Supp
     } enable{cdsPurSug};
     try {
         const std::vector<Document> documents = Group(cdsPurSug);
-        if (!documents.empty()) {
-            const DateTime billDate = ReleaseDocumentDate();
-            ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate);
-            std::set<std::pair<std::int32_t, DateTime>> claimed;
-            for (const auto& document : documents)
-                for (int row : document.rows) {
-                    cdsPurSug.SetRecNo(row);
-                    if (claimed.emplace(GoodsOf(cdsPurSug), cdsPurSug.FieldByName("revdate").AsDateTime().Date())
-                            .second)
-                        release.Claim(GoodsOf(cdsPurSug), cdsPurSug.FieldByName("revdate").AsDateTime().Date());
-                }
-            for (const auto& document : documents)
-                release.WriteDocument([&](int billId, const std::string& billCode) {
-                    WriteDocument(cdsPurSug, document, billId, billCode, billDate);
-                });
-            codes = release.Commit();
-        }
+        const DateTime billDate = ReleaseDocumentDate();
+        ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate, header);
+        for (const auto& document : documents)
+            release.AddDocument([&](int billId, const std::string& billCode) {
+                WriteDocument(cdsPurSug, document, billId, billCode, billDate);
+            });
+        codes = release.Commit(
+            [&] {
+                header.Write();
+                lines.Write();
+            },
+            told);
+        for (std::size_t i = 0; i < documents.size(); ++i)
+            for (int row : documents[i].rows) {
+                cdsPurSug.SetRecNo(row);
+                RecordRelease(cdsPurSug, ReleasedQuantity(cdsPurSug), codes[i]);
+            }
         cdsPurSug.First();
         ShowInformation(docName + (codes.empty() ? "没有成功下达!" : "已下达成功!"));
     } catch (const std::exception& error) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BillRows.h"
+#include "ReleaseTransaction.h"
 #include "data/DataSet.h"
 #include "types/DateTime.h"
 
@@ -74,8 +75,11 @@ public:
     explicit PurchaseRelease(int billType);
 
     //! Releases, tells the user the outcome and returns the codes written (none after a failure,
-    //! a refusal or a cancel). Rows that joined a document are unticked.
+    //! a refusal or a cancel). Rows that joined a document are unticked and keep what they released;
+    //! a ticked row that released before is asked about first, and a no writes nothing.
     std::vector<std::string> Release(DataSet& cdsPurSug, const SupplierChooser& choose);
+    //! Who hears each code before the documents are committed.
+    void OnCode(ReleasedCodeListener listener) { told = std::move(listener); }
 
 private:
     struct Document {
@@ -94,6 +98,7 @@ private:
     std::map<std::int32_t, std::int32_t> chosenSuppliers;
     BillRows header;
     BillRows lines;
+    ReleasedCodeListener told;
 };
 
 }  // namespace mfg

@@ -1,6 +1,7 @@
 #include "ReleaseTransaction.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include <fmt/format.h>
 
@@ -10,6 +11,16 @@
 #include "types/TextUtil.h"
 
 namespace mfg {
+namespace {
+
+std::string MakeCode(const ReleaseTarget& target, DateTime billDate, int& serial)
+{
+    std::string code = GetBillCode(billDate, serial, target.billType, target.codeTable);
+    if (code.empty()) throw std::runtime_error("没有生成单据编号");
+    return code;
+}
+
+}  // namespace
 
 std::string CleanReleaseError(std::string_view message)
 {
@@ -25,78 +36,55 @@ DateTime ReleaseDocumentDate()
     return std::max(Today(), GetFirstDayOfPosMonth().Date());
 }
 
-ReleaseTransaction::ReleaseTransaction(const ReleaseTarget& releaseTarget, DateTime date)
-    : target(releaseTarget), billDate(date)
+ReleaseTransaction::ReleaseTransaction(const ReleaseTarget& releaseTarget, DateTime date, BillRows& headerRows)
+    : target(releaseTarget), billDate(date), header(headerRows)
 {
-    BeginTran();
-    open = true;
-    try {
-        firstKey = nextKey = GetNewKey(target.keyTable);
-    } catch (...) {
-        RollbackTran();
-        throw;
-    }
 }
 
-ReleaseTransaction::~ReleaseTransaction()
+std::string ReleaseTransaction::AddDocument(const DocumentBuilder& build)
 {
-    if (!open) return;
-    try {
-        RollbackTran();
-    } catch (...) {
-    }
-}
-
-void ReleaseTransaction::Claim(std::int32_t goodsid, DateTime suggestionDate)
-{
-    const Params key{{"type", target.billType}, {"goods", goodsid}, {"day", suggestionDate.Date()}};
-    if (GetValueOfSql(
-            "select count(*) from MNF_MRPRELEASE where BillType = :type and GoodsID = :goods and SugDate = :day", 0,
-            key)
-            .AsInteger() > 0)
-        throw AlreadyReleased(fmt::format("货品 {} 在 {} 的建议已经下达过,不能重复下达!",
-                                          LookupData(3, goodsid, "Code").AsString(),
-                                          suggestionDate.Format("yyyy-mm-dd")));
-    Params row = key;
-    row.emplace_back("bill", firstKey);
-    row.emplace_back("op", CurrentHost().UserID());
-    SqlExecuteNoTran(
-        "insert into MNF_MRPRELEASE (BillType, GoodsID, SugDate, BillID, OPID) values (:type, :goods, :day, "
-        ":bill, :op)",
-        row);
-}
-
-std::string ReleaseTransaction::WriteDocument(const DocumentWriter& write)
-{
-    const int billId = nextKey ? nextKey : GetNewKey(target.keyTable);
-    nextKey = 0;
-    int serialUsed = nextSerial;
-    const std::string code = WriteWithFreshCode(
-        CurrentHost().DBStartup(),
-        [&](int& serialNo) {
-            if (serialNo == -1) serialNo = nextSerial;
-            std::string made = GetBillCode(billDate, serialNo, target.billType, target.codeTable);
-            serialUsed = serialNo;
-            return made;
-        },
-        [&](const std::string& billCode) { write(billId, billCode); });
-    if (code.empty()) throw std::runtime_error("没有生成单据编号");
-    nextSerial = serialUsed + 1;
+    const int billId = GetNewKey(target.keyTable);
+    int serial = written.empty() ? -1 : firstSerial + static_cast<int>(written.size());
+    const std::string code = MakeCode(target, billDate, serial);
+    if (written.empty()) firstSerial = serial;
+    build(billId, code);
+    Host& host = CurrentHost();
+    SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType, billId, QuoteSql(code),
+                           billDate.Format("yyyy-mm-dd"), host.UserID(), host.ShopID()));
     written.push_back({billId, code});
     return code;
 }
 
-std::vector<std::string> ReleaseTransaction::Commit()
+void ReleaseTransaction::Renumber(int serial)
 {
-    CommitTran();
-    open = false;
+    for (std::size_t i = 0; i < written.size(); ++i, ++serial) {
+        Written& document = written[i];
+        document.billCode = MakeCode(target, billDate, serial);
+        header.SetAt(i, "BillCode", document.billCode);
+        SqlExecuteNoTran("update AB_BILLPRINT set BillCode = :code where BillType = :type and BillID = :bill",
+                         {{"code", document.billCode}, {"type", target.billType}, {"bill", document.billId}});
+    }
+}
+
+std::vector<std::string> ReleaseTransaction::Commit(const BatchWriter& write, const ReleasedCodeListener& told)
+{
     std::vector<std::string> codes;
-    Host& host = CurrentHost();
-    for (const auto& document : written) {
-        SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType, document.billId,
-                               QuoteSql(document.billCode), billDate.Format("yyyy-mm-dd"), host.UserID(),
-                               host.ShopID()));
-        codes.push_back(document.billCode);
+    if (written.empty()) return codes;
+    BeginTran();
+    try {
+        GetNewKey(target.keyTable);
+        int next = -1;
+        MakeCode(target, billDate, next);
+        if (next > firstSerial) Renumber(next);
+        write();
+        for (const auto& document : written) {
+            if (told) told(document.billCode);
+            codes.push_back(document.billCode);
+        }
+        CommitTran();
+    } catch (...) {
+        RollbackTran();
+        throw;
     }
     return codes;
 }

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "BillRows.h"
 #include "types/DateTime.h"
 
 namespace mfg {
@@ -18,10 +18,8 @@ std::string CleanReleaseError(std::string_view message);
 //! The date of released documents: today, or the first day of the open posting month when later.
 DateTime ReleaseDocumentDate();
 
-//! A suggestion released before: its documents exist, it is not released again.
-struct AlreadyReleased : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+//! Told each code of a release just before its documents are committed.
+using ReleasedCodeListener = std::function<void(const std::string& billCode)>;
 
 //! What a document of one bill type is numbered in: the key table of GetNewKey and the table whose
 //! bill codes GetBillCode counts.
@@ -31,28 +29,27 @@ struct ReleaseTarget {
     std::string_view codeTable;
 };
 
-//! One release as one host transaction. The first new key is taken at once: AG_GETNEWKEY holds its
-//! row until the end of the transaction, so two users releasing into the same table queue up here
-//! and the second sees what the first wrote before it claims anything. Claims mark the suggestions
-//! released; a suggestion released before throws AlreadyReleased. Documents are numbered
-//! consecutively from the next free serial and written each in a savepoint, again under the next
-//! serial when another writer took the code meanwhile. Nothing is kept unless Commit is reached.
+//! One release: its documents are numbered and recorded for printing (up_ab_billprint_insert) as
+//! each header is built, outside any transaction, then written together in one host transaction.
+//! A print record that fails stops the release before any document is written. The commit first
+//! takes a key of the table, which AG_GETNEWKEY holds to the end of the transaction: two releases
+//! into one table write one after the other, and a release whose codes another took meanwhile is
+//! numbered again from the next free serial, its print records following.
 class ReleaseTransaction {
 public:
-    //! Writes the rows of a document with its key and code.
-    using DocumentWriter = std::function<void(int billId, const std::string& billCode)>;
+    //! Builds the rows of a document with its key and code; its header is the next row of `header`.
+    using DocumentBuilder = std::function<void(int billId, const std::string& billCode)>;
+    //! Writes the batches of every document built.
+    using BatchWriter = std::function<void()>;
 
-    ReleaseTransaction(const ReleaseTarget& target, DateTime billDate);
-    ~ReleaseTransaction();
-    ReleaseTransaction(const ReleaseTransaction&) = delete;
-    ReleaseTransaction& operator=(const ReleaseTransaction&) = delete;
+    ReleaseTransaction(const ReleaseTarget& target, DateTime billDate, BillRows& header);
 
-    //! Marks the suggestion of a goods at a date released by this release.
-    void Claim(std::int32_t goodsid, DateTime suggestionDate);
-    //! Writes one document; returns its code.
-    std::string WriteDocument(const DocumentWriter& write);
-    //! Commits, then records each document for printing (up_ab_billprint_insert). Returns the codes.
-    std::vector<std::string> Commit();
+    //! Numbers and builds one document and records it for printing; returns its code.
+    std::string AddDocument(const DocumentBuilder& build);
+    //! Writes every document in one transaction and returns their codes; `told` hears each code
+    //! before the commit, so that a process killed on the way never leaves a document untold.
+    std::vector<std::string> Commit(const BatchWriter& write, const ReleasedCodeListener& told = {});
+    std::size_t Count() const { return written.size(); }
 
 private:
     struct Written {
@@ -60,12 +57,12 @@ private:
         std::string billCode;
     };
 
+    void Renumber(int serial);
+
     ReleaseTarget target;
     DateTime billDate;
-    int nextKey = 0;
-    int firstKey = 0;
-    int nextSerial = -1;
-    bool open = false;
+    BillRows& header;
+    int firstSerial = -1;
     std::vector<Written> written;
 };
 

@@ -125,20 +125,18 @@ std::optional<std::string> SinglePurchaseRelease::Check(DataSet& cdsMake) const
         if (revdate.IsNull() || revdate.AsDateTime().Date() < firstDay) return line + "收货日期没有输入或输入有误！";
         if (kind.IsOrder() && cdsMake.FieldByName("traderid").AsInteger() <= 0)
             return line + "没有选择供应商或选择有误！";
-        if (cdsMake.FieldByName("quantity").AsFloat() <= 0) return line + "没有输入数量或输入有误！";
+        if (FormatQuantity(cdsMake.FieldByName("quantity").AsFloat()) <= 0) return line + "没有输入数量或输入有误！";
     }
     return std::nullopt;
 }
 
 void SinglePurchaseRelease::WriteDocument(DataSet& cdsMake, int billId, const std::string& billCode, DateTime billDate)
 {
-    header.Clear();
-    lines.Clear();
     const std::string docName(kind.docName);
     const auto traderid = static_cast<std::int32_t>(cdsMake.FieldByName("traderid").AsInteger());
     const SupplierTerms terms = kind.IsOrder() ? ReadSupplierTerms(traderid) : SupplierTerms{};
     const double tax = terms.taxRate;
-    const double q = cdsMake.FieldByName("quantity").AsFloat();
+    const double q = FormatQuantity(cdsMake.FieldByName("quantity").AsFloat());
     const double price = cdsMake.FieldByName("price").AsFloat();
     const double p2 = cdsMake.FieldByName("price2").AsFloat();
     const double amount = cdsMake.FieldByName("amount").AsFloat();
@@ -173,7 +171,7 @@ void SinglePurchaseRelease::WriteDocument(DataSet& cdsMake, int billId, const st
     lines.Set("Amount", FormatAmount(q * p2 * (100 + tax) * 0.01));
     lines.Set("unitid", unitid);
     lines.Set("unitQuantity", q);
-    lines.Set("Quantity", q * rate);
+    lines.Set("Quantity", FormatQuantity(q * rate));
     lines.Set("unitprice", p2);
     lines.Set("Price", rate == 0 ? 0.0 : p2 / rate);
     SetUnitQuantities(lines, static_cast<std::int32_t>(unitid.AsInteger()), q);
@@ -192,8 +190,6 @@ void SinglePurchaseRelease::WriteDocument(DataSet& cdsMake, int billId, const st
         lines.Set("lcgoodsamt", FormatAmount(q * price));
         lines.Set("lcunitprice", price);
     }
-    header.Write();
-    lines.Write();
 }
 
 double SinglePurchaseRelease::Release(DataSet& cdsMake)
@@ -202,15 +198,18 @@ double SinglePurchaseRelease::Release(DataSet& cdsMake)
     const double released = BaseQuantity(cdsMake);
     try {
         const DateTime billDate = ReleaseDocumentDate();
-        ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate);
-        release.Claim(suggestion.goodsid, suggestion.revdate.Date());
+        ReleaseTransaction release({kind.billType, kind.keyTable, kind.headerTable}, billDate, header);
         for (cdsMake.First(); !cdsMake.Eof(); cdsMake.Next())
-            release.WriteDocument(
+            release.AddDocument(
                 [&](int billId, const std::string& billCode) { WriteDocument(cdsMake, billId, billCode, billDate); });
-        release.Commit();
+        codes = release.Commit([&] {
+            header.Write();
+            lines.Write();
+        });
     } catch (const std::exception& error) {
         header.Clear();
         lines.Clear();
+        codes.clear();
         ShowError(docName + "下达失败:" + CleanReleaseError(error.what()));
         return 0;
     }

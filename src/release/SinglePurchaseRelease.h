@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BillRows.h"
 #include "PurchaseRelease.h"
@@ -49,6 +50,8 @@ public:
     //! Writes one document per line in one transaction and tells the user; returns the released
     //! quantity in base units, 0 after a failure.
     double Release(DataSet& cdsMake);
+    //! The codes of the last successful release.
+    const std::vector<std::string>& Codes() const { return codes; }
 
 private:
     void WriteDocument(DataSet& cdsMake, int billId, const std::string& billCode, DateTime billDate);
@@ -59,6 +62,7 @@ private:
     std::int32_t moneyid = 0;
     BillRows header;
     BillRows lines;
+    std::vector<std::string> codes;
 };
 
 }  // namespace mfg

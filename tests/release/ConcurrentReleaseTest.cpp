@@ -55,7 +55,7 @@ protected:
     std::unique_ptr<Host> reader;
 };
 
-TEST_F(ConcurrentRelease, TheSameSuggestionsReleasedByTwoUsersAtOnceBecomeDocumentsOnce)
+TEST_F(ConcurrentRelease, TheSameSuggestionsReleasedByTwoUsersAtOnceBecomeDocumentsOfEachWithCodesOfTheirOwn)
 {
     std::vector<std::string> codes[2];
     std::vector<std::string> errors[2];
@@ -69,15 +69,23 @@ TEST_F(ConcurrentRelease, TheSameSuggestionsReleasedByTwoUsersAtOnceBecomeDocume
         }
         errors[user] = dialogs.Texts(MessageKind::Error);
     });
-    // Each round (an order per supplier) was released by one of the two; the other was told so.
-    EXPECT_EQ(codes[0].size() + codes[1].size(), static_cast<size_t>(2 * kRounds));
-    EXPECT_EQ(errors[0].size() + errors[1].size(), static_cast<size_t>(kRounds));
-    for (const auto& list : errors)
-        for (const auto& text : list) EXPECT_NE(text.find("已经下达过"), std::string::npos) << text;
-    EXPECT_EQ(Count("select count(*) from P_ORDER where Remark = 'MRP采购建议下达的采购订单'"), 2 * kRounds);
-    EXPECT_EQ(Count("select count(*) from P_ORDERDETAIL where GoodsID in (101, 104) and BillID in (select BillID from "
-                    "P_ORDER where Remark = 'MRP采购建议下达的采购订单')"),
-              2 * kRounds);
+    // Each user wrote an order per supplier in every round, none under a code or key of the other.
+    EXPECT_EQ(codes[0].size(), static_cast<size_t>(2 * kRounds));
+    EXPECT_EQ(codes[1].size(), static_cast<size_t>(2 * kRounds));
+    EXPECT_TRUE(errors[0].empty() && errors[1].empty());
+    std::set<std::string> all(codes[0].begin(), codes[0].end());
+    all.insert(codes[1].begin(), codes[1].end());
+    EXPECT_EQ(all.size(), static_cast<size_t>(4 * kRounds));
+    const std::string released = "(select BillID from P_ORDER where Remark = 'MRP采购建议下达的采购订单')";
+    EXPECT_EQ(Count("select count(*) from P_ORDER where BillID in " + released), 4 * kRounds);
+    EXPECT_EQ(Count("select count(distinct BillCode) from P_ORDER where BillID in " + released), 4 * kRounds);
+    EXPECT_EQ(Count("select count(*) from P_ORDERDETAIL where GoodsID in (101, 104) and BillID in " + released),
+              4 * kRounds);
+    // Each print record carries the code its order was written under.
+    EXPECT_EQ(Count("select count(*) from AB_BILLPRINT p join P_ORDER m on m.BillID = p.BillID and m.BillCode = "
+                    "p.BillCode where p.BillType = 2 and m.BillID in " +
+                    released),
+              4 * kRounds);
 }
 
 TEST_F(ConcurrentRelease, DifferentSuggestionsReleasedAtOnceNeverShareABillCode)

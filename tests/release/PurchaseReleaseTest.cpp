@@ -101,29 +101,104 @@ TEST_F(PurchaseReleaseTest, ASupplierOfAnotherShopIsAskedForOncePerGoodsAndCance
     EXPECT_EQ(Count("select count(*) from P_ORDER where TraderID = 2 and BillCode in " + InList(codes)), 2);
 }
 
-TEST_F(PurchaseReleaseTest, ReleasingTheSameSuggestionAgainIsRefusedAndWritesNothing)
+TEST_F(PurchaseReleaseTest, ReleasingTheSameSuggestionsTwiceWritesTwiceTheDocumentsUnderCodesOfTheirOwn)
 {
     AddPurchase(cdsPurSug, 101, 100, 11.8, Day(2026, 12, 20));
-    ASSERT_EQ(Release(2).size(), 1u);
-    const auto orders = Count("select count(*) from P_ORDER");
-    cdsPurSug.First();
-    cdsPurSug.Edit();
-    cdsPurSug.FieldByName("selected").SetValue(1);
-    cdsPurSug.Post();
+    AddPurchase(cdsPurSug, 104, 1000, 0.44, Day(2026, 12, 20));
+    const auto first = Release(2);
+    ASSERT_EQ(first.size(), 2u);
+    for (cdsPurSug.First(); !cdsPurSug.Eof(); cdsPurSug.Next()) {
+        cdsPurSug.Edit();
+        cdsPurSug.FieldByName("selected").SetValue(1);
+        cdsPurSug.Post();
+    }
     dialogs.Clear();
-    EXPECT_TRUE(Release(2).empty());
-    ASSERT_EQ(dialogs.Texts(MessageKind::Error).size(), 1u);
-    EXPECT_EQ(
-        dialogs.Texts(MessageKind::Error)[0].rfind("采购订单下达失败:货品 1001 在 2026-12-20 的建议已经下达过", 0), 0u);
-    EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
-    // As a request it is a suggestion of another kind of document.
+    const auto second = Release(2);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_TRUE(dialogs.Texts(MessageKind::Error).empty());
+    EXPECT_TRUE(dialogs.WasShown("采购订单已下达成功!"));
+    const std::vector<std::string> all{first[0], first[1], second[0], second[1]};
+    EXPECT_EQ(Count("select count(distinct BillCode) from P_ORDER where BillCode in " + InList(all)), 4);
+    EXPECT_EQ(Count("select count(distinct BillID) from P_ORDER where BillCode in " + InList(all)), 4);
+    EXPECT_EQ(Count("select count(*) from P_ORDERDETAIL d join P_ORDER m on m.BillID = d.BillID where d.GoodsID = 101 "
+                    "and m.BillCode in " +
+                    InList(all)),
+              2);
+    EXPECT_EQ(Count("select count(*) from AB_BILLPRINT p join P_ORDER m on m.BillID = p.BillID and m.BillCode = "
+                    "p.BillCode where p.BillType = 2 and m.BillCode in " +
+                    InList(all)),
+              4);
+    // The same suggestions as purchase requests as well.
+    cdsPurSug.First();
     cdsPurSug.Edit();
     cdsPurSug.FieldByName("selected").SetValue(1);
     cdsPurSug.Post();
     EXPECT_EQ(Release(5).size(), 1u);
 }
 
-TEST_F(PurchaseReleaseTest, AFailureAfterTheFirstDocumentLeavesNoDocumentNoMarkAndACleanMessage)
+TEST_F(PurchaseReleaseTest, AWorkbenchRowKeepsWhatItReleasedAndAsksBeforeReleasingAgain)
+{
+    DataSet rows;
+    AddWorkbenchPurchase(rows, 101, 100, 11.8, Day(2026, 12, 20));
+    PurchaseRelease release(2);
+    const auto first = release.Release(rows, [](std::int32_t, const std::string&) { return 0; });
+    ASSERT_EQ(first.size(), 1u);
+    rows.First();
+    EXPECT_DOUBLE_EQ(rows.FieldByName("releasedqty").AsFloat(), 100);
+    EXPECT_EQ(rows.FieldByName("released").AsString(), "100 " + first[0]);
+
+    // Ticked again: the question, answered no, writes nothing.
+    const auto orders = Count("select count(*) from P_ORDER");
+    rows.Edit();
+    rows.FieldByName("selected").SetValue(1);
+    rows.Post();
+    dialogs.Answer({7});
+    EXPECT_TRUE(release.Release(rows, [](std::int32_t, const std::string&) { return 0; }).empty());
+    EXPECT_TRUE(dialogs.WasShown("货品 1001 已经下达过 100, 是否再次下达?"));
+    EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
+
+    // Answered yes, a second order.
+    dialogs.Answer({6});
+    const auto second = release.Release(rows, [](std::int32_t, const std::string&) { return 0; });
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(Count("select count(*) from P_ORDER"), orders + 1);
+    rows.First();
+    EXPECT_EQ(rows.FieldByName("released").AsString(), "200 " + first[0] + " " + second[0]);
+}
+
+TEST_F(PurchaseReleaseTest, QuantitiesAreWrittenInTheHostsDecimalsAndALineOfNothingIsNotWritten)
+{
+    AddPurchase(cdsPurSug, 101, 10.000000000000004, 11.8, Day(2026, 12, 20));
+    AddPurchase(cdsPurSug, 104, 2.27e-13, 0.44, Day(2026, 12, 22));
+    const auto codes = Release(5);
+    ASSERT_EQ(codes.size(), 1u);
+    const auto quantities = Rows(
+        "select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID "
+        "where m.BillCode = '" +
+        codes[0] + "'");
+    ASSERT_EQ(quantities.size(), 1u);
+    EXPECT_EQ(GetValueOfSql("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where "
+                            "m.BillCode = '" +
+                            codes[0] + "'")
+                  .AsFloat(),
+              10.0);
+}
+
+TEST_F(PurchaseReleaseTest, APrintRecordThatFailsReleasesNothingAndSaysSo)
+{
+    AddPurchase(cdsPurSug, 101, 100, 11.8, Day(2026, 12, 20));
+    AddPurchase(cdsPurSug, 104, 1000, 0.44, Day(2026, 12, 20));
+    RefuseWrites(host.DBStartup(), "AB_BILLPRINT", "insert", "", "打印记录已满");
+    const auto orders = Count("select count(*) from P_ORDER");
+    EXPECT_TRUE(Release(2).empty());
+    ASSERT_EQ(dialogs.Texts(MessageKind::Error).size(), 1u);
+    EXPECT_EQ(dialogs.Texts(MessageKind::Error)[0].rfind("采购订单下达失败:", 0), 0u);
+    EXPECT_NE(dialogs.Texts(MessageKind::Error)[0].find("打印记录已满"), std::string::npos);
+    EXPECT_FALSE(dialogs.WasShown("采购订单已下达成功!"));
+    EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
+}
+
+TEST_F(PurchaseReleaseTest, AFailureAfterTheFirstDocumentLeavesNoDocumentAndACleanMessage)
 {
     AddPurchase(cdsPurSug, 101, 100, 11.8, Day(2026, 12, 20));
     AddPurchase(cdsPurSug, 104, 1000, 0.44, Day(2026, 12, 20));
@@ -140,8 +215,8 @@ TEST_F(PurchaseReleaseTest, AFailureAfterTheFirstDocumentLeavesNoDocumentNoMarkA
     EXPECT_EQ(shown.find("EXCEPTION 95"), std::string::npos);
     EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
     EXPECT_EQ(Count("select count(*) from P_ORDERDETAIL"), lines);
-    EXPECT_EQ(Count("select count(*) from MNF_MRPRELEASE"), 0);
-    EXPECT_EQ(Count("select count(*) from AB_BILLPRINT where BillType = 2"), 0);
+    // Recorded for printing as they were numbered, before the write failed.
+    EXPECT_EQ(Count("select count(*) from AB_BILLPRINT where BillType = 2"), 2);
 }
 
 TEST_F(PurchaseReleaseTest, NothingTickedOrNoRightTellsTheUserAndWritesNothing)

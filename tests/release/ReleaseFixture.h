@@ -8,10 +8,24 @@
 
 #include <fmt/format.h>
 
+#include "MrpWorkbench.h"
 #include "host/HostFixture.h"
 #include "host/LookupCache.h"
 
 namespace mfg::test {
+
+//! A ticked purchase suggestion as the workbench lists it, with the columns of what it released.
+inline void AddWorkbenchPurchase(DataSet& rows, int goodsid, double quantity, double price, DateTime revdate)
+{
+    if (!rows.Active()) CreatePurchaseSuggestions(rows);
+    rows.Append();
+    rows.FieldByName("goodsid").SetValue(goodsid);
+    rows.FieldByName("sugqty").SetValue(quantity);
+    rows.FieldByName("fixqty").SetValue(quantity);
+    rows.FieldByName("price").SetValue(price);
+    rows.FieldByName("revdate").SetValue(revdate);
+    rows.Post();
+}
 
 class ReleaseTest : public DemoHostTest {
 public:

@@ -94,7 +94,7 @@ TEST_F(SinglePurchaseReleaseTest, LinesAreCheckedInOrderAndRequestsNeedNoSupplie
     EXPECT_EQ(request.Check(cdsMake), "第[1]行，没有输入数量或输入有误！");
 }
 
-TEST_F(SinglePurchaseReleaseTest, AFailedWriteReleasesNothingAndTheSameSuggestionIsNotReleasedTwice)
+TEST_F(SinglePurchaseReleaseTest, AFailedWriteReleasesNothingAndTheRemainderCanBeReleasedLater)
 {
     SinglePurchaseRelease release(5, suggestion);
     NewLine(release);
@@ -105,9 +105,46 @@ TEST_F(SinglePurchaseReleaseTest, AFailedWriteReleasesNothingAndTheSameSuggestio
 
     host.DBStartup().ExecuteNative(OnPostgres() ? "drop trigger refuse_writes on p_requestdetail"
                                                 : "drop trigger refuse_writes");
-    EXPECT_DOUBLE_EQ(release.Release(cdsMake), 100);
+    // 200 of the suggestion first, then the 300 left of it: two requests.
+    Set(release, "quantity", 200.0);
+    EXPECT_DOUBLE_EQ(release.Release(cdsMake), 200);
+    const std::vector<std::string> first = release.Codes();
+    Set(release, "quantity", 300.0);
+    EXPECT_DOUBLE_EQ(release.Release(cdsMake), 300);
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(release.Codes().size(), 1u);
+    EXPECT_NE(first[0], release.Codes()[0]);
+    EXPECT_EQ(Rows("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where m.Remark "
+                   "like '%MRP%' order by m.BillCode"),
+              (std::vector<std::string>{"200", "300"}));
+}
+
+TEST_F(SinglePurchaseReleaseTest, APrintRecordThatFailsReleasesNothingAndSaysSo)
+{
+    SinglePurchaseRelease release(2, suggestion);
+    NewLine(release);
+    RefuseWrites(host.DBStartup(), "AB_BILLPRINT", "insert", "", "打印记录已满");
+    const auto orders = Count("select count(*) from P_ORDER");
     EXPECT_DOUBLE_EQ(release.Release(cdsMake), 0);
-    EXPECT_EQ(Count("select count(*) from P_REQUEST where Remark like '%MRP%'"), 1);
+    EXPECT_NE(dialogs.Texts(MessageKind::Error).at(0).find("采购订单下达失败:"), std::string::npos);
+    EXPECT_NE(dialogs.Texts(MessageKind::Error).at(0).find("打印记录已满"), std::string::npos);
+    EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
+}
+
+TEST_F(SinglePurchaseReleaseTest, QuantitiesAreWrittenInTheHostsDecimals)
+{
+    SinglePurchaseRelease release(5, suggestion);
+    NewLine(release);
+    Set(release, "quantity", 10.000000000000004);
+    EXPECT_DOUBLE_EQ(release.Release(cdsMake), 10);
+    EXPECT_EQ(GetValueOfSql("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where "
+                            "m.BillCode = '" +
+                            release.Codes().at(0) + "'")
+                  .AsFloat(),
+              10.0);
+    // A line that rounds to nothing is refused like an empty one.
+    Set(release, "quantity", 2.27e-13);
+    EXPECT_EQ(release.Check(cdsMake), "第[1]行，没有输入数量或输入有误！");
 }
 
 }  // namespace

@@ -41,7 +41,10 @@ constexpr std::array<CacheDefinition, 11> definitions = {{
     {"qryGoodsUnit", "select * from L_GoodsUnit order by GoodsID, Sequence, UnitID", "UnitID"},
     {"qryShop", "select * from d_shop order by Code", "ShopID"},
     {"qryMoney", "select * from L_Money order by MoneyID", "MoneyID"},
-    {"qryTrader", "select * from l_trader order by Code", "TraderID"},
+    // The supplier drop-downs show each trader's branch by name.
+    {"qryTrader",
+     "select t.*, s.Name as SHOPNAME from l_trader t left join d_shop s on s.ShopID = t.ShopID order by t.Code",
+     "TraderID"},
     {"qryEmploy", "select * from l_employ order by Code", "EmpID"},
     {"qryWorkShop", "select * from mnf_workshop order by Code", "WorkShopID"},
     {"qryWorkLine", "select * from mnf_workline order by Code", "WorkLineID"},

@@ -2,6 +2,7 @@
 
 #include "ManufactureRelease.h"
 #include "PurchaseRelease.h"
+#include "SuggestionReleases.h"
 #include "TMakeMachiningForm.h"
 #include "TMakeSorderForm.h"
 
@@ -21,9 +22,12 @@ std::vector<std::string> ReleaseManufactureSuggestions(const MrpEngine& engine, 
     ManufactureRelease release(kind);
     if (!release.Permitted()) return {};
     if (!cdsManuSug.Locate("selected", {1})) return {};
+    if (!ConfirmReleaseOfTicked(cdsManuSug)) return {};
     TMakeSorderForm form(kind, engine, cdsManuSug, parent);
     if (form.ShowModal() != mrOk) return {};
-    return release.Release(form.ReleaseRows(), engine);
+    auto codes = release.Release(form.ReleaseRows(), engine);
+    RecordManufactureRelease(cdsManuSug, release.Released());
+    return codes;
 }
 
 }  // namespace mfg

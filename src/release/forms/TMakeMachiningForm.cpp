@@ -22,6 +22,7 @@ TMakeMachiningForm::TMakeMachiningForm(QWidget* parent) : TManuRootForm("TMakeMa
     cmbTrade = NewLookupCombo(this, "cmbTrade", FindLookupDataSource("dsTrader"), "TraderID", "Name");
     cmbTrade->AddDropDownColumn("CODE", "编号", 80);
     cmbTrade->AddDropDownColumn("NAME", "名称", 200);
+    cmbTrade->AddDropDownColumn("SHOPNAME", "分支机构", 120);
     cmbTrade->SetDropDownFilter(SupplierFilter());
     btOK = Named(new QPushButton("确定", this), "btOK");
     btCancel = Named(new QPushButton("取消", this), "btCancel");

@@ -7,6 +7,7 @@
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ReleaseControls.h"
+#include "SuggestionReleases.h"
 #include "host/Dialogs.h"
 #include "host/Format.h"
 #include "host/LookupCache.h"
@@ -23,6 +24,7 @@ TMakePurchaseForm::TMakePurchaseForm(int releaseMode, QWidget* parent)
     cmbTrade = NewLookupCombo(this, "cmbTrade", FindLookupDataSource("dsTrader"), "TraderID", "Name");
     cmbTrade->AddDropDownColumn("CODE", "编号", 80);
     cmbTrade->AddDropDownColumn("NAME", "名称", 200);
+    cmbTrade->AddDropDownColumn("SHOPNAME", "分支机构", 120);
     cmbTrade->SetDropDownFilter(SupplierFilter());
     cmbUnit = NewLookupCombo(this, "cmbUnit", FindLookupDataSource("dsGoodsUnit"), "UnitID", "UnitName");
     cmbUnit->AddDropDownColumn("UnitName", "单位", 80);
@@ -135,6 +137,7 @@ void TMakePurchaseForm::btOKClick()
         return;
     }
     releasedQty = release->Release(cdsMake);
+    codes = release->Codes();
     SetModalResult(mrOk);
 }
 
@@ -148,9 +151,14 @@ void TMakePurchaseForm::TakeReleased(DataSet& cdsPurSug, double released)
 
 void TMakePurchaseForm::ReleaseSuggestion(DataSet& cdsPurSug, int mode, QWidget* parent)
 {
+    if (!ConfirmReleaseAgain(cdsPurSug)) return;
     TMakePurchaseForm form(mode, parent);
     form.SetSuggestion(cdsPurSug);
-    if (form.ShowModal() == mrOk) TakeReleased(cdsPurSug, form.ReleasedQty());
+    if (form.ShowModal() != mrOk) return;
+    TakeReleased(cdsPurSug, form.ReleasedQty());
+    const std::vector<std::string>& written = form.codes;
+    for (std::size_t i = 0; i < written.size(); ++i)
+        RecordRelease(cdsPurSug, i == 0 ? form.ReleasedQty() : 0.0, written[i]);
 }
 
 }  // namespace mfg

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "SinglePurchaseRelease.h"
 #include "TMakeDownForm.h"
@@ -24,8 +26,9 @@ public:
     double ReleasedQty() const { return releasedQty; }
     void btOKClick() override;
 
-    //! The cell "<单击下达>" of a suggestion: runs the dialog on the current row of `cdsPurSug` and,
-    //! after OK, takes the released quantity off its fixqty.
+    //! The cell "<单击下达>" of a suggestion: asks first when the row released before, runs the
+    //! dialog on the current row of `cdsPurSug` and, after OK, takes the released quantity off its
+    //! fixqty and keeps what was released on the row.
     static void ReleaseSuggestion(DataSet& cdsPurSug, int mode, QWidget* parent = nullptr);
     //! Takes a released quantity off the current suggestion's fixqty, never below 0.
     static void TakeReleased(DataSet& cdsPurSug, double released);
@@ -44,6 +47,7 @@ private:
 
     int mode;
     double releasedQty = 0;
+    std::vector<std::string> codes;
     std::unique_ptr<SinglePurchaseRelease> release;
 };
 

@@ -34,6 +34,7 @@
 #include "TSelectListForm.h"
 #include "TestDatabase.h"
 #include "TreeItemsModel.h"
+#include "host/Format.h"
 #include "host/IniFile.h"
 #include "host/Registry.h"
 
@@ -257,6 +258,59 @@ TEST_F(MrpFormsTest, TheSuggestionPagesReleaseThroughTheReleaseDialogs)
     form.PageControl1->setCurrentWidget(form.TabSheet5);
     form.btnMakeManu->click();
     EXPECT_EQ(count("MNF_MANUORDER"), orders) << "a cancelled release writes nothing";
+}
+
+TEST_F(MrpFormsTest, TheSameSuggestionsReleaseTwiceAndEachRowShowsWhatItReleasedAndAsksFirst)
+{
+    TMRPForm form;
+    Calculate(form);
+    DataSet& rows = form.Workbench().cdsPurSug;
+    const auto requests = [] { return GetValueOfSql("select count(*) from P_REQUEST").AsInteger(); };
+    const auto before = requests();
+    EXPECT_EQ(form.DBGrid5->Model().ColumnIndexOf("released"), form.DBGrid5->Model().ColumnIndexOf("fixqty") + 1);
+    form.PageControl1->setCurrentWidget(form.TabSheet6);
+    form.btnMakePRequest->click();
+    ASSERT_EQ(requests(), before + 1);
+    const std::string first =
+        GetValueOfSql("select max(BillCode) from P_REQUEST where Remark = 'MRP采购建议下达的请购单'").AsString();
+    rows.First();
+    const std::string shown = rows.FieldByName("released").AsString();
+    EXPECT_EQ(shown, FormatQuantityText(rows.FieldByName("fixqty").AsFloat()) + " " + first);
+    EXPECT_EQ(form.DBGrid5->Model()
+                  .data(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("released")))
+                  .toString()
+                  .toStdString(),
+              shown);
+
+    // Ticked again, each row that released asks first; a no writes nothing.
+    form.BitBtn4->click();
+    dialogs.Clear();
+    dialogs.Answer({7});
+    form.btnMakePRequest->click();
+    EXPECT_EQ(requests(), before + 1);
+    const std::string question = "货品 " + rows.FieldByName("goodscode").AsString() + " 已经下达过 " +
+                                 FormatQuantityText(rows.FieldByName("releasedqty").AsFloat()) + ", 是否再次下达?";
+    EXPECT_EQ(dialogs.Texts(MessageKind::YesNoQuestion), (std::vector<std::string>{question}));
+
+    // Yes to every row: a second request under a code of its own.
+    form.BitBtn4->click();
+    dialogs.Clear();
+    for (int row = 0; row < rows.RecordCount(); ++row) dialogs.Answer({6});
+    form.btnMakePRequest->click();
+    EXPECT_EQ(requests(), before + 2);
+    EXPECT_EQ(dialogs.PendingAnswers(), 0u);
+    const std::string second =
+        GetValueOfSql("select max(BillCode) from P_REQUEST where Remark = 'MRP采购建议下达的请购单'").AsString();
+    EXPECT_NE(second, first);
+    rows.First();
+    EXPECT_NE(rows.FieldByName("released").AsString().find(first + " " + second), std::string::npos);
+
+    // The single release of a row that released asks too; a no opens no dialog.
+    dialogs.Clear();
+    dialogs.Answer({7});
+    emit form.DBGrid5->clicked(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("purchase")));
+    EXPECT_EQ(dialogs.Texts(MessageKind::YesNoQuestion).size(), 1u);
+    EXPECT_EQ(GetValueOfSql("select count(*) from P_ORDER where Remark like '%MRP采购建议%'").AsInteger(), 0);
 }
 
 TEST_F(MrpFormsTest, TheLotFlagsRebuildThePurchaseSuggestions)

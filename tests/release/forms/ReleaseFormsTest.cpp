@@ -7,10 +7,12 @@
 
 #include <cstdlib>
 
+#include "../ReleaseFixture.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ManufactureRelease.h"
 #include "MrpEngine.h"
+#include "MrpWorkbench.h"
 #include "ReleaseScreens.h"
 #include "ScreenTest.h"
 #include "SuggestionRows.h"
@@ -98,6 +100,53 @@ TEST_F(ReleaseFormsTest, TheSinglePurchaseReleaseSplitsASuggestionIntoOrdersOfIt
     EXPECT_EQ(GetValueOfSql("select count(*) from P_ORDER").AsInteger(), orders + 2);
     TMakePurchaseForm::TakeReleased(cdsPurSug, form.ReleasedQty());
     EXPECT_DOUBLE_EQ(cdsPurSug.FieldByName("fixqty").AsFloat(), 0);
+}
+
+TEST_F(ReleaseFormsTest, TheRemainderOfASingleReleaseIsReleasedAfterTheQuestion)
+{
+    DataSet rows;
+    test::AddWorkbenchPurchase(rows, 101, 500, 11.8, DateTime::FromYmd(2026, 12, 21));
+    const auto orders = GetValueOfSql("select count(*) from P_ORDER").AsInteger();
+    auto releaseLine = [](double quantity) {
+        return [quantity](QWidget& shown) {
+            auto& dialog = dynamic_cast<TMakePurchaseForm&>(shown);
+            dialog.muAddDetailClick();
+            DataSet& lines = dialog.Lines();
+            lines.Edit();
+            lines.FieldByName("quantity").SetValue(quantity);
+            lines.Post();
+            Control<QPushButton>(dialog, "btOK").click();
+        };
+    };
+    WhenShown("TMakePurchaseForm", releaseLine(200));
+    TMakePurchaseForm::ReleaseSuggestion(rows, 2);
+    EXPECT_DOUBLE_EQ(rows.FieldByName("fixqty").AsFloat(), 300);
+    const std::string first = rows.FieldByName("released").AsString();
+    EXPECT_EQ(first.rfind("200 ", 0), 0u);
+
+    // The 300 left: asked first, answered yes, released as a second order.
+    dialogs.Answer({6});
+    WhenShown("TMakePurchaseForm", releaseLine(300));
+    TMakePurchaseForm::ReleaseSuggestion(rows, 2);
+    EXPECT_EQ(dialogs.Texts(MessageKind::YesNoQuestion),
+              (std::vector<std::string>{"货品 1001 已经下达过 200, 是否再次下达?"}));
+    EXPECT_TRUE(dialogs.Texts(MessageKind::Error).empty());
+    EXPECT_DOUBLE_EQ(rows.FieldByName("fixqty").AsFloat(), 0);
+    EXPECT_EQ(rows.FieldByName("released").AsString().rfind("500 " + first.substr(4) + " ", 0), 0u);
+    EXPECT_EQ(GetValueOfSql("select count(*) from P_ORDER").AsInteger(), orders + 2);
+    EXPECT_EQ(GetValueOfSql("select sum(d.Quantity) from P_ORDERDETAIL d join P_ORDER m on m.BillID = d.BillID "
+                            "where d.GoodsID = 101 and m.Remark like '%MRP采购建议%'")
+                  .AsFloat(),
+              500.0);
+}
+
+TEST_F(ReleaseFormsTest, TheSupplierDropDownsShowTheBranch)
+{
+    TMakePurchaseForm single(2);
+    TMakeMachiningForm batch;
+    for (LookupCombo* combo : {single.cmbTrade, batch.cmbTrade})
+        EXPECT_EQ(combo->DropDownColumns(), (std::vector<std::string>{"CODE", "NAME", "SHOPNAME"}));
+    EXPECT_FALSE(LookupData(19, 1, "SHOPNAME").AsString().empty());
 }
 
 TEST_F(ReleaseFormsTest, ARequestHidesSupplierAndPricesAndAFailureLeavesTheSuggestionAsItWas)

@@ -1,0 +1,117 @@
+// The console killed in the middle of a release: every document it committed was printed first,
+// and every one of them has its print record.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Database.h"
+#include "TestDatabase.h"
+
+namespace mfg::test {
+namespace {
+
+//! A console release of every manufacture suggestion of the demo's schedule lines.
+class ReleaseKill : public ::testing::Test {
+protected:
+    ReleaseKill() : url(CopyOfDemoDatabase(Name())), db(OpenDatabase(url)) {}
+
+    static std::string Name()
+    {
+        return std::string("kill-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    }
+
+    std::int64_t Count(const std::string& sql) { return db->Query(sql).FirstValue().AsInteger(); }
+
+    //! Starts the release, kills it with SIGKILL as soon as `due` holds (or lets it end), and
+    //! returns the lines it printed.
+    std::set<std::string> ReleaseUntil(const std::function<bool()>& due)
+    {
+        int out[2];
+        if (pipe(out) != 0) throw std::runtime_error("pipe");
+        const std::string today = TestToday().ToIsoString();
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDERR_FILENO);
+            execl(MFG_CONSOLE, MFG_CONSOLE, "--db", url.c_str(), "--today", today.c_str(), "mrp", "--mps", "all",
+                  "--release", "manufacture", "--workshop", "CJ04", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        int status = 0;
+        while (waitpid(child, &status, WNOHANG) == 0) {
+            if (!due()) continue;
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::string printed;
+        char buffer[4096];
+        for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
+        close(out[0]);
+        std::set<std::string> codes;
+        std::istringstream lines(printed);
+        for (std::string line; std::getline(lines, line);) codes.insert(line);
+        return codes;
+    }
+
+    //! The orders the release committed, by code.
+    std::vector<std::string> Committed()
+    {
+        auto rows = db->Query("select BillCode from MNF_MANUORDER where Remark = 'MRP生产建议下达的生产加工单'");
+        std::vector<std::string> codes;
+        for (const auto& row : rows.rows) codes.push_back(row[0].AsString());
+        return codes;
+    }
+
+    void ExpectEveryCommittedOrderPrintedAndRecorded(const std::set<std::string>& printed)
+    {
+        for (const auto& code : Committed()) {
+            EXPECT_TRUE(printed.count(code)) << code << " was committed but never printed";
+            EXPECT_EQ(Count("select count(*) from AB_BILLPRINT p join MNF_MANUORDER m on m.BillID = p.BillID and "
+                            "p.BillType = 42 where m.BillCode = '" +
+                            code + "'"),
+                      1)
+                << code << " has no print record";
+        }
+    }
+
+    std::string url;
+    std::unique_ptr<Connection> db;
+};
+
+TEST_F(ReleaseKill, KilledAsSoonAsTheOrdersAreCommittedItHasPrintedAndRecordedEachOfThem)
+{
+    const auto printed = ReleaseUntil([&] { return !Committed().empty(); });
+    ASSERT_FALSE(Committed().empty()) << "the release never committed";
+    ExpectEveryCommittedOrderPrintedAndRecorded(printed);
+}
+
+TEST_F(ReleaseKill, KilledWhileNumberingItLeavesNoOrderUntold)
+{
+    const auto printed =
+        ReleaseUntil([&] { return Count("select count(*) from AB_BILLPRINT where BillType = 42") >= 2; });
+    ExpectEveryCommittedOrderPrintedAndRecorded(printed);
+    // Run to its end, the release prints exactly the orders it committed.
+    const auto before = Committed();
+    const auto complete = ReleaseUntil([] { return false; });
+    std::set<std::string> all(before.begin(), before.end());
+    all.insert(complete.begin(), complete.end());
+    EXPECT_FALSE(complete.empty());
+    const auto after = Committed();
+    EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), all);
+}
+
+}  // namespace
+}  // namespace mfg::test
