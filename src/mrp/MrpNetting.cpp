@@ -76,6 +76,7 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
     substituteUse.clear();
     warnings.clear();
     if (!loaded) return false;
+    warnings = loadWarnings;
     planLines = std::move(planCopy);
     orderLines = std::move(orderCopy);
     horizonEnd = DateTime(0);

@@ -1,6 +1,9 @@
 // Hand-checked runs on small factories: every figure below was worked out on paper.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "MrpFactory.h"
 
 namespace mfg::test {
@@ -88,6 +91,41 @@ TEST_F(MrpEngineTest, LeadTimeSkipsWeekendsAndHolidaysAndNeverFallsBeforeToday)
     EXPECT_EQ(componentDates, (std::vector<DateTime>{Day(2026, 12, 7), Day(2026, 12, 24), Today}));
     EXPECT_EQ(engine.OffsetWorkDays(Day(2027, 6, 1), 0, false), Day(2027, 3, 31));
     EXPECT_EQ(engine.OffsetWorkDays(Day(2026, 1, 1), 3, false), Day(2026, 11, 2));
+}
+
+TEST_F(MrpEngineTest, ANegativeLeadTimePlansAsNoneAndIsNamedInTheWarnings)
+{
+    Goods({.id = 1, .kind = 2, .leadTime = -100000});
+    Goods({.id = 2, .kind = 1});
+    Goods({.id = 3, .kind = 2, .leadTime = -5});
+    Goods({.id = 4, .kind = 1});
+    Bom(1, 2, 1);
+    Bom(3, 4, 1);
+    const DateTime due = Day(2026, 12, 16);  // a Wednesday
+    ASSERT_TRUE(Run({Plan(1, 2, due), Plan(3, 3, due, "MPS1", 2)}));
+    for (const auto& node : engine.grossNodes) EXPECT_EQ(node.needDate, due) << "goods " << node.goodsid;
+    EXPECT_DOUBLE_EQ(Bucket(2, due).gross, 2);
+    EXPECT_DOUBLE_EQ(Bucket(4, due).gross, 3);
+    DataSet manufacture;
+    engine.FillManufactureSuggestions(manufacture);
+    ASSERT_EQ(manufacture.RecordCount(), 2);
+    for (manufacture.First(); !manufacture.Eof(); manufacture.Next())
+        EXPECT_EQ(manufacture.FieldByName("startdate").AsDateTime(), due);
+    const std::vector<std::string> named{"货品 G1 的提前期 -100000 小于零, 按 0 天计算", "货品 G3 的提前期 -5 小于零, 按 0 天计算"};
+    auto sorted = [](std::vector<std::string> texts) {
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    };
+    EXPECT_EQ(sorted(engine.warnings), named);
+    const auto plan = engine.planLines;
+    ASSERT_TRUE(engine.Calculate(plan, {}, MrpDefaultOptions));
+    EXPECT_EQ(sorted(engine.warnings), named) << "every run after the load names them";
+
+    // Counts from anywhere stay on the calendar, whichever way they point.
+    EXPECT_EQ(engine.OffsetWorkDays(due, -100000, false), Day(2027, 3, 31));
+    EXPECT_EQ(engine.OffsetWorkDays(due, std::numeric_limits<int>::min(), false), Day(2027, 3, 31));
+    EXPECT_EQ(engine.OffsetWorkDays(due, std::numeric_limits<int>::max(), false), Day(2026, 11, 2));
+    EXPECT_EQ(engine.OffsetWorkDays(due, -2, false), Day(2026, 12, 18));
 }
 
 TEST_F(MrpEngineTest, WasteIsCarriedBesideTheQuantityButPlannedOrdersIncludeIt)
