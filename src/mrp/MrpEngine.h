@@ -82,8 +82,8 @@ public:
     std::uint32_t options = 0;
     bool includeUnaudited = false;
 
-    //! What the last run could not take as stored (a negative lead time) and what stopped it (a BOM
-    //! cycle).
+    //! What the last run could not take as stored (a negative lead time, demand it could not plan)
+    //! and what stopped it (a BOM cycle).
     std::vector<std::string> warnings;
     //! Called between stages of Load and Calculate when set.
     Progress progress;
@@ -96,6 +96,7 @@ private:
     void LoadDocuments(const std::string& state);
     void LoadFunds();
     void IndexInputs();
+    void WarnUnplannedDemand();
 
     bool BuildGrossTree();
     void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;

@@ -128,6 +128,32 @@ TEST_F(MrpEngineTest, ANegativeLeadTimePlansAsNoneAndIsNamedInTheWarnings)
     EXPECT_EQ(engine.OffsetWorkDays(due, -2, false), Day(2026, 12, 18));
 }
 
+TEST_F(MrpEngineTest, ABoughtGoodsDemandedBesideAMadeOneIsPlannedWithItsStock)
+{
+    TwoLevels({.kind = 3});
+    Goods({.id = 5, .kind = 1, .stock = 30});
+    Goods({.id = 6, .kind = 9});  // a virtual item without a BOM: nothing to plan
+    Goods({.id = 7, .kind = 1, .stock = 1});
+    Goods({.id = 8, .kind = 9});  // a virtual item with a BOM passes its demand on
+    Bom(8, 5, 1);
+    SqlExecute("update l_goods set IsMrp = 0 where GoodsID = 7");
+    const DateTime due = Day(2026, 12, 10);
+    ASSERT_TRUE(Run({Plan(1, 10, due), Plan(5, 50, due, "MPS1", 2), Plan(6, 1, due, "MPS1", 3), Plan(7, 4, due, "MPS1", 4),
+                     Plan(8, 5, due, "MPS1", 5)}));
+    EXPECT_DOUBLE_EQ(Bucket(5, Today).onhand, 30);
+    EXPECT_DOUBLE_EQ(Bucket(5, due).netqty, 25);
+    EXPECT_DOUBLE_EQ(Bucket(7, Today).onhand, 1);
+    DataSet purchase;
+    engine.FillPurchaseSuggestions(purchase, 0);
+    std::vector<std::pair<int, double>> rows;
+    for (purchase.First(); !purchase.Eof(); purchase.Next())
+        rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
+    EXPECT_EQ(rows, (std::vector<std::pair<int, double>>{{2, 10}, {5, 25}}));
+    EXPECT_EQ(engine.warnings,
+              (std::vector<std::string>{"需求货品 G6 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
+                                        "需求货品 G7 不参与MRP运算, 其需求没有生成建议"}));
+}
+
 TEST_F(MrpEngineTest, WasteIsCarriedBesideTheQuantityButPlannedOrdersIncludeIt)
 {
     Goods({.id = 1, .kind = 3});
@@ -311,8 +337,10 @@ TEST_F(MrpEngineTest, LoadStopsWithoutCalendarOrAuditedBom)
     Goods({.id = 1, .kind = 3});
     Goods({.id = 2, .kind = 1});
     Bom(1, 2, 1, 0, 0);
-    // An unaudited BOM reaches no goods at all.
+    // An unaudited BOM reaches no component: only the demanded goods itself is loaded.
     EXPECT_FALSE(engine.Load(true, false, "'1'"));
+    EXPECT_TRUE(dialogs.WasShown("没有已审核的BOM清单! 无法进行MRP运算. 请先定义BOM清单."));
+    EXPECT_FALSE(engine.Load(true, false, "'99'"));
     EXPECT_TRUE(dialogs.WasShown("没有货品基本信息或者仓库信息! 无法进行MRP运算. 请先定义货品基本信息或者仓库信息."));
     SqlExecute("delete from mnf_calendar");
     EXPECT_FALSE(engine.Load(true, false, "'1'"));
