@@ -114,6 +114,24 @@ language sql stable set jit = off as $body$
   order by 1, 2
 $body$;
 
+-- Keeps s_orderdetail.mpsrefered: a sales-order line is taken into the schedule while a schedule
+-- line refers to it, and free again when none does. The tables are those of the schedule line's
+-- own schema, whatever the session's search path.
+create or replace function dbo.mnf_manuplan_refer() returns trigger language plpgsql as $body$
+begin
+  if tg_op in ('UPDATE', 'DELETE') and old.referbillid is not null then
+    execute format('update %1$I.s_orderdetail d set mpsrefered = 0 where d.billid = $1 and d.itemno = $2 and not exists '
+                   '(select 1 from %1$I.mnf_manuplan p where p.referbillid = $1 and p.referitemno = $2)', tg_table_schema)
+      using old.referbillid, old.referitemno;
+  end if;
+  if tg_op in ('UPDATE', 'INSERT') and new.referbillid is not null then
+    execute format('update %I.s_orderdetail d set mpsrefered = 1 where d.billid = $1 and d.itemno = $2', tg_table_schema)
+      using new.referbillid, new.referitemno;
+  end if;
+  return null;
+end
+$body$;
+
 -- Component quantity still to be drawn by the open manufacture orders of a shop, per goods.
 create or replace function dbo.getmanuorderqty(since timestamp, shop bigint, unaudited bigint)
 returns table (goodsid bigint, manuorderqty double precision) language sql stable as $body$

@@ -219,6 +219,24 @@ ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
 
 }  // namespace
 
+void InstallSqliteTriggers(SqliteConnection& db)
+{
+    // A line is free again only when no schedule line refers to it any more.
+    const char* const release = "update S_OrderDetail set MPSREFERED = 0 where BillID = old.ReferBillID and ItemNo = "
+                                "old.ReferItemNo and not exists (select 1 from MNF_ManuPlan p where p.ReferBillID = "
+                                "old.ReferBillID and p.ReferItemNo = old.ReferItemNo);";
+    const char* const take = "update S_OrderDetail set MPSREFERED = 1 where BillID = new.ReferBillID and ItemNo = "
+                             "new.ReferItemNo;";
+    db.ExecuteNative(fmt::format(
+        "create trigger TR_MNF_ManuPlan_ReferInsert after insert on MNF_ManuPlan when new.ReferBillID is not null "
+        "begin {1} end;\n"
+        "create trigger TR_MNF_ManuPlan_ReferDelete after delete on MNF_ManuPlan when old.ReferBillID is not null "
+        "begin {0} end;\n"
+        "create trigger TR_MNF_ManuPlan_ReferUpdate after update of ReferBillID, ReferItemNo on MNF_ManuPlan "
+        "begin {0} {1} end;",
+        release, take));
+}
+
 Variant CodeToSerialNo(const Variant& code, const Variant& width)
 {
     if (code.IsNull() || width.IsNull()) return {};

@@ -33,6 +33,9 @@ refused 2 '生产完工日期不能小于今天!' mps from-sales XS-2026-12-01-0
 codes=$(run mps from-sales --all --finish 2026-12-24)
 [ "$codes" = "$(printf 'JH-2026-12-0004\nJH-2026-12-0005')" ] || { echo "codes written: $codes"; exit 1; }
 [ "$(plans)" -eq 6 ]
+# The converted order lines are taken: a second conversion finds nothing to write.
+refused 2 '没有选择要转入主生产计划的销售订单记录' mps from-sales --all --finish 2026-12-24
+[ "$(plans)" -eq 6 ] || { echo "converting the same lines twice wrote them twice"; exit 1; }
 for code in $codes; do run mps audit "$code" | grep -q '已审核'; done
 run mps audit JH-2026-12-0004 | grep -q '早已审核'
 refused 2 '没有主生产计划' mps audit JH-2099-01-0001

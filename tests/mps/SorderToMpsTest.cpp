@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "ManuPlanBill.h"
 #include "RowSelection.h"
 #include "SorderToMps.h"
@@ -171,6 +173,40 @@ TEST_F(SorderToMpsTest, BillCodesCountWithinTheBranchAndARuleWithoutHeadHasNoDat
     host.SqlExecute("update L_BillType set Head = 'MPS', Sepa = '/', Mode = '' where id = 43");
     EXPECT_EQ(GetManuPlanBillCode(DateTime::FromYmd(2027, 3, 1)), "MPS/0004")
         << "without a date part the serial runs over every month";
+}
+
+TEST_F(SorderToMpsTest, AConvertedLineIsNotOfferedAgainUntilItsScheduleLineGoes)
+{
+    auto taken = [&](int billId, int itemNo) {
+        return host.GetValueOfSql(fmt::format("select MPSREFERED from S_OrderDetail where BillID = {} and ItemNo = {}",
+                                              billId, itemNo))
+            .AsInteger();
+    };
+    mps.Reload(kDecember1, kDecember31);
+    Tick("XS-2026-12-01-0001", 1);
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
+    EXPECT_EQ(taken(1, 1), 1);
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(ListedLines(), std::vector<std::string>{"XS-2026-12-04-0001:1"}) << "converting it twice would double its demand";
+
+    // The mark follows every schedule line that refers to the order line, whoever writes it.
+    host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+                    "ReferItemNo) values (90, 1, '2026-12-06', 'JH-HAND-1', 2, 5, 5, 1)");
+    EXPECT_EQ(taken(5, 1), 1);
+    host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+                    "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
+    host.SqlExecute("delete from MNF_ManuPlan where BillID = 90");
+    EXPECT_EQ(taken(5, 1), 1) << "another schedule line still takes it";
+    host.SqlExecute("update MNF_ManuPlan set ReferBillID = 2, ReferItemNo = 2 where BillID = 91");
+    EXPECT_EQ(taken(5, 1), 0);
+    EXPECT_EQ(taken(2, 2), 1);
+    host.SqlExecute("delete from MNF_ManuPlan where BillID = 91");
+    EXPECT_EQ(taken(2, 2), 0);
+
+    host.SqlExecute("delete from MNF_ManuPlan where BillCode = 'JH-2026-12-0004'");
+    EXPECT_EQ(taken(1, 1), 0);
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(ListedLines(), (std::vector<std::string>{"XS-2026-12-01-0001:1", "XS-2026-12-04-0001:1"}));
 }
 
 TEST_F(SorderToMpsTest, AuditingABillOnceAndNotAgain)

@@ -94,7 +94,8 @@ std::string FreshSchema()
     return fmt::format("t_{}_{}", ::getpid(), ++counter);
 }
 
-//! A new schema holding a copy of every table of the master, rows and indexes included.
+//! A new schema holding a copy of every table of the master, rows, indexes and triggers included
+//! (the triggers after the rows, which they have already seen).
 std::string CopyOfMaster(bool withDemo)
 {
     static std::once_flag built[2];
@@ -109,6 +110,10 @@ std::string CopyOfMaster(bool withDemo)
         "for t in select c.relname from pg_class c where c.relnamespace = '{0}'::regnamespace and c.relkind = 'r' loop "
         "execute format('create table {1}.%I (like {0}.%I including all)', t.relname, t.relname); "
         "execute format('insert into {1}.%I select * from {0}.%I', t.relname, t.relname); "
+        "end loop; "
+        "for t in select replace(pg_get_triggerdef(g.oid), ' ON {0}.', ' ON {1}.') as definition from pg_trigger g "
+        "join pg_class c on c.oid = g.tgrelid where c.relnamespace = '{0}'::regnamespace and not g.tgisinternal loop "
+        "execute t.definition; "
         "end loop; end $$",
         master, copy));
     return WithSchema(copy);
