@@ -44,7 +44,8 @@ struct DemandError : std::runtime_error {
 std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
 {
     const bool all = codes.size() == 1 && codes[0] == "all";
-    std::string sql = std::string(kPlanListSql) + (all ? kUnreleasedPlanCondition : "") + " and m.ShopID=" + std::to_string(shop);
+    std::string sql =
+        std::string(kPlanListSql) + (all ? kUnreleasedPlanCondition : "") + " and m.ShopID=" + std::to_string(shop);
     if (!all) {
         std::string list;
         for (const auto& code : codes) list += (list.empty() ? "" : ",") + QuoteSql(code);

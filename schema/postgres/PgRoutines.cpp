@@ -44,8 +44,9 @@ void InstallPgRoutines(PgConnection& db)
 
 void InstallPgTriggers(PgConnection& db)
 {
-    db.ExecuteNative("create trigger mnf_manuplan_refer after insert or delete or update of referbillid, referitemno "
-                     "on mnf_manuplan for each row execute function dbo.mnf_manuplan_refer()");
+    db.ExecuteNative(
+        "create trigger mnf_manuplan_refer after insert or delete or update of referbillid, referitemno "
+        "on mnf_manuplan for each row execute function dbo.mnf_manuplan_refer()");
 }
 
 }  // namespace mfg

@@ -222,11 +222,13 @@ ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
 void InstallSqliteTriggers(SqliteConnection& db)
 {
     // A line is free again only when no schedule line refers to it any more.
-    const char* const release = "update S_OrderDetail set MPSREFERED = 0 where BillID = old.ReferBillID and ItemNo = "
-                                "old.ReferItemNo and not exists (select 1 from MNF_ManuPlan p where p.ReferBillID = "
-                                "old.ReferBillID and p.ReferItemNo = old.ReferItemNo);";
-    const char* const take = "update S_OrderDetail set MPSREFERED = 1 where BillID = new.ReferBillID and ItemNo = "
-                             "new.ReferItemNo;";
+    const char* const release =
+        "update S_OrderDetail set MPSREFERED = 0 where BillID = old.ReferBillID and ItemNo = "
+        "old.ReferItemNo and not exists (select 1 from MNF_ManuPlan p where p.ReferBillID = "
+        "old.ReferBillID and p.ReferItemNo = old.ReferItemNo);";
+    const char* const take =
+        "update S_OrderDetail set MPSREFERED = 1 where BillID = new.ReferBillID and ItemNo = "
+        "new.ReferItemNo;";
     db.ExecuteNative(fmt::format(
         "create trigger TR_MNF_ManuPlan_ReferInsert after insert on MNF_ManuPlan when new.ReferBillID is not null "
         "begin {1} end;\n"

@@ -16,9 +16,10 @@ std::string GetManuPlanBillCode(DateTime billDate, int& serialNo)
 {
     BillCodeRule rule = ReadBillCodeRule(kManuPlanBillType, billDate);
     if (serialNo == -1) {
-        std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From MNF_ManuPlan "
-                                      "Where (Shopid=:shopid or Shopid is NULL) {}",
-                                      rule.width, rule.condition);
+        std::string sql = fmt::format(
+            "select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From MNF_ManuPlan "
+            "Where (Shopid=:shopid or Shopid is NULL) {}",
+            rule.width, rule.condition);
         serialNo = static_cast<int>(GetValueOfSql(sql, 0, {{"shopid", CurrentHost().ShopID()}}).AsInteger()) + 1;
     }
 

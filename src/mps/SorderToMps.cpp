@@ -132,12 +132,13 @@ void SorderToMps::WriteSelected()
         int key = GetNewKey("MNF_ManuPlan");
         std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
             SqlExecute(fmt::format(
-                "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, ReferCount,Frozen, "
-                "GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,ReferItemNo ) Values( "
-                "{},1,1,0,'{}' , {} ,{},0,0,{},{},'{}', 0, {},0,0,'{}', {},{} ) ",
+                "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, "
+                "ReferCount,Frozen, GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,"
+                "ReferItemNo ) Values( {},1,1,0,'{}' , {} ,{},0,0,{},{},'{}', 0, {},0,0,'{}', {},{} ) ",
                 key, billDate.Format("mm/dd/yyyy"), host.ShopID(), QuoteSql(freshCode),
                 lines.FieldByName("GoodsID").AsString(), lines.FieldByName("MnQty").AsString(),
-                lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"), host.UserID(), kRemark, billId, itemNo));
+                lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"), host.UserID(), kRemark, billId,
+                itemNo));
         });
         line.Commit();
         writtenCodes.push_back(code);

@@ -183,8 +183,8 @@ void MrpEngine::LoadGoods()
         record.leadTime = static_cast<std::int32_t>(leadtime.AsInteger());
         // A lead time below zero would put components after their parent: it plans as none.
         if (record.leadTime < 0) {
-            loadWarnings.push_back(fmt::format("货品 {} 的提前期 {} 小于零, 按 0 天计算", MrpGoodsCode(record.goodsid),
-                                               record.leadTime));
+            loadWarnings.push_back(
+                fmt::format("货品 {} 的提前期 {} 小于零, 按 0 天计算", MrpGoodsCode(record.goodsid), record.leadTime));
             record.leadTime = 0;
         }
         record.traderId = static_cast<std::int32_t>(traderid.AsInteger());

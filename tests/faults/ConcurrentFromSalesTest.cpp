@@ -10,12 +10,9 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
-#include "Database.h"
 #include "RowSelection.h"
 #include "SorderToMps.h"
-#include "TestDatabase.h"
-#include "host/Host.h"
-#include "host/ScriptedDialogs.h"
+#include "host/HostFixture.h"
 
 namespace mfg::test {
 namespace {
@@ -32,12 +29,7 @@ struct Converter {
 //! One user's conversion of every listed line, in a host of its own made current on this thread.
 Converter ConvertEverything(const std::string& url)
 {
-    Host host(OpenDatabase(url));
-    CurrentHostScope scope(host);
-    auto& dialogs = host.SetDialogs(std::make_unique<ScriptedDialogs>());
-    host.SetToday(TestToday());
-    host.SetShopID(1);
-    host.SetUser(1, "管理员");
+    DemoSession session(url);
     SorderToMps mps;
     mps.Reload(DateTime::FromYmd(2026, 12, 1), DateTime::FromYmd(2027, 1, 31));
     DataSet& lines = mps.Lines();
@@ -50,7 +42,7 @@ Converter ConvertEverything(const std::string& url)
     Converter converter;
     converter.result = mps.Convert();
     converter.codes = mps.WrittenCodes();
-    converter.errors = dialogs.Texts(MessageKind::Error);
+    converter.errors = session.dialogs.Texts(MessageKind::Error);
     return converter;
 }
 
@@ -60,9 +52,10 @@ TEST(ConcurrentFromSales, EveryLineBecomesOneScheduleLineUnderACodeOfItsOwn)
     Host reader(OpenDatabase(url));
     // More open lines than the demo has, so that the users meet on codes and on lines.
     for (int item = 10; item < 10 + kExtraLines; ++item)
-        reader.SqlExecute(fmt::format("insert into S_OrderDetail (BillID, ItemNo, GoodsID, UnitID, UnitQuantity, Quantity, "
-                                      "ReferQty, Closed, MPSREFERED) values (1, {}, {}, 11, 5, 5, 0, 0, 0)",
-                                      item, item % 2 == 0 ? 1 : 2));
+        reader.SqlExecute(
+            fmt::format("insert into S_OrderDetail (BillID, ItemNo, GoodsID, UnitID, UnitQuantity, Quantity, "
+                        "ReferQty, Closed, MPSREFERED) values (1, {}, {}, 11, 5, 5, 0, 0, 0)",
+                        item, item % 2 == 0 ? 1 : 2));
     auto count = [&](const std::string& sql) { return reader.GetValueOfSql(sql, 0).AsInteger(); };
     const std::int64_t plansBefore = count("select count(*) from MNF_ManuPlan");
     const std::int64_t open = 4 + kExtraLines;  // the demo's four convertible lines of December and January
@@ -94,13 +87,15 @@ TEST(ConcurrentFromSales, EveryLineBecomesOneScheduleLineUnderACodeOfItsOwn)
     EXPECT_EQ(codes.size(), written) << "no code handed to two bills";
     EXPECT_EQ(count("select count(*) from MNF_ManuPlan"), plansBefore + open);
     EXPECT_EQ(count("select count(distinct BillCode) from MNF_ManuPlan"), count("select count(*) from MNF_ManuPlan"));
-    EXPECT_EQ(count("select count(*) from (select ReferBillID, ReferItemNo from MNF_ManuPlan where ReferBillID is not null "
-                    "group by ReferBillID, ReferItemNo having count(*) > 1) twice"),
-              0)
+    EXPECT_EQ(
+        count("select count(*) from (select ReferBillID, ReferItemNo from MNF_ManuPlan where ReferBillID is not null "
+              "group by ReferBillID, ReferItemNo having count(*) > 1) twice"),
+        0)
         << "no sales-order line converted twice";
-    EXPECT_EQ(count("select count(*) from S_OrderDetail d where d.MPSREFERED = 1 and not exists (select 1 from MNF_ManuPlan "
-                    "p where p.ReferBillID = d.BillID and p.ReferItemNo = d.ItemNo)"),
-              0)
+    EXPECT_EQ(
+        count("select count(*) from S_OrderDetail d where d.MPSREFERED = 1 and not exists (select 1 from MNF_ManuPlan "
+              "p where p.ReferBillID = d.BillID and p.ReferItemNo = d.ItemNo)"),
+        0)
         << "a line marked as taken has its schedule line";
 
     // A fifth user coming after them finds nothing left to convert.

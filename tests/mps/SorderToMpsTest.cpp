@@ -187,20 +187,24 @@ TEST_F(SorderToMpsTest, BillCodesCountWithinTheBranchAndARuleWithoutHeadHasNoDat
 TEST_F(SorderToMpsTest, ACodeHeldOutsideTheBranchNumberingMovesTheLineToTheNextSerial)
 {
     // Codes count within the branch, but no two bills may share one.
-    host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo, BillDate, ShopID, BillCode, GoodsID, Quantity) values "
-                    "(95, 1, '2026-12-06', 2, 'JH-2026-12-0004', 1, 1)");
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, ShopID, BillCode, GoodsID, Quantity) values "
+        "(95, 1, '2026-12-06', 2, 'JH-2026-12-0004', 1, 1)");
     mps.Reload(kDecember1, kDecember31);
     Tick("XS-2026-12-01-0001", 1);
     ASSERT_EQ(mps.Convert(), ConvertResult::Converted) << fmt::format("{}", fmt::join(dialogs.Texts(), " | "));
     EXPECT_EQ(mps.WrittenCodes(), std::vector<std::string>{"JH-2026-12-0005"});
-    EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(), 1);
+    EXPECT_EQ(
+        host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(),
+        1);
 }
 
 TEST_F(SorderToMpsTest, AConvertedLineIsNotOfferedAgainUntilItsScheduleLineGoes)
 {
     auto taken = [&](int billId, int itemNo) {
-        return host.GetValueOfSql(fmt::format("select MPSREFERED from S_OrderDetail where BillID = {} and ItemNo = {}",
-                                              billId, itemNo))
+        return host
+            .GetValueOfSql(
+                fmt::format("select MPSREFERED from S_OrderDetail where BillID = {} and ItemNo = {}", billId, itemNo))
             .AsInteger();
     };
     mps.Reload(kDecember1, kDecember31);
@@ -208,14 +212,17 @@ TEST_F(SorderToMpsTest, AConvertedLineIsNotOfferedAgainUntilItsScheduleLineGoes)
     ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
     EXPECT_EQ(taken(1, 1), 1);
     mps.Reload(kDecember1, kDecember31);
-    EXPECT_EQ(ListedLines(), std::vector<std::string>{"XS-2026-12-04-0001:1"}) << "converting it twice would double its demand";
+    EXPECT_EQ(ListedLines(), std::vector<std::string>{"XS-2026-12-04-0001:1"})
+        << "converting it twice would double its demand";
 
     // The mark follows every schedule line that refers to the order line, whoever writes it.
-    host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
-                    "ReferItemNo) values (90, 1, '2026-12-06', 'JH-HAND-1', 2, 5, 5, 1)");
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+        "ReferItemNo) values (90, 1, '2026-12-06', 'JH-HAND-1', 2, 5, 5, 1)");
     EXPECT_EQ(taken(5, 1), 1);
-    host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
-                    "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+        "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
     host.SqlExecute("delete from MNF_ManuPlan where BillID = 90");
     EXPECT_EQ(taken(5, 1), 1) << "another schedule line still takes it";
     host.SqlExecute("update MNF_ManuPlan set ReferBillID = 2, ReferItemNo = 2 where BillID = 91");

@@ -111,7 +111,8 @@ TEST_F(MrpEngineTest, ANegativeLeadTimePlansAsNoneAndIsNamedInTheWarnings)
     ASSERT_EQ(manufacture.RecordCount(), 2);
     for (manufacture.First(); !manufacture.Eof(); manufacture.Next())
         EXPECT_EQ(manufacture.FieldByName("startdate").AsDateTime(), due);
-    const std::vector<std::string> named{"货品 G1 的提前期 -100000 小于零, 按 0 天计算", "货品 G3 的提前期 -5 小于零, 按 0 天计算"};
+    const std::vector<std::string> named{"货品 G1 的提前期 -100000 小于零, 按 0 天计算",
+                                         "货品 G3 的提前期 -5 小于零, 按 0 天计算"};
     auto sorted = [](std::vector<std::string> texts) {
         std::sort(texts.begin(), texts.end());
         return texts;
@@ -138,8 +139,8 @@ TEST_F(MrpEngineTest, ABoughtGoodsDemandedBesideAMadeOneIsPlannedWithItsStock)
     Bom(8, 5, 1);
     SqlExecute("update l_goods set IsMrp = 0 where GoodsID = 7");
     const DateTime due = Day(2026, 12, 10);
-    ASSERT_TRUE(Run({Plan(1, 10, due), Plan(5, 50, due, "MPS1", 2), Plan(6, 1, due, "MPS1", 3), Plan(7, 4, due, "MPS1", 4),
-                     Plan(8, 5, due, "MPS1", 5)}));
+    ASSERT_TRUE(Run({Plan(1, 10, due), Plan(5, 50, due, "MPS1", 2), Plan(6, 1, due, "MPS1", 3),
+                     Plan(7, 4, due, "MPS1", 4), Plan(8, 5, due, "MPS1", 5)}));
     EXPECT_DOUBLE_EQ(Bucket(5, Today).onhand, 30);
     EXPECT_DOUBLE_EQ(Bucket(5, due).netqty, 25);
     EXPECT_DOUBLE_EQ(Bucket(7, Today).onhand, 1);
@@ -150,8 +151,9 @@ TEST_F(MrpEngineTest, ABoughtGoodsDemandedBesideAMadeOneIsPlannedWithItsStock)
         rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
     EXPECT_EQ(rows, (std::vector<std::pair<int, double>>{{2, 10}, {5, 25}}));
     EXPECT_EQ(engine.warnings,
-              (std::vector<std::string>{"需求货品 G6 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
-                                        "需求货品 G7 不参与MRP运算, 其需求没有生成建议"}));
+              (std::vector<std::string>{
+                  "需求货品 G6 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
+                  "需求货品 G7 不参与MRP运算, 其需求没有生成建议"}));
 }
 
 TEST_F(MrpEngineTest, WasteIsCarriedBesideTheQuantityButPlannedOrdersIncludeIt)
