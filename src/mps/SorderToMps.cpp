@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <fmt/format.h>
-#include <fmt/ranges.h>
 
 #include "Calculations.h"
 #include "ManuPlanBill.h"
@@ -115,20 +114,12 @@ void SorderToMps::WriteSelected()
     DataSet& lines = qrySorderDetail;
     DateTime billDate = EarliestFinishDate();
     writtenCodes.clear();
-    takenMeanwhile.clear();
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
         const std::string billId = lines.FieldByName("BillID").AsString();
         const std::string itemNo = lines.FieldByName("ItemNO").AsString();
-        TransactionGuard line(host.DBStartup());
-        // Another user may have converted the line since the list was read: whoever marks it first
-        // writes its schedule line, the others leave it.
-        if (SqlExecute(fmt::format("update S_OrderDetail set MPSREFERED = 1 where BillID = {} and ItemNo = {} and "
-                                   "isnull(MPSREFERED,0) = 0",
-                                   billId, itemNo)) == 0) {
-            takenMeanwhile.push_back(lines.FieldByName("BillCode").AsString() + ":" + itemNo);
-            continue;
-        }
+        // The schedule line alone is written: the schema marks its order line as taken (MPSREFERED),
+        // so that a rerun after a kill does not offer it again.
         int key = GetNewKey("MNF_ManuPlan");
         std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
             SqlExecute(fmt::format(
@@ -140,7 +131,6 @@ void SorderToMps::WriteSelected()
                 lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"), host.UserID(), kRemark, billId,
                 itemNo));
         });
-        line.Commit();
         writtenCodes.push_back(code);
     }
 }
@@ -154,8 +144,6 @@ ConvertResult SorderToMps::Convert()
         ShowError(error);
         return ConvertResult::Failed;
     }
-    if (!takenMeanwhile.empty())
-        ShowInformation(fmt::format("以下订单记录已由其他用户转入主生产计划, 未再转入: {}", fmt::join(takenMeanwhile, ", ")));
     ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);
     return ConvertResult::Converted;
 }

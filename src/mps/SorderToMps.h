@@ -42,23 +42,19 @@ public:
     //! written.
     bool Validate();
     //! Writes one schedule bill per ticked line, in list order, each with a new key and a code that
-    //! no other bill holds, and marks the order line as taken. Each line stands alone: a database
-    //! error ends the walk and the bills written before it stay; a line another user took since the
-    //! list was read is left out.
+    //! no other bill holds. Each line stands alone: a database error ends the walk and the bills
+    //! written before it stay.
     void WriteSelected();
     //! Validate, WriteSelected and the note of success; a database error is shown to the user.
     ConvertResult Convert();
     //! The codes of the bills the last write made, in order, also when it ended in an error.
     const std::vector<std::string>& WrittenCodes() const { return writtenCodes; }
-    //! The order lines ("BillCode:ItemNO") the last write left out because another user took them.
-    const std::vector<std::string>& TakenMeanwhile() const { return takenMeanwhile; }
 
 private:
     void SelectedChanged(Field& selected);
 
     DataSet qrySorderDetail{"qrySorderDetail"};
     std::vector<std::string> writtenCodes;
-    std::vector<std::string> takenMeanwhile;
 };
 
 }  // namespace mfg
