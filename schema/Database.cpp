@@ -76,7 +76,14 @@ std::vector<std::string_view> SplitBatches(std::string_view text)
     return batches;
 }
 
-void InstallSchema(Connection& db, const LoadProgress& progress) { RunFiles(db, TableSql(), progress); }
+void InstallSchema(Connection& db, const LoadProgress& progress)
+{
+    TransactionGuard transaction(db);
+    RunFiles(db, TableSql(), progress);
+    if (auto* sqlite = dynamic_cast<SqliteConnection*>(&db)) InstallSqliteTriggers(*sqlite);
+    if (auto* server = dynamic_cast<PgConnection*>(&db)) InstallPgTriggers(*server);
+    transaction.Commit();
+}
 
 void LoadDemoFactory(Connection& db, const LoadProgress& progress) { RunFiles(db, DemoSql(), progress); }
 

@@ -16,7 +16,8 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& url);
 //! Reports the file being loaded and how many of all files are done.
 using LoadProgress = std::function<void(std::string_view file, size_t done, size_t total)>;
 
-//! Creates every table of the module and of the host tables it uses, in one transaction.
+//! Creates every table of the module and of the host tables it uses, and the schema's triggers, in
+//! one transaction.
 void InstallSchema(Connection& db, const LoadProgress& progress = {});
 //! Loads the demo factory, in one transaction.
 void LoadDemoFactory(Connection& db, const LoadProgress& progress = {});

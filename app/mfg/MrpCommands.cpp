@@ -14,6 +14,7 @@
 #include "MrpEngine.h"
 #include "MrpRunParams.h"
 #include "PurchaseRelease.h"
+#include "SelectionFilters.h"
 #include "SuggestionRows.h"
 #include "export/SpreadsheetExport.h"
 #include "host/LookupCache.h"
@@ -38,11 +39,13 @@ struct DemandError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+//! The audited schedule lines of the branch: "all" takes those the workbench's plan selection
+//! offers (not released in full, not frozen), codes name lines whatever was released of them.
 std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
 {
-    std::string sql = "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
-                      "from mnf_manuplan m where m.closed=0 and m.billstate=1 and m.shopid=" + std::to_string(shop);
     const bool all = codes.size() == 1 && codes[0] == "all";
+    std::string sql =
+        std::string(kPlanListSql) + (all ? kUnreleasedPlanCondition : "") + " and m.ShopID=" + std::to_string(shop);
     if (!all) {
         std::string list;
         for (const auto& code : codes) list += (list.empty() ? "" : ",") + QuoteSql(code);
@@ -341,6 +344,9 @@ int RunMrp(const Session& session, const MrpOptions& o)
     const bool calculated = loaded && engine.Calculate(plan, orders, options);
     std::cerr << "\r";
     if (!loaded) return 3;
+    // A run that stopped has shown its reason already; JSON carries the warnings itself.
+    if (calculated && !o.json)
+        for (const auto& warning : engine.warnings) std::cerr << "警告: " << warning << '\n';
     if (!o.release.empty()) return calculated ? ReleaseSuggestions(engine, o, lotFlags) : 3;
 
     DataSet manufacture("cdsManuSug"), purchase("cdsPurSug"), budget("cdsBudget");

@@ -42,4 +42,11 @@ void InstallPgRoutines(PgConnection& db)
     db.LoadRoutines();
 }
 
+void InstallPgTriggers(PgConnection& db)
+{
+    db.ExecuteNative(
+        "create trigger mnf_manuplan_refer after insert or delete or update of referbillid, referitemno "
+        "on mnf_manuplan for each row execute function dbo.mnf_manuplan_refer()");
+}
+
 }  // namespace mfg

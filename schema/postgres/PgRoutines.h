@@ -8,4 +8,9 @@ class PgConnection;
 //! same version is there already; safe when several sessions open the database at once.
 void InstallPgRoutines(PgConnection& db);
 
+//! Creates the schema's triggers on the tables InstallSchema made in the connection's schema: a
+//! sales-order line is marked as taken into the schedule (s_orderdetail.mpsrefered) while a schedule
+//! line refers to it.
+void InstallPgTriggers(PgConnection& db);
+
 }  // namespace mfg

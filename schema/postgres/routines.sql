@@ -82,15 +82,19 @@ begin
 end
 $body$;
 
--- The (parent, component) links of the audited BOM reachable from the scope goods "12,34,56",
--- and (parent, substitute) pairs so that substitutes and their own BOMs are planned too.
+-- A (goods, null) row for each scope goods of "12,34,56", so that a demanded goods without a BOM of
+-- its own is planned with its stock too; the (parent, component) links of the audited BOM reachable
+-- from the scope goods; and (parent, substitute) pairs so that substitutes and their own BOMs are
+-- planned too.
 -- Each goods reached looks up its own lines by the BOM's key: a walk over a common table of all
 -- links sorted or hashed the whole BOM once per level. The planner guesses a recursive scope
 -- thousands of times too large and would spend longer compiling the query than running it.
 create or replace function dbo.getmrpgoodsid(scope text) returns table (goodsid bigint, elemgid bigint)
 language sql stable set jit = off as $body$
-  with recursive reached(goods) as (
+  with recursive demanded(goods) as (
     select btrim(part)::bigint from unnest(string_to_array(scope, ',')) part where btrim(part) <> ''
+  ), reached(goods) as (
+    select goods from demanded
     union
     select c.child from reached r cross join lateral (
       select b.elemgid as child from l_goodsbom b where b.goodsid = r.goods and b.state = 1
@@ -100,12 +104,32 @@ language sql stable set jit = off as $body$
       where s.goodsid = r.goods
     ) c
   )
+  select goods, null::bigint from demanded
+  union
   select b.goodsid, b.elemgid from l_goodsbom b where b.state = 1 and b.goodsid in (select goods from reached)
   union
   select s.goodsid, s.subgoodsid from l_goodsbomsub s
   join l_goodsbom b on b.goodsid = s.goodsid and b.elemgid = s.elemgid and b.state = 1
   where s.goodsid in (select goods from reached)
   order by 1, 2
+$body$;
+
+-- Keeps s_orderdetail.mpsrefered: a sales-order line is taken into the schedule while a schedule
+-- line refers to it, and free again when none does. The tables are those of the schedule line's
+-- own schema, whatever the session's search path.
+create or replace function dbo.mnf_manuplan_refer() returns trigger language plpgsql as $body$
+begin
+  if tg_op in ('UPDATE', 'DELETE') and old.referbillid is not null then
+    execute format('update %1$I.s_orderdetail d set mpsrefered = 0 where d.billid = $1 and d.itemno = $2 and not exists '
+                   '(select 1 from %1$I.mnf_manuplan p where p.referbillid = $1 and p.referitemno = $2)', tg_table_schema)
+      using old.referbillid, old.referitemno;
+  end if;
+  if tg_op in ('UPDATE', 'INSERT') and new.referbillid is not null then
+    execute format('update %I.s_orderdetail d set mpsrefered = 1 where d.billid = $1 and d.itemno = $2', tg_table_schema)
+      using new.referbillid, new.referitemno;
+  end if;
+  return null;
+end
 $body$;
 
 -- Component quantity still to be drawn by the open manufacture orders of a shop, per goods.

@@ -57,8 +57,10 @@ std::vector<std::int64_t> ScopeIds(const Variant& scope)
     return ids;
 }
 
-//! getmrpgoodsid 'ids': the (parent, component) links of the audited BOM reachable from the scope
-//! goods, and (parent, substitute) pairs so that substitutes and their own BOMs are planned too.
+//! getmrpgoodsid 'ids': a (goods, NULL) row for each scope goods, so that a demanded goods without
+//! a BOM of its own is planned with its stock too; the (parent, component) links of the audited BOM
+//! reachable from the scope goods; and (parent, substitute) pairs so that substitutes and their own
+//! BOMs are planned too.
 ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
 {
     std::unordered_map<std::int64_t, std::vector<std::int64_t>> children;
@@ -73,6 +75,7 @@ ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
     std::set<std::pair<std::int64_t, std::int64_t>> seen;
     std::set<std::int64_t> visited;
     std::vector<std::int64_t> pending = ScopeIds(args.empty() ? Variant() : args[0]);
+    for (auto goods : std::set<std::int64_t>(pending.begin(), pending.end())) result.rows.push_back({goods, Variant()});
     auto emit = [&](std::int64_t parent, std::int64_t child) {
         if (seen.insert({parent, child}).second) result.rows.push_back({parent, child});
         pending.push_back(child);
@@ -215,6 +218,26 @@ ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
 }
 
 }  // namespace
+
+void InstallSqliteTriggers(SqliteConnection& db)
+{
+    // A line is free again only when no schedule line refers to it any more.
+    const char* const release =
+        "update S_OrderDetail set MPSREFERED = 0 where BillID = old.ReferBillID and ItemNo = "
+        "old.ReferItemNo and not exists (select 1 from MNF_ManuPlan p where p.ReferBillID = "
+        "old.ReferBillID and p.ReferItemNo = old.ReferItemNo);";
+    const char* const take =
+        "update S_OrderDetail set MPSREFERED = 1 where BillID = new.ReferBillID and ItemNo = "
+        "new.ReferItemNo;";
+    db.ExecuteNative(fmt::format(
+        "create trigger TR_MNF_ManuPlan_ReferInsert after insert on MNF_ManuPlan when new.ReferBillID is not null "
+        "begin {1} end;\n"
+        "create trigger TR_MNF_ManuPlan_ReferDelete after delete on MNF_ManuPlan when old.ReferBillID is not null "
+        "begin {0} end;\n"
+        "create trigger TR_MNF_ManuPlan_ReferUpdate after update of ReferBillID, ReferItemNo on MNF_ManuPlan "
+        "begin {0} {1} end;",
+        release, take));
+}
 
 Variant CodeToSerialNo(const Variant& code, const Variant& width)
 {

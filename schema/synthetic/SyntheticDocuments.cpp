@@ -183,15 +183,13 @@ std::vector<SourceLine> DocumentWriter::WriteSchedule(const std::vector<SourceLi
         std::string code = NextCode("JH", billDate, false);
         for (size_t i = 0; i < shape.lines.size(); ++i) {
             const int itemNo = static_cast<int>(i) + 1;
-            // One schedule line in five comes from a sales order line, which is then marked as taken.
+            // One schedule line in five comes from a sales order line, which the schema's trigger marks as taken.
             if (nextSales < salesLines.size() && random.Chance(0.2)) {
                 const SourceLine& source = salesLines[nextSales];
                 nextSales += 1 + static_cast<size_t>(random.Below(3));
                 DateTime finish = std::max(today.AddDays(1), source.date.AddDays(-random.Between(1, 5)));
                 lines.Add({billId, itemNo, 1, StateOf(shape.status), billDate, kMainShop, code, 0, 0, source.goodsId,
                            source.quantity, finish, 0.0, 1, CheckorOf(shape.status), 0, 0, source.billId, source.itemNo});
-                db.Execute("update S_OrderDetail set MPSREFERED = 1 where BillID = :b and ItemNo = :i",
-                           {{"b", source.billId}, {"i", source.itemNo}});
                 if (shape.status == BillStatus::Open) scheduleLines.push_back({billId, itemNo, source.goodsId, source.quantity, finish});
                 continue;
             }

@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include "BillCode.h"
 #include "host/Host.h"
 #include "types/TextUtil.h"
 
@@ -13,18 +12,27 @@ constexpr int kManuPlanBillType = 43;
 
 }  // namespace
 
-std::string GetManuPlanBillCode(DateTime billDate)
+std::string GetManuPlanBillCode(DateTime billDate, int& serialNo)
 {
     BillCodeRule rule = ReadBillCodeRule(kManuPlanBillType, billDate);
-    std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From MNF_ManuPlan "
-                                  "Where (Shopid=:shopid or Shopid is NULL) {}",
-                                  rule.width, rule.condition);
-    int serialNo = static_cast<int>(GetValueOfSql(sql, 0, {{"shopid", CurrentHost().ShopID()}}).AsInteger()) + 1;
+    if (serialNo == -1) {
+        std::string sql = fmt::format(
+            "select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From MNF_ManuPlan "
+            "Where (Shopid=:shopid or Shopid is NULL) {}",
+            rule.width, rule.condition);
+        serialNo = static_cast<int>(GetValueOfSql(sql, 0, {{"shopid", CurrentHost().ShopID()}}).AsInteger()) + 1;
+    }
 
     std::string code = rule.head;
     if (!rule.head.empty() && !rule.datePart.empty()) code += rule.sepa + rule.datePart;
     if (!code.empty()) code += rule.sepa;
     return code + SerialDigits(serialNo, rule.width);
+}
+
+std::string WriteNewManuPlanBill(DateTime billDate, const BillWriter& write)
+{
+    return WriteWithFreshCode(
+        CurrentHost().DBStartup(), [&](int& serialNo) { return GetManuPlanBillCode(billDate, serialNo); }, write);
 }
 
 ManuPlanAuditResult AuditManuPlan(std::string_view billCode)

@@ -4,14 +4,20 @@
 #include <string>
 #include <string_view>
 
+#include "BillCode.h"
 #include "types/DateTime.h"
 
 namespace mfg {
 
 //! The code of a new schedule bill dated `billDate`: head, the date part when the rule has both,
-//! the separator, and the serial after the highest one of the branch in the rule's period. Unlike
-//! other bills no branch code goes in and a rule without head gets no date part.
-std::string GetManuPlanBillCode(DateTime billDate);
+//! the separator, and the serial. A serial of -1 asks for the one after the highest of the branch
+//! in the rule's period, which is written back. Unlike other bills no branch code goes in and a
+//! rule without head gets no date part.
+std::string GetManuPlanBillCode(DateTime billDate, int& serialNo);
+
+//! Writes a new schedule bill dated `billDate` under a code no other bill holds (WriteWithFreshCode
+//! with the codes of GetManuPlanBillCode); returns the code written.
+std::string WriteNewManuPlanBill(DateTime billDate, const BillWriter& write);
 
 //! What auditing a schedule bill found.
 enum class ManuPlanAuditResult { Audited, AlreadyAudited, NotFound };

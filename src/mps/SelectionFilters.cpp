@@ -17,6 +17,8 @@ const char* const kPlanListSql =
     "join l_goodsunit u on (m.goodsid=u.goodsid and u.isbase=1)\n"
     "where m.closed=0 and billstate = 1";
 
+const char* const kUnreleasedPlanCondition = " and (m.quantity > m.releasedqty) and (m.frozen=0 or m.frozen is null)";
+
 const char* const kSalesOrderListSql =
     "select 0 as selected, m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
     "s.name as shopname,\n"
@@ -53,7 +55,7 @@ std::pair<DateTime, DateTime> MonthRange(DateTime date)
 std::string PlanListConditions(const PlanFilter& filter, int shopId)
 {
     std::string sql = DateConditions(filter.begDate, filter.endDate);
-    if (!filter.includeReleased) sql += " and (m.quantity > m.releasedqty) and (m.frozen=0 or m.frozen is null)";
+    if (!filter.includeReleased) sql += kUnreleasedPlanCondition;
     if (filter.goodsId && *filter.goodsId >= 0) sql += fmt::format(" and m.goodsid={}", *filter.goodsId);
     return sql + fmt::format(" and m.ShopID={}", shopId);
 }

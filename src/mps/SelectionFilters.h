@@ -12,6 +12,9 @@ namespace mfg {
 
 //! The base statement of the plan dialog: open, audited schedule lines.
 extern const char* const kPlanListSql;
+//! The plan dialog's condition unless "包括计划数量已下达完成" is ticked: lines not released in full
+//! and not frozen.
+extern const char* const kUnreleasedPlanCondition;
 //! The base statement of the order dialog: open lines of audited orders of manufactured goods.
 extern const char* const kSalesOrderListSql;
 

@@ -116,15 +116,21 @@ void SorderToMps::WriteSelected()
     writtenCodes.clear();
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
+        const std::string billId = lines.FieldByName("BillID").AsString();
+        const std::string itemNo = lines.FieldByName("ItemNO").AsString();
+        // The schedule line alone is written: the schema marks its order line as taken (MPSREFERED),
+        // so that a rerun after a kill does not offer it again.
         int key = GetNewKey("MNF_ManuPlan");
-        std::string code = GetManuPlanBillCode(billDate);
-        SqlExecute(fmt::format(
-            "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, ReferCount,Frozen, "
-            "GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,ReferItemNo ) Values( "
-            "{},1,1,0,'{}' , {} ,{},0,0,{},{},'{}', 0, {},0,0,'{}', {},{} ) ",
-            key, billDate.Format("mm/dd/yyyy"), host.ShopID(), QuoteSql(code), lines.FieldByName("GoodsID").AsString(),
-            lines.FieldByName("MnQty").AsString(), lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"),
-            host.UserID(), kRemark, lines.FieldByName("BillID").AsString(), lines.FieldByName("ItemNO").AsString()));
+        std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
+            SqlExecute(fmt::format(
+                "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, "
+                "ReferCount,Frozen, GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,"
+                "ReferItemNo ) Values( {},1,1,0,'{}' , {} ,{},0,0,{},{},'{}', 0, {},0,0,'{}', {},{} ) ",
+                key, billDate.Format("mm/dd/yyyy"), host.ShopID(), QuoteSql(freshCode),
+                lines.FieldByName("GoodsID").AsString(), lines.FieldByName("MnQty").AsString(),
+                lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"), host.UserID(), kRemark, billId,
+                itemNo));
+        });
         writtenCodes.push_back(code);
     }
 }

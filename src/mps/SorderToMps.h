@@ -41,8 +41,9 @@ public:
     //! Tells the user the first fault of the ticked lines and returns false; true when they can be
     //! written.
     bool Validate();
-    //! Writes one schedule bill per ticked line, in list order, each with a new key and code. Each
-    //! insert stands alone: a database error ends the walk and the bills written before it stay.
+    //! Writes one schedule bill per ticked line, in list order, each with a new key and a code that
+    //! no other bill holds. Each line stands alone: a database error ends the walk and the bills
+    //! written before it stay.
     void WriteSelected();
     //! Validate, WriteSelected and the note of success; a database error is shown to the user.
     ConvertResult Convert();

@@ -30,7 +30,8 @@ public:
     //! holds a cycle, with every result left empty. Does nothing before a successful Load.
     bool Calculate(const std::vector<MrpLine>& plan, const std::vector<MrpLine>& orders, std::uint32_t runOptions);
 
-    //! The working day `days` before the one on or before `date`; with notBeforeToday not before today.
+    //! The working day `days` before the one on or before `date`, held to the first and the last day
+    //! of the calendar; with notBeforeToday not before today.
     DateTime OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const;
 
     //! The BOM quantities of the demanded goods as a tree of texts and values.
@@ -81,7 +82,8 @@ public:
     std::uint32_t options = 0;
     bool includeUnaudited = false;
 
-    //! Messages of the last Calculate that stopped it (a BOM cycle).
+    //! What the last run could not take as stored (a negative lead time, demand it could not plan)
+    //! and what stopped it (a BOM cycle).
     std::vector<std::string> warnings;
     //! Called between stages of Load and Calculate when set.
     Progress progress;
@@ -94,6 +96,7 @@ private:
     void LoadDocuments(const std::string& state);
     void LoadFunds();
     void IndexInputs();
+    void WarnUnplannedDemand();
 
     bool BuildGrossTree();
     void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;
@@ -117,7 +120,11 @@ private:
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> parentsOf;  // ascending parent ids
     std::unordered_map<std::int32_t, std::size_t> netIndex;
     std::unordered_map<std::int32_t, std::size_t> substituteIndex;
+    std::vector<std::string> loadWarnings;  // what Load found, repeated by every Calculate after it
 };
+
+//! The code of a goods for messages; its id when the goods cache does not know it.
+std::string MrpGoodsCode(std::int32_t goodsid);
 
 //! The option bit of an option name ("optSub"), 0 for an unknown name.
 std::uint32_t MrpOptionByName(std::string_view name);

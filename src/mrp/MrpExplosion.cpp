@@ -13,12 +13,6 @@ namespace mfg {
 
 namespace {
 
-std::string GoodsCode(std::int32_t goodsid)
-{
-    Variant code = LookupData(3, goodsid, "code");
-    return code.IsNull() ? std::to_string(goodsid) : code.AsString();
-}
-
 //! Adds the BOM subtree of a goods under `node`, quantities per BOM only.
 void AddBomChildren(const std::unordered_map<std::int32_t, std::vector<MrpBomLink>>& bom, TreeNode& node,
                     std::int32_t goodsid, double quantity)
@@ -34,14 +28,22 @@ void AddBomChildren(const std::unordered_map<std::int32_t, std::vector<MrpBomLin
 
 }  // namespace
 
+std::string MrpGoodsCode(std::int32_t goodsid)
+{
+    Variant code = LookupData(3, goodsid, "code");
+    return code.IsNull() ? std::to_string(goodsid) : code.AsString();
+}
+
 DateTime MrpEngine::OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const
 {
     const DateTime day = date.Date();
     const DateTime now = today.Date();
     if (calendar.empty()) return notBeforeToday ? std::max(day, now) : day;
     auto after = std::upper_bound(calendar.begin(), calendar.end(), day);
-    std::ptrdiff_t index = after == calendar.begin() ? 0 : (after - calendar.begin()) - 1;
-    index = std::max<std::ptrdiff_t>(0, index - days);
+    const std::ptrdiff_t onOrBefore = after == calendar.begin() ? 0 : (after - calendar.begin()) - 1;
+    // A count from outside (a negative one moves forward) never leads off either end of the calendar.
+    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(calendar.size()) - 1;
+    const std::ptrdiff_t index = std::clamp<std::ptrdiff_t>(onOrBefore - days, 0, last);
     const DateTime result = calendar[static_cast<std::size_t>(index)];
     return notBeforeToday ? std::max(result, now) : result;
 }
@@ -105,8 +107,8 @@ bool MrpEngine::BuildGrossTree()
             const MrpBomLink& link = (*frame.links)[frame.next++];
             if (onPath.count(link.elemgid)) {
                 std::string path;
-                for (const auto& open : stack) path += GoodsCode(open.node.goodsid) + " → ";
-                path += GoodsCode(link.elemgid);
+                for (const auto& open : stack) path += MrpGoodsCode(open.node.goodsid) + " → ";
+                path += MrpGoodsCode(link.elemgid);
                 warnings.push_back("BOM清单存在循环引用, 无法进行MRP运算: " + path);
                 ShowError(warnings.back());
                 return false;

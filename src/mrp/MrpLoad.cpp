@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include <fmt/format.h>
+
 #include "MrpEngine.h"
 #include "host/Dialogs.h"
 #include "host/Format.h"
@@ -152,6 +154,7 @@ bool MrpEngine::Load(bool realStockArg, bool includeUnauditedArg, const std::str
 void MrpEngine::LoadGoods()
 {
     goods.clear();
+    loadWarnings.clear();
     const std::string shop = std::to_string(CurrentHost().ShopID());
     auto query = CreateAutoQuery(GoodsSql(realStock ? "realqty" : "quantity", shop, includeUnaudited), true,
                                  {{"Date", GetSystemTime().Date()}});
@@ -178,6 +181,12 @@ void MrpEngine::LoadGoods()
         record.minPurchaseQty = minpurchaseqty.AsFloat();
         record.orderAddQty = orderaddqty.AsFloat();
         record.leadTime = static_cast<std::int32_t>(leadtime.AsInteger());
+        // A lead time below zero would put components after their parent: it plans as none.
+        if (record.leadTime < 0) {
+            loadWarnings.push_back(
+                fmt::format("货品 {} 的提前期 {} 小于零, 按 0 天计算", MrpGoodsCode(record.goodsid), record.leadTime));
+            record.leadTime = 0;
+        }
         record.traderId = static_cast<std::int32_t>(traderid.AsInteger());
         record.isMrp = ismrp.AsInteger() == 1;
         record.kind = static_cast<std::int16_t>(kind.AsInteger());

@@ -2,6 +2,9 @@
 // pegging, and substitutes covering what is still short.
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
+
+#include <fmt/format.h>
 
 #include "MrpEngine.h"
 #include "host/Dialogs.h"
@@ -76,6 +79,7 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
     substituteUse.clear();
     warnings.clear();
     if (!loaded) return false;
+    warnings = loadWarnings;
     planLines = std::move(planCopy);
     orderLines = std::move(orderCopy);
     horizonEnd = DateTime(0);
@@ -141,8 +145,27 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
         Substitute(true);
         Substitute(false);
     }
+    WarnUnplannedDemand();
     Report("net", 1);
     return true;
+}
+
+void MrpEngine::WarnUnplannedDemand()
+{
+    std::unordered_set<std::int32_t> named;
+    for (const auto& line : planLines) {
+        if (!named.insert(line.goodsid).second) continue;
+        const MrpGoodsRecord* record = FindGoods(line.goodsid);
+        // A goods that was not loaded but has a BOM (a virtual item) passes its demand on to its components.
+        if (!record && !bom.count(line.goodsid))
+            warnings.push_back(
+                fmt::format("需求货品 {} 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), "
+                            "其需求未能计算",
+                            MrpGoodsCode(line.goodsid)));
+        else if (record && (!record->isMrp || record->kind < 1))
+            warnings.push_back(
+                fmt::format("需求货品 {} 不参与MRP运算, 其需求没有生成建议", MrpGoodsCode(line.goodsid)));
+    }
 }
 
 void MrpEngine::IndexInputs()

@@ -33,6 +33,9 @@ refused 2 '生产完工日期不能小于今天!' mps from-sales XS-2026-12-01-0
 codes=$(run mps from-sales --all --finish 2026-12-24)
 [ "$codes" = "$(printf 'JH-2026-12-0004\nJH-2026-12-0005')" ] || { echo "codes written: $codes"; exit 1; }
 [ "$(plans)" -eq 6 ]
+# The converted order lines are taken: a second conversion finds nothing to write.
+refused 2 '没有选择要转入主生产计划的销售订单记录' mps from-sales --all --finish 2026-12-24
+[ "$(plans)" -eq 6 ] || { echo "converting the same lines twice wrote them twice"; exit 1; }
 for code in $codes; do run mps audit "$code" | grep -q '已审核'; done
 run mps audit JH-2026-12-0004 | grep -q '早已审核'
 refused 2 '没有主生产计划' mps audit JH-2099-01-0001
@@ -44,6 +47,7 @@ done
 run mps list | grep -q '(6 行)'
 
 run mrp --mps all >"$dir/mrp" || { echo "mrp --mps all failed"; cat "$dir/mrp"; exit 1; }
-# The 20 城市自行车 of order 5, due on the finish date given, become a suggestion of their own.
-grep -Eq '^ +2 +3002 +20 .*2026-12-24' "$dir/mrp" || { echo "mrp did not plan the new lines"; cat "$dir/mrp"; exit 1; }
+# The 20 城市自行车 of order 5, due on the finish date given, become a suggestion of their own for
+# the 7 the stock does not cover (the fully released JH-2026-11-0001 is not planned again).
+grep -Eq '^ +2 +3002 +7 .*2026-12-24' "$dir/mrp" || { echo "mrp did not plan the new lines"; cat "$dir/mrp"; exit 1; }
 echo "acceptance: mps from-sales, audit and list behave"

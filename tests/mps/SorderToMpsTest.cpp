@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include "ManuPlanBill.h"
 #include "RowSelection.h"
 #include "SorderToMps.h"
@@ -158,19 +161,80 @@ TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUs
     EXPECT_EQ(plans.rows[1][5].AsInteger() * 10 + plans.rows[1][6].AsInteger(), 21);
 }
 
+std::string NextManuPlanCode(DateTime billDate)
+{
+    int serialNo = -1;
+    return GetManuPlanBillCode(billDate, serialNo);
+}
+
 TEST_F(SorderToMpsTest, BillCodesCountWithinTheBranchAndARuleWithoutHeadHasNoDatePart)
 {
     auto today = DateTime::FromYmd(2026, 12, 6);
-    EXPECT_EQ(GetManuPlanBillCode(today), "JH-2026-12-0004");
-    EXPECT_EQ(GetManuPlanBillCode(DateTime::FromYmd(2027, 1, 4)), "JH-2027-01-0001");
+    EXPECT_EQ(NextManuPlanCode(today), "JH-2026-12-0004");
+    EXPECT_EQ(NextManuPlanCode(DateTime::FromYmd(2027, 1, 4)), "JH-2027-01-0001");
+    int serialNo = 7;
+    EXPECT_EQ(GetManuPlanBillCode(today, serialNo), "JH-2026-12-0007") << "a serial given is taken as it is";
     host.SetShopID(2);
-    EXPECT_EQ(GetManuPlanBillCode(today), "JH-2026-12-0001");
+    EXPECT_EQ(NextManuPlanCode(today), "JH-2026-12-0001");
     host.SetShopID(1);
     host.SqlExecute("update L_BillType set Head = '' where id = 43");
-    EXPECT_EQ(GetManuPlanBillCode(today), "0004");
+    EXPECT_EQ(NextManuPlanCode(today), "0004");
     host.SqlExecute("update L_BillType set Head = 'MPS', Sepa = '/', Mode = '' where id = 43");
-    EXPECT_EQ(GetManuPlanBillCode(DateTime::FromYmd(2027, 3, 1)), "MPS/0004")
+    EXPECT_EQ(NextManuPlanCode(DateTime::FromYmd(2027, 3, 1)), "MPS/0004")
         << "without a date part the serial runs over every month";
+}
+
+TEST_F(SorderToMpsTest, ACodeHeldOutsideTheBranchNumberingMovesTheLineToTheNextSerial)
+{
+    // Codes count within the branch, but no two bills may share one.
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, ShopID, BillCode, GoodsID, Quantity) values "
+        "(95, 1, '2026-12-06', 2, 'JH-2026-12-0004', 1, 1)");
+    mps.Reload(kDecember1, kDecember31);
+    Tick("XS-2026-12-01-0001", 1);
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted) << fmt::format("{}", fmt::join(dialogs.Texts(), " | "));
+    EXPECT_EQ(mps.WrittenCodes(), std::vector<std::string>{"JH-2026-12-0005"});
+    EXPECT_EQ(
+        host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(),
+        1);
+}
+
+TEST_F(SorderToMpsTest, AConvertedLineIsNotOfferedAgainUntilItsScheduleLineGoes)
+{
+    auto taken = [&](int billId, int itemNo) {
+        return host
+            .GetValueOfSql(
+                fmt::format("select MPSREFERED from S_OrderDetail where BillID = {} and ItemNo = {}", billId, itemNo))
+            .AsInteger();
+    };
+    mps.Reload(kDecember1, kDecember31);
+    Tick("XS-2026-12-01-0001", 1);
+    ASSERT_EQ(mps.Convert(), ConvertResult::Converted);
+    EXPECT_EQ(taken(1, 1), 1);
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(ListedLines(), std::vector<std::string>{"XS-2026-12-04-0001:1"})
+        << "converting it twice would double its demand";
+
+    // The mark follows every schedule line that refers to the order line, whoever writes it.
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+        "ReferItemNo) values (90, 1, '2026-12-06', 'JH-HAND-1', 2, 5, 5, 1)");
+    EXPECT_EQ(taken(5, 1), 1);
+    host.SqlExecute(
+        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+        "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
+    host.SqlExecute("delete from MNF_ManuPlan where BillID = 90");
+    EXPECT_EQ(taken(5, 1), 1) << "another schedule line still takes it";
+    host.SqlExecute("update MNF_ManuPlan set ReferBillID = 2, ReferItemNo = 2 where BillID = 91");
+    EXPECT_EQ(taken(5, 1), 0);
+    EXPECT_EQ(taken(2, 2), 1);
+    host.SqlExecute("delete from MNF_ManuPlan where BillID = 91");
+    EXPECT_EQ(taken(2, 2), 0);
+
+    host.SqlExecute("delete from MNF_ManuPlan where BillCode = 'JH-2026-12-0004'");
+    EXPECT_EQ(taken(1, 1), 0);
+    mps.Reload(kDecember1, kDecember31);
+    EXPECT_EQ(ListedLines(), (std::vector<std::string>{"XS-2026-12-01-0001:1", "XS-2026-12-04-0001:1"}));
 }
 
 TEST_F(SorderToMpsTest, AuditingABillOnceAndNotAgain)

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # mfg mrp plans the demo factory: JSON with every result, a workbook with a sheet per result, and
 # a clear refusal with a non-zero exit for unknown codes, empty demand and dates off the calendar.
+# In a file, or on PostgreSQL with "postgres" as second argument.
 set -euo pipefail
 mfg="$1"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 db="$dir/demo.db"
+if [ "${2:-sqlite}" = postgres ]; then
+  # A schema of its own on the run's server (scripts/with-postgres).
+  url="${MFG_PG_URL:?MFG_PG_URL is not set: run through scripts/with-postgres}"
+  case "$url" in *\?*) db="$url&schema=acceptance_mrp_$$" ;; *) db="$url?schema=acceptance_mrp_$$" ;; esac
+fi
 run() { "$mfg" --db "$db" --today 2026-12-06 mrp "$@"; }
 
 "$mfg" --db "$db" init --demo >/dev/null 2>&1
@@ -17,6 +23,19 @@ grep -q "\"goodscode\":\"3001\"" "$dir/out.json" || { echo "goods not given by c
 run --mps all --period week --lot min,inc --without optSub --xlsx "$dir/mrp.xlsx" 2>/dev/null
 sheets=$(unzip -l "$dir/mrp.xlsx" | grep -c 'xl/worksheets/sheet')
 [ "$sheets" -ge 5 ] || { echo "expected a sheet per result, got $sheets"; exit 1; }
+
+# The schedule lines of the workbench's selection: JH-2026-11-0001 (3002 × 30) is released in full.
+run --mps all --json >"$dir/mps.json"
+grep -q '货品编号:3002,货品名称:城市自行车,毛需求:40.0000' "$dir/mps.json" \
+  || { echo "mrp --mps all took other lines than the plan selection offers"; grep -o '货品编号:3002[^"]*' "$dir/mps.json"; exit 1; }
+# A bought goods beside a made one is planned with its stock (25) and safety stock (10); a goods
+# the MRP does not plan is named.
+run --goods 3001:10:2026-12-20 1039:500:2026-12-20 1034:5:2026-12-20 --json >"$dir/bought.json"
+sed -n '/"purchase":/,/"funds":/p' "$dir/bought.json" | grep -Eq '"goodscode":"1039".*"netqty":485\.0' \
+  || { echo "1039 was not planned with its stock"; cat "$dir/bought.json"; exit 1; }
+grep -q '"warnings":\[.*需求货品 1034 不参与MRP运算' "$dir/bought.json" || { echo "1034 not named in the warnings"; exit 1; }
+run --goods 3001:10:2026-12-20 1034:5:2026-12-20 2>"$dir/err" >/dev/null
+grep -q '警告: 需求货品 1034 不参与MRP运算' "$dir/err" || { echo "no warning on stderr"; cat "$dir/err"; exit 1; }
 
 expect_refusal() {
   local pattern="$1"; shift

@@ -1,6 +1,9 @@
 // Hand-checked runs on small factories: every figure below was worked out on paper.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "MrpFactory.h"
 
 namespace mfg::test {
@@ -88,6 +91,69 @@ TEST_F(MrpEngineTest, LeadTimeSkipsWeekendsAndHolidaysAndNeverFallsBeforeToday)
     EXPECT_EQ(componentDates, (std::vector<DateTime>{Day(2026, 12, 7), Day(2026, 12, 24), Today}));
     EXPECT_EQ(engine.OffsetWorkDays(Day(2027, 6, 1), 0, false), Day(2027, 3, 31));
     EXPECT_EQ(engine.OffsetWorkDays(Day(2026, 1, 1), 3, false), Day(2026, 11, 2));
+}
+
+TEST_F(MrpEngineTest, ANegativeLeadTimePlansAsNoneAndIsNamedInTheWarnings)
+{
+    Goods({.id = 1, .kind = 2, .leadTime = -100000});
+    Goods({.id = 2, .kind = 1});
+    Goods({.id = 3, .kind = 2, .leadTime = -5});
+    Goods({.id = 4, .kind = 1});
+    Bom(1, 2, 1);
+    Bom(3, 4, 1);
+    const DateTime due = Day(2026, 12, 16);  // a Wednesday
+    ASSERT_TRUE(Run({Plan(1, 2, due), Plan(3, 3, due, "MPS1", 2)}));
+    for (const auto& node : engine.grossNodes) EXPECT_EQ(node.needDate, due) << "goods " << node.goodsid;
+    EXPECT_DOUBLE_EQ(Bucket(2, due).gross, 2);
+    EXPECT_DOUBLE_EQ(Bucket(4, due).gross, 3);
+    DataSet manufacture;
+    engine.FillManufactureSuggestions(manufacture);
+    ASSERT_EQ(manufacture.RecordCount(), 2);
+    for (manufacture.First(); !manufacture.Eof(); manufacture.Next())
+        EXPECT_EQ(manufacture.FieldByName("startdate").AsDateTime(), due);
+    const std::vector<std::string> named{"货品 G1 的提前期 -100000 小于零, 按 0 天计算",
+                                         "货品 G3 的提前期 -5 小于零, 按 0 天计算"};
+    auto sorted = [](std::vector<std::string> texts) {
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    };
+    EXPECT_EQ(sorted(engine.warnings), named);
+    const auto plan = engine.planLines;
+    ASSERT_TRUE(engine.Calculate(plan, {}, MrpDefaultOptions));
+    EXPECT_EQ(sorted(engine.warnings), named) << "every run after the load names them";
+
+    // Counts from anywhere stay on the calendar, whichever way they point.
+    EXPECT_EQ(engine.OffsetWorkDays(due, -100000, false), Day(2027, 3, 31));
+    EXPECT_EQ(engine.OffsetWorkDays(due, std::numeric_limits<int>::min(), false), Day(2027, 3, 31));
+    EXPECT_EQ(engine.OffsetWorkDays(due, std::numeric_limits<int>::max(), false), Day(2026, 11, 2));
+    EXPECT_EQ(engine.OffsetWorkDays(due, -2, false), Day(2026, 12, 18));
+}
+
+TEST_F(MrpEngineTest, ABoughtGoodsDemandedBesideAMadeOneIsPlannedWithItsStock)
+{
+    TwoLevels({.kind = 3});
+    Goods({.id = 5, .kind = 1, .stock = 30});
+    Goods({.id = 6, .kind = 9});  // a virtual item without a BOM: nothing to plan
+    Goods({.id = 7, .kind = 1, .stock = 1});
+    Goods({.id = 8, .kind = 9});  // a virtual item with a BOM passes its demand on
+    Bom(8, 5, 1);
+    SqlExecute("update l_goods set IsMrp = 0 where GoodsID = 7");
+    const DateTime due = Day(2026, 12, 10);
+    ASSERT_TRUE(Run({Plan(1, 10, due), Plan(5, 50, due, "MPS1", 2), Plan(6, 1, due, "MPS1", 3),
+                     Plan(7, 4, due, "MPS1", 4), Plan(8, 5, due, "MPS1", 5)}));
+    EXPECT_DOUBLE_EQ(Bucket(5, Today).onhand, 30);
+    EXPECT_DOUBLE_EQ(Bucket(5, due).netqty, 25);
+    EXPECT_DOUBLE_EQ(Bucket(7, Today).onhand, 1);
+    DataSet purchase;
+    engine.FillPurchaseSuggestions(purchase, 0);
+    std::vector<std::pair<int, double>> rows;
+    for (purchase.First(); !purchase.Eof(); purchase.Next())
+        rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
+    EXPECT_EQ(rows, (std::vector<std::pair<int, double>>{{2, 10}, {5, 25}}));
+    EXPECT_EQ(engine.warnings,
+              (std::vector<std::string>{
+                  "需求货品 G6 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
+                  "需求货品 G7 不参与MRP运算, 其需求没有生成建议"}));
 }
 
 TEST_F(MrpEngineTest, WasteIsCarriedBesideTheQuantityButPlannedOrdersIncludeIt)
@@ -273,8 +339,10 @@ TEST_F(MrpEngineTest, LoadStopsWithoutCalendarOrAuditedBom)
     Goods({.id = 1, .kind = 3});
     Goods({.id = 2, .kind = 1});
     Bom(1, 2, 1, 0, 0);
-    // An unaudited BOM reaches no goods at all.
+    // An unaudited BOM reaches no component: only the demanded goods itself is loaded.
     EXPECT_FALSE(engine.Load(true, false, "'1'"));
+    EXPECT_TRUE(dialogs.WasShown("没有已审核的BOM清单! 无法进行MRP运算. 请先定义BOM清单."));
+    EXPECT_FALSE(engine.Load(true, false, "'99'"));
     EXPECT_TRUE(dialogs.WasShown("没有货品基本信息或者仓库信息! 无法进行MRP运算. 请先定义货品基本信息或者仓库信息."));
     SqlExecute("delete from mnf_calendar");
     EXPECT_FALSE(engine.Load(true, false, "'1'"));

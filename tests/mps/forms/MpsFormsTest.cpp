@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdlib>
@@ -86,6 +87,29 @@ TEST_F(MpsFormsTest, SalesOrdersToTheScheduleFromTickToWrite)
     }
     EXPECT_EQ(LogEntries(host, 201), closed + 1);
     EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_ManuPlan where ReferBillID = 1 and ReferItemNo = 1").AsInteger(), 1);
+}
+
+TEST_F(MpsFormsTest, AConvertedOrderLineIsNotOfferedOnTheScreenAgain)
+{
+    {
+        TSorderToMPSForm form;
+        form.show();
+        auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+        ASSERT_EQ(grid.Model().rowCount(), 2);
+        grid.setFocus();
+        grid.setCurrentIndex(grid.Model().index(0, grid.Model().ColumnIndexOf("Selected")));
+        QTest::keyClick(&grid, Qt::Key_Space);
+        ASSERT_EQ(form.Conversion().Lines().FieldByName("Selected").AsInteger(), 1);
+        Control<QPushButton>(form, "btnOK").click();
+        ASSERT_TRUE(dialogs.WasShown("已成功将所选的订单记录转入主生产计划!"));
+    }
+    TSorderToMPSForm again;
+    again.show();
+    auto& grid = Control<DbGrid>(again, "QxDBGrid1");
+    ASSERT_EQ(grid.Model().rowCount(), 1) << "converting the line twice would double its demand";
+    DataSet& lines = again.Conversion().Lines();
+    lines.First();
+    EXPECT_EQ(lines.FieldByName("BillCode").AsString(), "XS-2026-12-04-0001");
 }
 
 TEST_F(MpsFormsTest, TheCommandSORDERTOMPSOpensTheScreenModally)

@@ -37,4 +37,20 @@ protected:
     ScriptedDialogs& dialogs;
 };
 
+//! One user of a test that runs several at once: a host of its own over the database at `url`,
+//! current on the thread that makes it, with today fixed, branch 1, operator 1 and scripted dialogs.
+struct DemoSession {
+    explicit DemoSession(const std::string& url)
+        : host(OpenDatabase(url)), scope(host), dialogs(host.SetDialogs(std::make_unique<ScriptedDialogs>()))
+    {
+        host.SetToday(TestToday());
+        host.SetShopID(1);
+        host.SetUser(1, "管理员");
+    }
+
+    Host host;
+    CurrentHostScope scope;
+    ScriptedDialogs& dialogs;
+};
+
 }  // namespace mfg::test
