@@ -58,7 +58,10 @@ namespace {
 std::string TestName()
 {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("console-") + test->test_suite_name() + "-" + test->name();
+    std::string name = std::string("console-") + test->test_suite_name() + "-" + test->name();
+    // Parameterised tests carry '/' in their names: one file name all the same.
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
 }
 
 }  // namespace
