@@ -36,9 +36,7 @@ TEST_F(BadInput, ASettingsFileOfRestDaysOnlyAsksBeforeTheCalendarIsExtended)
     std::ofstream(folder / "ShopCalendar.dat", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     Mfg({"sql", "delete from MNF_CALENDAR where WORKDATE > '2028-12-20'"});
-    auto days = [&] {
-        return Mfg({"sql", "select count(*) as n from MNF_CALENDAR", "--json"}).out;
-    };
+    auto days = [&] { return Mfg({"sql", "select count(*) as n from MNF_CALENDAR", "--json"}).out; };
     const std::string before = days();
 
     auto asked = Mfg({"calendar", "extend"});
@@ -48,8 +46,8 @@ TEST_F(BadInput, ASettingsFileOfRestDaysOnlyAsksBeforeTheCalendarIsExtended)
 
     auto confirmed = Mfg({"calendar", "extend", "--yes"});
     EXPECT_EQ(confirmed.exitCode, 0) << confirmed.err;
-    auto rest = Mfg({"sql", "select count(*) as n from MNF_CALENDAR where WORKDATE > '2028-12-20' and ISHOLIDAY = 1",
-                     "--json"});
+    auto rest = Mfg(
+        {"sql", "select count(*) as n from MNF_CALENDAR where WORKDATE > '2028-12-20' and ISHOLIDAY = 1", "--json"});
     EXPECT_NE(rest.out.find("\"n\": 11"), std::string::npos) << rest.out;
 }
 

@@ -16,7 +16,8 @@ namespace {
 std::string RowsOf(const std::string& table)
 {
     if (EqualsNoCase(table, "m_operator"))
-        return "select OPID, Code, OPName, Password, PasswordHash, EmpID, ShopID, IsAdmin, Closed, Memo from m_operator";
+        return "select OPID, Code, OPName, Password, PasswordHash, EmpID, ShopID, IsAdmin, Closed, Memo from "
+               "m_operator";
     return "select * from " + table;
 }
 

@@ -23,7 +23,8 @@ protected:
         AddOperator("nogrant", "pw");
         // Days the calendar extension would add back, a BOM line the import would save.
         Mfg({"sql", "delete from MNF_CALENDAR where WORKDATE > '2028-12-20'"});
-        std::ofstream(temporary / "bom.csv") << "parent,component,mnfqty,masterqty,wasterate,process\n3003,1017,3,1,0,\n";
+        std::ofstream(temporary / "bom.csv")
+            << "parent,component,mnfqty,masterqty,wasterate,process\n3003,1017,3,1,0,\n";
     }
 
     ConsoleResult AsNoGrant(std::vector<std::string> arguments, const std::string& input = {})
