@@ -148,7 +148,8 @@ void LoginDialog::btnOkClick()
     session->Start(*account, shopID);
     QSettings settings;
     settings.setValue("login/user", edtUser->text().trimmed());
-    settings.setValue("login/database", edtDatabase->text().trimmed());
+    // A server URL may carry the password: the saved one never does (libpq finds it in ~/.pgpass).
+    settings.setValue("login/database", ToQString(UrlWithoutPassword(edtDatabase->text().trimmed().toStdString())));
     settings.setValue("login/shop", shopID);
     accept();
 }

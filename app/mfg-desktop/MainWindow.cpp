@@ -173,7 +173,7 @@ void MainWindow::ShowStatus()
     Host& host = session.GetHost();
     lblUser->setText("操作员: " + ToQString(host.UserName()));
     lblShop->setText("分支机构: " + ToQString(session.ShopName(host.ShopID())));
-    lblDatabase->setText("数据库: " + ToQString(session.Url()));
+    lblDatabase->setText("数据库: " + ToQString(UrlWithoutPassword(session.Url())));
     lblServerDate->setText("服务器日期: " + ToQString(host.GetSystemTime().Format("yyyy-mm-dd")));
 }
 

@@ -62,6 +62,7 @@ bool LoadStored(GoodsBom& bom, int parentID)
 int RunCheck(const Session& session, const std::string& code)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Browse)) return 2;
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     GoodsBom bom;
@@ -110,6 +111,7 @@ int RunImport(const Session& session, const std::string& file)
         return 2;
     }
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Append)) return 2;
     auto results = ImportBomCsv(in);
     int refused = 0;
     for (const auto& result : results) {
@@ -126,6 +128,7 @@ int RunImport(const Session& session, const std::string& file)
 int RunExport(const Session& session, const std::string& code, bool json)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Export)) return 2;
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     if (!json) {
@@ -191,6 +194,7 @@ BomTree BrowseTree(const BomBrowseHeader& header, std::optional<double> quantity
 int RunTree(const Session& session, const std::string& code, bool json, std::optional<double> quantity)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Browse)) return 2;
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     return PrintTree(BrowseTree(*ReadBomBrowseHeader(*parent), quantity), json);
@@ -199,6 +203,7 @@ int RunTree(const Session& session, const std::string& code, bool json, std::opt
 int RunWhereUsed(const Session& session, const std::string& code, bool json)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Browse)) return 2;
     auto goods = GoodsOfCode(code);
     if (!goods) return 2;
     BomIndex index;
@@ -209,6 +214,7 @@ int RunWhereUsed(const Session& session, const std::string& code, bool json)
 int RunExportTree(const Session& session, const std::string& code, const std::string& file)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Export)) return 2;
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     auto header = ReadBomBrowseHeader(*parent);
@@ -232,6 +238,7 @@ int RunExportTree(const Session& session, const std::string& code, const std::st
 int RunPrint(const Session& session, const std::string& code, const std::string& file)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(BomFunctionNo, PrivKind::Print)) return 2;
     auto parent = GoodsOfCode(code);
     if (!parent) return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

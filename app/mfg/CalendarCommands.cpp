@@ -97,9 +97,12 @@ bool MayChangeCalendar()
     return HasNewPrivilege2(WorkCalendarPrivilege, static_cast<int>(PrivKind::Append), true);
 }
 
-int RunExtend(const Session& session, bool oneTransaction)
+int RunExtend(const Session& session, bool oneTransaction, bool yes)
 {
     ConsoleHost console(session);
+    if (yes) console.host.SetDialogs(std::make_unique<ConsoleDialogs>(AnswerYes));
+    // The calendar screen extends the calendar as it opens: opening it is the right.
+    if (!console.Permitted(WorkCalendarPrivilege, PrivKind::Browse)) return 2;
     ExtendOptions options;
     options.inOneTransaction = oneTransaction;
     if (::isatty(STDERR_FILENO))
@@ -107,6 +110,10 @@ int RunExtend(const Session& session, bool oneTransaction)
             std::cerr << fmt::format("\r  [{}/{}]", done, total) << (done == total ? "\n" : "") << std::flush;
         };
     auto result = ExtendCalendar(options);
+    if (result.allRestDeclined) {
+        std::cerr << "未延长工厂日历: 设置文件把每个星期几都设为公休日 (确认请加 --yes)。\n";
+        return 2;
+    }
     if (result.daysAdded == 0)
         std::cout << fmt::format("工厂日历已到 {}, 无需延长。\n", DayText(result.endDay));
     else
@@ -182,6 +189,7 @@ int RunToggle(const Session& session, const std::string& dateText)
 int RunShow(const Session& session, const std::string& monthText, bool json)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(WorkCalendarPrivilege, PrivKind::Browse)) return 2;
     auto [year, month] = ParseMonth(monthText);
     auto days = ReadCalendarMonth(year, month);
     ResultSet rows;
@@ -206,6 +214,7 @@ int RunShow(const Session& session, const std::string& monthText, bool json)
 int RunCheck(const Session& session)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(WorkCalendarPrivilege, PrivKind::Browse)) return 2;
     auto problems = CheckCalendar();
     for (const CalendarProblem& problem : problems) std::cout << problem.Describe() << '\n';
     if (!problems.empty()) {
@@ -222,6 +231,7 @@ int RunCheck(const Session& session)
 
 struct CalendarOptions {
     bool oneTransaction = false;
+    bool extendYes = false;
     SetOptions set;
     std::string rest;
     std::string date;
@@ -242,7 +252,9 @@ void AddCalendarCommands(const CommandLine& line)
 
     auto* extend = calendar->add_subcommand("extend", "把工厂日历延长到参考年度后两年的年底");
     extend->add_flag("--one-transaction", o.oneTransaction, "所有新的日子在一个事务中写入");
-    line.OnChosen(extend, [&session, options] { return RunExtend(session, options->oneTransaction); });
+    extend->add_flag("--yes", o.extendYes, "设置文件把每天都设为公休日时不再询问");
+    line.OnChosen(extend,
+                  [&session, options] { return RunExtend(session, options->oneTransaction, options->extendYes); });
 
     auto* set = calendar->add_subcommand("set", "快速设置: 按公休日和节假日重排一段日期");
     set->add_option("--from", o.set.from, "开始日期 yyyy-mm-dd")->required();

@@ -22,6 +22,9 @@ struct Session {
     std::string user;  // code or name; empty: the administrator made by init
 };
 
+//! Whether a host proves its operator: every command does, but `login`, which checks another.
+enum class SessionUser { Proven, NotLoggedIn };
+
 //! The work of the command that was chosen; it returns the exit code. A subcommand's parse
 //! callback sets it, and main runs it once every option, also those after the command, is read.
 using CommandRun = std::function<int()>;
@@ -42,18 +45,30 @@ struct CommandLine {
 //! A date given on the command line; an invalid one is an error naming the option.
 DateTime ParseDateOption(const std::string& text, const std::string& option);
 
-//! A host over the session's database, current while it lives, with the session's operator
-//! logged in and its today fixed.
+//! A password from $MFG_PASSWORD, else one line of standard input (not echoed on a terminal);
+//! never from the command line, where others can read it.
+std::string ReadPassword();
+
+//! A host over the session's database, current while it lives, with its today fixed and the
+//! session's operator logged in: one who has a password proves it (ReadPassword), only one without
+//! a password yet acts without. Throws for a database that was never initialised, an unknown, a
+//! closed or a locked operator and a wrong password.
 class ConsoleHost {
 public:
-    explicit ConsoleHost(const Session& session);
+    explicit ConsoleHost(const Session& session, SessionUser who = SessionUser::Proven);
     ~ConsoleHost();
     ConsoleHost(const ConsoleHost&) = delete;
     ConsoleHost& operator=(const ConsoleHost&) = delete;
 
+    //! True when the operator holds the right; otherwise the host names the missing right.
+    bool Permitted(int number, PrivKind kind) { return HasNewPrivilege2(number, static_cast<int>(kind), true); }
+
     Host host;
     CurrentHostScope scope;
     Users users;
+
+private:
+    void LogIn(const Session& session);
 };
 
 //! The groups of commands; each lives in its own file.

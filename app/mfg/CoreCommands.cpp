@@ -1,6 +1,9 @@
 // The commands of the host itself: building the database, running SQL, bill codes, operators and
 // the module's entry points.
+#include <algorithm>
+#include <array>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -13,6 +16,7 @@
 #include "Manufacture.h"
 #include "SyntheticFactory.h"
 #include "host/Registry.h"
+#include "sql/Tokenizer.h"
 
 namespace mfg {
 namespace {
@@ -31,6 +35,22 @@ void FixToday(Connection& db, const Session& session)
     db.SetClock([today] { return today; });
 }
 
+//! True when the database has operators: from then on its commands act as one of them.
+bool HasOperators(Connection& db)
+{
+    return db.TableExists("m_operator") && db.Query("select count(*) from m_operator").FirstValue().AsInteger() > 0;
+}
+
+//! Rebuilding drops every table: on a database with operators only a proven administrator may.
+bool MayRebuild(const Session& session, Connection& db)
+{
+    if (!HasOperators(db)) return true;
+    ConsoleHost console(session);
+    if (console.users.IsAdmin(console.host.UserID())) return true;
+    std::cerr << "只有管理员可以重建数据库。\n";
+    return false;
+}
+
 int RunInit(const Session& session, bool demo, bool force, const std::string& synthetic, std::uint64_t seed)
 {
     const std::string& url = session.url;
@@ -43,45 +63,43 @@ int RunInit(const Session& session, bool demo, bool force, const std::string& sy
         std::cerr << "--demo 与 --synthetic 只能选一个。\n";
         return 2;
     }
+    const std::string shown = UrlWithoutPassword(url);
     auto db = OpenDatabase(url);
     FixToday(*db, session);
-    if (!IsEmptyDatabase(*db)) {
-        if (!force) {
-            std::cerr << fmt::format("数据库 {} 不是空的, 未做任何修改。要重建请加 --force。\n", url);
-            return 2;
-        }
-        DropAllTables(*db);
+    const bool empty = IsEmptyDatabase(*db);
+    if (!empty && !force) {
+        std::cerr << fmt::format("数据库 {} 不是空的, 未做任何修改。要重建请加 --force。\n", shown);
+        return 2;
     }
+    if (!empty && !MayRebuild(session, *db)) return 3;
+    // Dropping, the tables and the data land together: a kill half-way leaves the database as it was.
+    TransactionGuard transaction(*db);
+    if (!empty) DropAllTables(*db);
     std::cerr << "创建数据表...\n";
     InstallSchema(*db, PrintProgress);
     if (demo) {
         std::cerr << "载入演示工厂数据...\n";
         LoadDemoFactory(*db, PrintProgress);
     }
+    std::optional<SyntheticSummary> summary;
     if (size) {
         std::cerr << fmt::format("生成合成工厂 (种子 {})...\n", seed);
-        auto summary = LoadSyntheticFactory(*db, *size, seed, PrintProgress);
+        summary = LoadSyntheticFactory(*db, *size, seed, PrintProgress);
+    }
+    transaction.Commit();
+    if (summary) {
         std::cout << fmt::format("数据库 {} 已建立, 含合成工厂: {} 种货品, {} 行物料清单 (深 {} 层), {} 行未结单据, "
                                  "{} 行已审核主生产计划, 共 {} 行。\n",
-                                 url, size->goods, size->bomLinks, size->depth, size->documentLines, size->mpsLines,
-                                 summary.rows);
+                                 shown, size->goods, size->bomLinks, size->depth, size->documentLines, size->mpsLines,
+                                 summary->rows);
         return 0;
     }
-    std::cout << fmt::format("数据库 {} 已建立{}。\n", url, demo ? ", 含演示数据" : "");
+    std::cout << fmt::format("数据库 {} 已建立{}。\n", shown, demo ? ", 含演示数据" : "");
     return 0;
 }
 
 
-//! A password from standard input (one line), never from the command line where others can read it.
-std::string ReadPassword()
-{
-    std::string password;
-    std::getline(std::cin, password);
-    if (!password.empty() && password.back() == '\r') password.pop_back();
-    return password;
-}
-
-int RunUserAdd(const Session& session, const std::string& code, const std::string& name, bool passwordStdin,
+int RunUserAdd(const Session& session, const std::string& code, const std::string& name,
                const std::vector<int>& grants)
 {
     ConsoleHost console(session);
@@ -89,7 +107,12 @@ int RunUserAdd(const Session& session, const std::string& code, const std::strin
         std::cerr << "只有管理员可以增加操作员。\n";
         return 2;
     }
-    NewUser user{code, name, passwordStdin ? ReadPassword() : std::string(), session.shop};
+    // An account without a password could be used by anyone who names it.
+    NewUser user{code, name, ReadPassword(), session.shop};
+    if (user.password.empty()) {
+        std::cerr << "没有口令: 新操作员的口令从标准输入读取 (一行), 不能为空。\n";
+        return 2;
+    }
     int id = console.users.AddUser(user);
     for (int number : grants) console.users.GrantAllKinds(id, number);
     std::cout << fmt::format("操作员 {} ({}) 已增加, 编号 {}{}。\n", code, name.empty() ? code : name, id,
@@ -99,7 +122,7 @@ int RunUserAdd(const Session& session, const std::string& code, const std::strin
 
 int RunLogin(const Session& session, const std::string& code)
 {
-    ConsoleHost console(session);
+    ConsoleHost console(session, SessionUser::NotLoggedIn);
     auto result = console.users.Login(code, ReadPassword());
     if (!result) {
         std::cerr << result.message << '\n';
@@ -126,13 +149,48 @@ int RunCall(const Session& session, const std::string& command, const std::strin
     return 2;
 }
 
-//! Runs without a session: the text may build the very tables a session needs. --today still
-//! fixes getdate().
+//! Words of a statement that writes, or that could turn a read-only session back into one that does.
+constexpr std::array<std::string_view, 24> WritingWords{
+    "insert", "update", "delete",  "merge",  "create",     "alter",  "drop",   "truncate",
+    "exec",   "execute", "into",   "set",    "set_config", "pragma", "attach", "detach",
+    "grant",  "revoke",  "begin",  "commit", "rollback",   "vacuum", "reindex", "call"};
+
+bool OnlyReads(std::string_view text)
+{
+    for (const auto& token : sql::Tokenize(text))
+        if (token.kind == sql::TokenKind::Word &&
+            std::any_of(WritingWords.begin(), WritingWords.end(), [&](std::string_view word) { return token.Is(word); }))
+            return false;
+    return true;
+}
+
+//! The backend's own guard behind the check of the words: the session refuses every write.
+void MakeReadOnly(Connection& db)
+{
+    db.ExecuteNative(db.BackendName() == "sqlite" ? "pragma query_only = 1"
+                                                  : "set session characteristics as transaction read only");
+}
+
+//! Before the database has operators the text may build the very tables a session needs; from
+//! then on it runs as the session's operator, and only an administrator's may write.
 int RunSql(const Session& session, const std::string& text, bool json)
 {
     auto db = OpenDatabase(session.url);
-    FixToday(*db, session);
-    auto rows = db->Query(text);
+    std::optional<ConsoleHost> console;
+    if (HasOperators(*db)) {
+        db.reset();
+        console.emplace(session);
+        if (!console->users.IsAdmin(console->host.UserID())) {
+            if (!OnlyReads(text)) {
+                std::cerr << "只有管理员可以执行写入数据的语句; 其他操作员只能查询 (select)。\n";
+                return 3;
+            }
+            MakeReadOnly(console->host.DBStartup());
+        }
+    }
+    Connection& target = console ? console->host.DBStartup() : *db;
+    FixToday(target, session);
+    auto rows = target.Query(text);
     if (json) {
         std::cout << ToJson(rows).dump(2) << '\n';
     } else if (rows.columns.empty()) {
@@ -143,9 +201,25 @@ int RunSql(const Session& session, const std::string& text, bool json)
     return 0;
 }
 
+//! The right a screen asks before it writes a bill of the type: a code for another type is the
+//! administrator's.
+std::optional<int> BillTypePrivilege(int billType)
+{
+    static const std::map<int, int> privileges{{2, 2002}, {5, 2005}, {42, 2042}, {43, 2048}, {54, 2054}};
+    auto found = privileges.find(billType);
+    if (found == privileges.end()) return std::nullopt;
+    return found->second;
+}
+
 int RunBillCode(const Session& session, int billType, const std::string& table, const std::string& dateText)
 {
     ConsoleHost console(session);
+    auto privilege = BillTypePrivilege(billType);
+    if (!privilege && !console.users.IsAdmin(console.host.UserID())) {
+        std::cerr << fmt::format("只有管理员可以查看单据类型 {} 的编号。\n", billType);
+        return 3;
+    }
+    if (privilege && !console.Permitted(*privilege, PrivKind::Append)) return 3;
     auto date = dateText.empty() ? console.host.GetSystemTime().Date() : ParseDateOption(dateText, "--date");
     if (console.host.GetValueOfSql("select count(*) from L_BillType where id=:t", 0, {{"t", billType}}).AsInteger() == 0) {
         std::cerr << fmt::format("单据类型 {} 没有编号规则 (L_BillType)。\n", billType);
@@ -167,7 +241,6 @@ struct CoreOptions {
     int billType = 0;
     std::string table, billDate;
     std::string userCode, userName;
-    bool passwordStdin = false;
     std::vector<int> grants;
     std::string loginCode;
     std::string command, argument;
@@ -209,10 +282,11 @@ void AddCoreCommands(const CommandLine& line)
     auto* userAdd = user->add_subcommand("add", "增加操作员");
     userAdd->add_option("code", o.userCode, "操作员编码")->required();
     userAdd->add_option("--name", o.userName, "姓名 (默认同编码)");
-    userAdd->add_flag("--password-stdin", o.passwordStdin, "从标准输入读取口令");
+    // The password always comes from standard input; the flag stays for the scripts that name it.
+    userAdd->add_flag("--password-stdin")->description("从标准输入读取口令 (总是如此)");
     userAdd->add_option("--grant", o.grants, "授予的权限号 (全部种类), 可多个");
     line.OnChosen(userAdd, [&session, options] {
-        return RunUserAdd(session, options->userCode, options->userName, options->passwordStdin, options->grants);
+        return RunUserAdd(session, options->userCode, options->userName, options->grants);
     });
 
     auto* login = line.app.add_subcommand("login", "检查操作员口令 (口令从标准输入读取)");

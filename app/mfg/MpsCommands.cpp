@@ -1,5 +1,6 @@
 // The master production schedule: open sales-order lines into schedule lines, the list of the
 // schedule and its audit.
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "RowSelection.h"
 #include "SorderToMps.h"
 #include "host/Users.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -32,7 +34,7 @@ std::pair<std::string, std::optional<int>> ParseLine(const std::string& text)
     if (colon == std::string::npos || colon + 1 == text.size()) return {text, std::nullopt};
     std::string item = text.substr(colon + 1);
     if (item.find_first_not_of("0123456789") != std::string::npos) return {text, std::nullopt};
-    return {text.substr(0, colon), std::stoi(item)};
+    return {text.substr(0, colon), static_cast<int>(ParseUserInteger(item, "订单行号", 1, INT32_MAX))};
 }
 
 //! Ticks the order lines named; prints those the list does not hold and returns false then.
@@ -113,6 +115,7 @@ int RunFromSales(const Session& session, const FromSalesOptions& options)
 int RunList(const Session& session, bool json)
 {
     ConsoleHost console(session);
+    if (!console.Permitted(kMpsPrivilege, PrivKind::Browse)) return 3;
     auto rows = console.host.DBStartup().Query(ManuPlanListSql());
     if (json) std::cout << ToJson(rows).dump(2) << '\n';
     else PrintTable(std::cout, rows);

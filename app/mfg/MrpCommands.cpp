@@ -1,6 +1,8 @@
 // mfg mrp: one MRP run from the console, demand from schedule lines, sales orders or typed goods,
 // results as text tables, JSON or a workbook with a sheet per result.
+#include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -22,6 +24,8 @@
 
 namespace mfg {
 namespace {
+
+constexpr int MrpPrivilege = 2044;
 
 struct MrpOptions {
     std::vector<std::string> mps, sales, goods, with, without, lot;
@@ -121,10 +125,22 @@ std::vector<MrpLine> TypedLines(const std::vector<std::string>& arguments)
     return lines;
 }
 
+//! The hexadecimal option bits of --options, "0x" before them or not.
+std::uint32_t ParseMask(const std::string& text)
+{
+    std::string_view digits = Trim(text);
+    if (StartsWithNoCase(digits, "0x")) digits.remove_prefix(2);
+    std::uint32_t mask = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mask, 16);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+        throw DemandError(fmt::format("--options 应为十六进制的选项位, 至多 8 位 (如 0x47ef), 而不是 {}", text));
+    return mask;
+}
+
 std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
 {
     std::uint32_t mask = base;
-    if (!o.optionMask.empty()) mask = static_cast<std::uint32_t>(std::stoul(o.optionMask, nullptr, 16));
+    if (!o.optionMask.empty()) mask = ParseMask(o.optionMask);
     auto bit = [](const std::string& name) {
         std::uint32_t value = MrpOptionByName(name);
         if (value == 0) throw DemandError(fmt::format("没有选项 {} (可用: {})", name, fmt::join(MrpOptionNames(), " ")));
@@ -299,13 +315,24 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
+    // The workbench opens with the run right and exports its results with the export right.
+    if (!console.Permitted(MrpPrivilege, PrivKind::Run)) return 4;
+    if ((o.json || !o.xlsx.empty()) && !console.Permitted(MrpPrivilege, PrivKind::Export)) return 4;
     std::vector<MrpLine> plan;
     std::uint32_t options = 0;
     int period = 1;
     unsigned lotFlags = 0;
-    // The workbench's settings file gives the switches the screen would run with.
+    // The workbench's settings file gives the switches the screen would run with; a name that is
+    // no file would silently run with the defaults instead.
     MrpRunParams saved;
-    if (!o.optionsFrom.empty()) saved = MrpRunParams::ReadFile(o.optionsFrom);
+    if (!o.optionsFrom.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(o.optionsFrom, error)) {
+            std::cerr << fmt::format("--options-from {} 不是可读取的设置文件。\n", o.optionsFrom);
+            return 2;
+        }
+        saved = MrpRunParams::ReadFile(o.optionsFrom);
+    }
     const bool realStock = !o.bookStock && (o.optionsFrom.empty() || saved.RealStock());
     const bool includeUnaudited = o.includeUnaudited || (!o.optionsFrom.empty() && saved.IncludeUnaudited());
     try {

@@ -50,6 +50,8 @@ create table m_operator (
   IsAdmin bit not null default 0,
   Closed bit not null default 0,
   LastLoginTime datetime,
+  -- Wrong passwords since the last good one; at the system parameter LoginAttempts the account is locked.
+  LoginFailures int not null default 0,
   Memo nvarchar(128)
 );
 

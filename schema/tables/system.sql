@@ -19,6 +19,9 @@ create table L_SysParam (
   Memo nvarchar(128)
 );
 
+-- Wrong passwords in a row after which an operator is locked until an administrator sets a new one.
+insert into L_SysParam (ParamName, ParamValue, Memo) values ('LoginAttempts', '5', '口令连续错误几次后锁定操作员');
+
 -- Bill code rule per bill type: Head + Sepa + date in Mode + Sepa + serial of len(Code) digits.
 create table L_BillType (
   ID int not null primary key,

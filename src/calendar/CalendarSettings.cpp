@@ -7,6 +7,7 @@
 
 #include "data/DataSet.h"
 #include "host/Dialogs.h"
+#include "host/FileReplace.h"
 #include "host/Host.h"
 
 namespace mfg {
@@ -130,10 +131,18 @@ void WriteCalendarSettings(const CalendarSettings& settings)
 {
     auto path = CalendarSettingsPath();
     auto bytes = EncodeCalendarSettings(settings);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) throw std::runtime_error("无法写入工厂日历设置文件 " + path.string());
+    try {
+        ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const FileReplaceError& error) {
+        throw std::runtime_error("无法写入工厂日历设置文件 " + path.string() + ": " + error.what());
+    }
+}
+
+bool ConfirmRestWeekdays(const RestWeekdays& restDays)
+{
+    if (!std::ranges::all_of(restDays, [](bool rest) { return rest; })) return true;
+    return ShowMessageBox("你现在设置全部的天数为公休日,请确认是否继续?", "提示", MessageButtons::YesNo,
+                          MessageIcon::Question) == AnswerYes;
 }
 
 HolidayList& ModuleHolidayList()

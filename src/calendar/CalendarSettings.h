@@ -92,6 +92,9 @@ bool IsListedHoliday(int month, int day);
 //! an empty field reads as 0.
 void LoadHolidayList(DataSet& holidays);
 
+//! True unless every weekday is a rest day and the user, asked whether to go on, says No.
+bool ConfirmRestWeekdays(const RestWeekdays& restDays);
+
 //! A rest day: its weekday is flagged or its month and day are a listed holiday.
 bool IsRestDay(DateTime day, const RestWeekdays& restDays);
 

@@ -56,10 +56,7 @@ QuickSettingCheck CheckQuickSetting(const QuickSetting& setting, DataSet& rows)
         Tell("结束日期应大于开始日期!");
         return QuickSettingCheck::EndBeforeStart;
     }
-    if (std::ranges::all_of(setting.restDays, [](bool rest) { return rest; }) &&
-        ShowMessageBox("你现在设置全部的天数为公休日,请确认是否继续?", "提示", MessageButtons::YesNo,
-                       MessageIcon::Question) != AnswerYes)
-        return QuickSettingCheck::AllRestDeclined;
+    if (!ConfirmRestWeekdays(setting.restDays)) return QuickSettingCheck::AllRestDeclined;
     rows.First();
     while (!rows.Eof()) {
         const Field& month = rows.FieldByName("Month");

@@ -116,6 +116,10 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
 
     DateTime first = lastDay.AddDays(1);
     if (first > result.endDay) return result;
+    if (!ConfirmRestWeekdays(restDays)) {
+        result.allRestDeclined = true;
+        return result;
+    }
     if (options.inOneTransaction) {
         TransactionGuard transaction(CurrentHost().DBStartup());
         InsertDays(first, result.endDay, sequence, restDays, options);

@@ -44,11 +44,14 @@ struct ExtendResult {
     int daysAdded = 0;                   //!< rows inserted
     std::optional<DateTime> firstAdded;  //!< none when the calendar already reached the end day
     DateTime endDay;                     //!< 31 December two years after the reference year
+    bool allRestDeclined = false;        //!< the settings make every day a rest day and the user said No
 };
 
 //! Extends the calendar to 31 December two years after the reference year, day by day, from the
 //! day after its last day (on an empty calendar from 1 January of CalendarStartYear()). Loads the
 //! settings file into the module's holiday list first; its rest weekdays are used for this run only.
+//! When they make every weekday a rest day the user is asked first, as the quick setting asks, and
+//! on No nothing is written.
 ExtendResult ExtendCalendar(const ExtendOptions& options = {});
 
 //! What a quick setting changed.

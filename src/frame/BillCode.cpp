@@ -1,6 +1,7 @@
 #include "BillCode.h"
 
 #include <algorithm>
+#include <cctype>
 #include <tuple>
 
 #include <fmt/format.h>
@@ -45,6 +46,16 @@ std::pair<std::string, std::string> RuleOfMode(std::string_view mode, std::strin
     return {};
 }
 
+//! A table a caller names is used only as an identifier of a table the schema has, never as text
+//! spliced into a statement.
+bool IsSchemaTable(std::string_view table)
+{
+    auto identifierChar = [](unsigned char c) { return std::isalnum(c) || c == '_'; };
+    bool identifier = !table.empty() && !std::isdigit(static_cast<unsigned char>(table.front())) &&
+                      std::all_of(table.begin(), table.end(), identifierChar);
+    return identifier && CurrentHost().DBStartup().TableExists(table);
+}
+
 }  // namespace
 
 BillCodeRule ReadBillCodeRule(int billType, DateTime billDate)
@@ -74,6 +85,10 @@ std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::str
     int shop = CurrentHost().ShopID();
 
     if (serialNo == -1) {
+        if (!IsSchemaTable(table)) {
+            ShowError(fmt::format("没有单据表 {}，无法生成单据编号。", table));
+            return {};
+        }
         std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From {} Where 1=1 {}", width,
                                       table, rule.condition);
         if (branchNumbering) sql += fmt::format(" and (Shopid={} or Shopid is NULL) ", shop);

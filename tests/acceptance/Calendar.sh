@@ -51,7 +51,8 @@ grep -q '默认' "$dir/err" || fail "a short settings file was not reported"
 [ "$(seq_of 2027-03-01)" = "$before" ] || fail "the defaults (Saturday, Sunday, 1-1, 1-2) did not restore March"
 
 echo x | "$mfg" --db "$db" user add zhaoliu --password-stdin >/dev/null
-if run --user zhaoliu calendar toggle 2026-12-10 2>/dev/null; then fail "a user without the right toggled a day"; fi
+if MFG_PASSWORD=x run --user zhaoliu calendar toggle 2026-12-10 2>"$dir/err"; then fail "a user without the right toggled a day"; fi
+grep -q '2046' "$dir/err" || fail "the refusal does not name the right: $(cat "$dir/err")"
 [ "$(seq_of 2026-12-11)" = 241 ] || fail "a refused toggle changed the numbers"
 
 run sql "update MNF_CALENDAR set SEQUENCE = 5 where WORKDATE = '2027-06-01'" >/dev/null

@@ -41,7 +41,8 @@ fi
 if "$mfg" --db "$db" sql "select count(*) as n from m_operator where Password like '%Secret%' or PasswordHash like '%Secret%'" | grep -q '^ *1'; then
   echo "a plain password was stored"; exit 1
 fi
-if echo x | "$mfg" --db "$db" --user lisi user add wangwu 2>/dev/null; then
+if echo x | MFG_PASSWORD='Secret#1' "$mfg" --db "$db" --user lisi user add wangwu 2>"$dir/err"; then
   echo "a user without the right added an operator"; exit 1
 fi
+grep -q '只有管理员' "$dir/err" || { echo "not refused for the right"; cat "$dir/err"; exit 1; }
 echo "acceptance: init, sql, billcode, user and login behave"

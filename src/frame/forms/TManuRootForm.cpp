@@ -9,13 +9,13 @@
 #include <QLineEdit>
 
 #include <filesystem>
-#include <fstream>
 
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "ScreenHost.h"
 #include "TReportStyleForm.h"
 #include "host/Dialogs.h"
+#include "host/FileReplace.h"
 #include "host/Host.h"
 #include "host/LookupCache.h"
 
@@ -159,7 +159,7 @@ bool TManuRootForm::LoadPrintTemplate(ReportDesign& report, int templateID)
 {
     std::string fileName = CurrentHost().TempDirectory() + std::to_string(templateID) + ".Zrp";
     std::optional<PrintTemplateRecord> stored = ReadPrintTemplate(templateID);
-    if (stored && !stored->data.empty()) std::ofstream(fileName, std::ios::binary | std::ios::trunc) << stored->data;
+    if (stored && !stored->data.empty()) ReplaceFile(fileName, stored->data);
     if (!std::filesystem::exists(fileName)) return false;
     report.SetRptFileName(fileName);
     return true;

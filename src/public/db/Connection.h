@@ -77,6 +77,10 @@ public:
 //! or "postgresql://user@host:port/db".
 std::unique_ptr<Connection> OpenConnection(const std::string& url);
 
+//! The URL as messages, logs and saved settings may show it: the password of a server URL (after
+//! the user name, or as a "password=" parameter) left out.
+std::string UrlWithoutPassword(std::string_view url);
+
 //! Rolls back on scope exit unless committed: a save or release either lands whole or not at all.
 class TransactionGuard {
 public:

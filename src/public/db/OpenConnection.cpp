@@ -17,4 +17,24 @@ std::unique_ptr<Connection> OpenConnection(const std::string& url)
     return std::make_unique<SqliteConnection>(path);
 }
 
+std::string UrlWithoutPassword(std::string_view url)
+{
+    std::string text(url);
+    auto scheme = text.find("://");
+    if (scheme == std::string::npos) return text;
+    auto hostStart = scheme + 3;
+    auto hostEnd = text.find_first_of("/?", hostStart);
+    auto at = text.rfind('@', hostEnd == std::string::npos ? text.size() : hostEnd);
+    if (at != std::string::npos && at >= hostStart) {
+        auto colon = text.find(':', hostStart);
+        if (colon != std::string::npos && colon < at) text.erase(colon, at - colon);
+    }
+    auto query = text.find('?');
+    if (query == std::string::npos) return text;
+    std::string kept;
+    for (const auto& part : Split(text.substr(query + 1), '&'))
+        if (!StartsWithNoCase(part, "password=") && !part.empty()) kept += (kept.empty() ? "" : "&") + std::string(part);
+    return text.substr(0, query) + (kept.empty() ? "" : "?" + kept);
+}
+
 }  // namespace mfg

@@ -168,7 +168,7 @@ void PgConnection::Connect()
         std::string message = PQerrorMessage(handle);
         PQfinish(handle);
         handle = nullptr;
-        throw DbError(fmt::format("无法连接数据库 {}: {}", conninfo, Trim(message)), "");
+        throw DbError(fmt::format("无法连接数据库 {}: {}", UrlWithoutPassword(conninfo), Trim(message)), "");
     }
     StartSession();
 }

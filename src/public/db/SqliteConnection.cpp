@@ -1,6 +1,9 @@
 #include "db/SqliteConnection.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 
 #include <sqlite3.h>
 #include <fmt/format.h>
@@ -135,12 +138,37 @@ Variant DatePart(const Variant& value, int (DateTime::*part)() const)
     return static_cast<std::int64_t>((value.AsDateTime().*part)());
 }
 
+//! A path as the text of a file: URI, with the characters a URI gives meaning escaped.
+std::string UriText(const std::string& path)
+{
+    std::string text;
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') text += fmt::format("%{:02X}", static_cast<unsigned char>(c));
+        else text += c;
+    }
+    return text;
+}
+
+//! The URI of a file opened for reading. In a folder we may not write either, the shared-memory
+//! file a WAL database is read through cannot be made; the file is then read as immutable.
+std::string ReadOnlyUri(const std::string& path)
+{
+    auto folder = std::filesystem::path(path).parent_path();
+    bool folderWritable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+    return "file:" + UriText(path) + (folderWritable ? "?mode=ro" : "?immutable=1");
+}
+
 }  // namespace
 
 SqliteConnection::SqliteConnection(const std::string& filePath) : path(filePath)
 {
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
+    // A file the user may not write is opened for reading: queries work, writes are refused.
+    readOnly = path != ":memory:" && !path.empty() && ::access(path.c_str(), F_OK) == 0 &&
+               ::access(path.c_str(), W_OK) != 0;
+    int flags = (readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                SQLITE_OPEN_NOMUTEX;
+    std::string name = readOnly ? ReadOnlyUri(path) : path;
+    if (sqlite3_open_v2(name.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
         std::string message = handle ? sqlite3_errmsg(handle) : "out of memory";
         sqlite3_close(handle);
         handle = nullptr;
@@ -148,7 +176,7 @@ SqliteConnection::SqliteConnection(const std::string& filePath) : path(filePath)
     }
     sqlite3_busy_timeout(handle, 5000);
     sqlite3_extended_result_codes(handle, 1);
-    if (path != ":memory:" && !path.empty()) Exec("pragma journal_mode=wal");
+    if (path != ":memory:" && !path.empty() && !readOnly) Exec("pragma journal_mode=wal");
     Exec("pragma foreign_keys=on");
     // sysobjects as the server has it, so that "if exists (select * from sysobjects where name = ...)" works.
     Exec("create temp view sysobjects as "
@@ -232,6 +260,8 @@ void SqliteConnection::RegisterTableFunction(const std::string& name, TableFunct
 void SqliteConnection::Fail(const std::string& sql)
 {
     int code = sqlite3_extended_errcode(handle);
+    if ((code & 0xff) == SQLITE_READONLY)
+        throw DbError(fmt::format("数据库文件 {} 是只读的: 只能查询, 不能写入。", path), sql);
     bool duplicate = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY;
     throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql,
                   duplicate ? DbFailure::DuplicateKey : DbFailure::Other);

@@ -78,6 +78,7 @@ private:
     [[noreturn]] void Fail(const std::string& sql);
 
     std::string path;
+    bool readOnly = false;  // the file was opened for reading only
     sqlite3* handle = nullptr;
     int depth = 0;
     Clock clock;

@@ -1,8 +1,11 @@
 #include "host/Host.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -26,15 +29,31 @@ std::string FolderText(const std::filesystem::path& folder)
     return text;
 }
 
+//! The user's own folder for settings and report templates: made with mode 0700, and refused when
+//! it is a link or belongs to another user, who could then swap the files in it.
+const std::filesystem::path& OwnFolder(const std::filesystem::path& folder)
+{
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        throw std::runtime_error(fmt::format("无法建立临时文件夹 {}: {}", folder.string(), std::strerror(errno)));
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0)
+        throw std::runtime_error(fmt::format("无法读取临时文件夹 {}: {}", folder.string(), std::strerror(errno)));
+    if (!S_ISDIR(info.st_mode))
+        throw std::runtime_error(fmt::format("临时文件夹 {} 不是文件夹 (可能是一个链接), 拒绝使用。", folder.string()));
+    if (info.st_uid != ::getuid())
+        throw std::runtime_error(fmt::format("临时文件夹 {} 属于另一个用户, 拒绝使用。", folder.string()));
+    if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
+        throw std::runtime_error(fmt::format("无法收回临时文件夹 {} 的他人权限: {}", folder.string(), std::strerror(errno)));
+    return folder;
+}
+
 std::filesystem::path DefaultTempFolder()
 {
     std::error_code error;
     auto system = std::filesystem::temp_directory_path(error);
     if (error) system = "/tmp";
     // One folder per user: template files of two users on one machine must not overwrite each other.
-    auto folder = system / fmt::format("mfg-{}", ::getuid());
-    std::filesystem::create_directories(folder, error);
-    return error ? system : folder;
+    return OwnFolder(system / fmt::format("mfg-{}", ::getuid()));
 }
 
 std::optional<int> ParseInt(std::string_view text)
@@ -119,8 +138,10 @@ void Host::SetUser(int id, std::string name)
 
 void Host::SetTempDirectory(const std::filesystem::path& folder)
 {
-    std::filesystem::create_directories(folder);
-    tempDirectory = FolderText(folder);
+    // Without its trailing separator, so that a link under the name is seen as a link.
+    auto named = folder.has_filename() ? folder : folder.parent_path();
+    std::filesystem::create_directories(named);
+    tempDirectory = FolderText(OwnFolder(named));
 }
 
 void Host::SetCurrDirectory(const std::filesystem::path& folder) { currDirectory = FolderText(folder); }

@@ -34,7 +34,8 @@ struct Decimals {
 class Host {
 public:
     //! Takes the session's connection. Messages go to ConsoleDialogs until SetDialogs; the clock is
-    //! the connection's until SetClock or SetToday.
+    //! the connection's until SetClock or SetToday. The temporary folder is the user's own
+    //! "mfg-<uid>" of the system's; throws std::runtime_error when that is a link or another user's.
     explicit Host(std::unique_ptr<Connection> connection);
     ~Host();
     Host(const Host&) = delete;
@@ -74,7 +75,8 @@ public:
     void SetUser(int id, std::string name);
     //! g_asTempDirectory: the folder for temporary files, ending in '/' so that names append to it.
     const std::string& TempDirectory() const { return tempDirectory; }
-    //! Sets the temporary folder, creating it when missing.
+    //! Sets the temporary folder, creating it when missing; it is made the user's own (mode 0700),
+    //! and one that is a link or another user's is refused with std::runtime_error.
     void SetTempDirectory(const std::filesystem::path& folder);
     //! g_asCurrDirectory: the folder of the user's settings ("System.ini"), ending in '/'.
     const std::string& CurrDirectory() const { return currDirectory; }

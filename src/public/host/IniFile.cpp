@@ -1,12 +1,7 @@
 #include "host/IniFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -14,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include "host/FileReplace.h"
 #include "types/TextUtil.h"
 
 namespace mfg {
@@ -44,11 +40,6 @@ void CheckName(std::string_view name, std::string_view forbidden, std::string_vi
 {
     if (Trim(name).empty() || name.find_first_of(forbidden) != std::string_view::npos)
         throw std::invalid_argument(fmt::format("设置文件的{}名称无效: '{}'", what, name));
-}
-
-[[noreturn]] void WriteFailed(const std::filesystem::path& path, std::string_view reason)
-{
-    throw IniError(fmt::format("无法写入设置文件 {}: {}", path.string(), reason));
 }
 
 }  // namespace
@@ -215,40 +206,10 @@ std::string IniFile::Text() const
 void IniFile::UpdateFile() const
 {
     if (path.empty()) throw IniError("设置文件没有文件名");
-    auto text = Text();
-    auto temporary = path;
-    temporary += fmt::format(".{}.tmp", ::getpid());
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) WriteFailed(path, std::strerror(errno));
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        WriteFailed(path, std::strerror(error));
-    };
-    size_t written = 0;
-    while (written < text.size()) {
-        auto n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(errno);
-        written += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        WriteFailed(path, std::strerror(error));
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        WriteFailed(path, std::strerror(error));
-    }
-    // The rename itself must reach the disk too, or a crash may bring back the old name's content.
-    auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    try {
+        ReplaceFile(path, Text());
+    } catch (const FileReplaceError& error) {
+        throw IniError(error.what());
     }
 }
 

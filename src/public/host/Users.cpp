@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <thread>
 
 #include <fmt/format.h>
@@ -9,11 +10,16 @@
 #include "host/Dialogs.h"
 #include "host/Host.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
 
 constexpr std::string_view WrongLogin = "用户名或口令不正确。";
+// A hash of the same limits that no operator's password matches, checked for an unknown operator.
+constexpr std::string_view UnknownOperatorHash =
+    "$argon2id$v=19$m=65536,t=2,p=1$B94gORXraun0o9CVYauifQ$xGW5z9phIANT577WouNQNBI897YNpVuA5Xh9Tcjqf4g";
+constexpr std::chrono::milliseconds LongestRefusalPause(30000);
 constexpr size_t CodeMaxChars = 16;
 constexpr size_t NameMaxChars = 32;
 
@@ -63,6 +69,13 @@ void CheckKind(int kind)
 }
 
 }  // namespace
+
+std::chrono::milliseconds RefusalPauseAfter(int failures)
+{
+    if (failures <= 1) return std::chrono::milliseconds(0);
+    auto pause = std::chrono::milliseconds(1000 << std::clamp(failures - 2, 0, 5));
+    return std::min(pause, LongestRefusalPause);
+}
 
 std::string PrivKindName(int kind)
 {
@@ -172,36 +185,81 @@ void Users::StoreHash(int id, std::string_view password)
     if (changed == 0) throw UserError(fmt::format("没有编号为 {} 的用户。", id));
 }
 
-AuthResult Users::Refuse(std::string message)
+AuthResult Users::Refuse(std::string message, int failures)
 {
-    if (refusalPause) refusalPause(std::chrono::milliseconds(1000));
+    if (refusalPause) refusalPause(RefusalPauseAfter(failures));
     return AuthResult{std::nullopt, std::move(message)};
+}
+
+int Users::AttemptLimit()
+{
+    auto value = db.Query("select ParamValue from L_SysParam where ParamName = :name", {{"name", LoginAttemptsParam}})
+                     .FirstValue();
+    if (value.IsNull()) return DefaultLoginAttempts;
+    try {
+        return static_cast<int>(ParseUserInteger(value.AsString(), LoginAttemptsParam, 1, 1000));
+    } catch (const InputError&) {
+        return DefaultLoginAttempts;
+    }
+}
+
+std::optional<int> Users::CountAttempt(int id)
+{
+    // Counted before the hash is checked and in one statement: guesses sent side by side each use
+    // up an attempt, and none of them gets past the limit.
+    auto counted = db.Execute("update m_operator set LoginFailures = LoginFailures + 1 "
+                              "where OPID = :id and LoginFailures < :limit",
+                              {{"id", id}, {"limit", AttemptLimit()}});
+    if (counted == 0) return std::nullopt;
+    return static_cast<int>(
+        db.Query("select LoginFailures from m_operator where OPID = :id", {{"id", id}}).FirstValue().AsInteger());
+}
+
+AuthResult Users::CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage)
+{
+    auto hash = StoredHash(user.id);
+    if (!hash) {
+        PasswordMatches(std::string(UnknownOperatorHash), password);
+        return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令后再登录。", user.name), 1);
+    }
+    auto failures = CountAttempt(user.id);
+    if (!failures) {
+        PasswordMatches(std::string(UnknownOperatorHash), password);
+        return Refuse(fmt::format("用户「{}」口令连续错误次数过多，已被锁定，请由管理员设置新口令。", user.name),
+                      AttemptLimit());
+    }
+    if (!PasswordMatches(*hash, password)) return Refuse(std::string(wrongMessage), *failures);
+    db.Execute("update m_operator set LoginFailures = 0 where OPID = :id", {{"id", user.id}});
+    if (HashIsOutdated(*hash)) StoreHash(user.id, password);
+    return AuthResult{user, {}};
 }
 
 AuthResult Users::Login(std::string_view codeOrName, std::string_view password)
 {
     auto user = FindUser(codeOrName);
-    if (!user) return Refuse(std::string(WrongLogin));
-    auto hash = StoredHash(user->id);
-    if (!hash) return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令后再登录。", user->name));
-    if (!PasswordMatches(*hash, password)) return Refuse(std::string(WrongLogin));
-    if (user->closed) return Refuse(fmt::format("用户「{}」已停用。", user->name));
+    if (!user) {
+        // An unknown operator costs the same hash as a known one: the time of the answer tells nothing.
+        PasswordMatches(std::string(UnknownOperatorHash), password);
+        return Refuse(std::string(WrongLogin), 1);
+    }
+    auto checked = CheckPassword(*user, password, WrongLogin);
+    if (!checked) return checked;
+    if (user->closed) return Refuse(fmt::format("用户「{}」已停用。", user->name), 1);
 
-    if (HashIsOutdated(*hash)) StoreHash(user->id, password);
     db.Execute("update m_operator set LastLoginTime = getdate() where OPID = :id", {{"id", user->id}});
     // A new session starts from the rights as they are now, not as another session left them.
     Refresh(user->id);
-    return AuthResult{std::move(user), {}};
+    return checked;
 }
 
 AuthResult Users::ChangePassword(int id, std::string_view oldPassword, std::string_view newPassword)
 {
     auto user = GetUser(id);
-    if (!user) return Refuse(fmt::format("没有编号为 {} 的用户。", id));
-    auto hash = StoredHash(id);
+    if (!user) return Refuse(fmt::format("没有编号为 {} 的用户。", id), 1);
     // Without a password there is nothing to check the old one against: only a reset may set it.
-    if (!hash) return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令。", user->name));
-    if (!PasswordMatches(*hash, oldPassword)) return Refuse("原口令不正确。");
+    if (!user->hasPassword) return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令。", user->name), 1);
+    auto checked = CheckPassword(*user, oldPassword, "原口令不正确。");
+    if (!checked) return checked;
     if (newPassword.empty()) return AuthResult{std::nullopt, "新口令不能为空。"};
     StoreHash(id, newPassword);
     user->hasPassword = true;
@@ -213,6 +271,8 @@ void Users::SetPassword(int id, std::string_view newPassword)
     if (newPassword.empty()) throw UserError("口令不能为空。");
     CheckPasswordColumn();
     StoreHash(id, newPassword);
+    // A new password from the administrator is also what unlocks an account.
+    db.Execute("update m_operator set LoginFailures = 0 where OPID = :id", {{"id", id}});
 }
 
 const Users::Rights& Users::RightsOf(int id)

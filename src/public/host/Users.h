@@ -78,11 +78,23 @@ inline constexpr std::string_view PasswordHashColumn = "PasswordHash";
 //! and PostgreSQL share (the T-SQL layer has no ALTER TABLE): run it with Connection::ExecuteNative.
 inline constexpr std::string_view PasswordHashColumnDdl = "alter table m_operator add PasswordHash varchar(128)";
 
+//! The system parameter (L_SysParam) that sets how many wrong passwords in a row lock an operator.
+inline constexpr std::string_view LoginAttemptsParam = "LoginAttempts";
+//! The limit when that parameter is missing or no whole number from 1 to 1000.
+inline constexpr int DefaultLoginAttempts = 5;
+//! The pause before a refused login answers after `failures` wrong passwords in a row: none for a
+//! first slip of the finger, then a second, doubled with each further failure, at most half a
+//! minute. The lock at LoginAttempts bounds the guesses; the pause spaces them out.
+std::chrono::milliseconds RefusalPauseAfter(int failures);
+
 //! Operator accounts (m_operator) and their rights (m_privilege) over one connection.
 //!
 //! Passwords are kept only as libsodium crypto_pwhash_str strings (Argon2id, salted, interactive
 //! limits); the plain text is never stored, copied or written to a log or a message. A refused
-//! login waits about a second before it answers, so guessing from a script stays slow.
+//! login waits before it answers, longer with each wrong password in a row (RefusalPauseAfter);
+//! the wrong passwords are counted in m_operator.LoginFailures, and at the limit of LoginAttempts
+//! the account is locked until SetPassword gives it a new one. An unknown operator costs the same
+//! hash as a known one.
 //!
 //! An operator with IsAdmin set passes every privilege check whatever its grants. The grants of an
 //! operator are read once and kept until Refresh; changes made through this object update the kept
@@ -103,13 +115,14 @@ public:
     std::optional<UserAccount> FindUser(std::string_view codeOrName);
 
     //! Checks a login by code or name. A wrong password, an unknown operator, an account without a
-    //! password or a closed one is refused with the reason and after the pause; a success records
-    //! LastLoginTime and renews a hash made with weaker limits than today's.
+    //! password, a locked or a closed one is refused with the reason and after the pause; a success
+    //! clears the count of wrong passwords, records LastLoginTime and renews a hash made with weaker
+    //! limits than today's.
     AuthResult Login(std::string_view codeOrName, std::string_view password);
     //! Replaces the password after checking the old one (refused like a login when it is wrong).
     AuthResult ChangePassword(int id, std::string_view oldPassword, std::string_view newPassword);
-    //! Sets the password without the old one (an administrator's reset); throws UserError for an
-    //! unknown operator or an empty password.
+    //! Sets the password without the old one (an administrator's reset, which also unlocks the
+    //! account); throws UserError for an unknown operator or an empty password.
     void SetPassword(int id, std::string_view newPassword);
 
     //! Grants a right; granting one already held changes nothing.
@@ -133,7 +146,7 @@ public:
     //! Forgets what was read about every operator.
     void RefreshAll() { cache.clear(); }
 
-    //! Replaces the pause after a refused login (about a second by default).
+    //! Replaces the pause after a refused login (RefusalPauseAfter by default).
     void SetRefusalPause(RefusalPause pause) { refusalPause = std::move(pause); }
 
 private:
@@ -149,7 +162,10 @@ private:
     std::optional<UserAccount> ReadUser(std::string_view where, const Params& params);
     std::optional<std::string> StoredHash(int id);
     void StoreHash(int id, std::string_view password);
-    AuthResult Refuse(std::string message);
+    AuthResult Refuse(std::string message, int failures);
+    int AttemptLimit();
+    std::optional<int> CountAttempt(int id);
+    AuthResult CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage);
 
     Connection& db;
     std::unordered_map<int, Rights> cache;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -114,12 +116,19 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWhole)
     auto path = Write("System.ini", "[MRParam]\nPeriodDays=7\n");
     IniFile settings(path);
     settings.WriteInteger("MRParam", "PeriodDays", 30);
-    // A folder where the temporary file would go makes the write fail whatever the user's rights.
-    auto blocker = folder / fmt::format("System.ini.{}.tmp", ::getpid());
-    std::filesystem::create_directory(blocker);
+    // A file size limit below the new content makes the write fail whatever the user's rights.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
     EXPECT_THROW(settings.UpdateFile(), IniError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
     EXPECT_EQ(Read(path), "[MRParam]\nPeriodDays=7\n");
-    std::filesystem::remove(blocker);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
+        << "the new file was not removed";
     settings.UpdateFile();
     EXPECT_EQ(IniFile(path).ReadInteger("MRParam", "PeriodDays", 0), 30);
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <vector>
 
+#include "Database.h"
 #include "HostFixture.h"
 #include "TestDatabase.h"
 #include "host/Users.h"
@@ -60,10 +63,11 @@ TEST_F(UsersTest, RefusedLoginsWaitAndTellNothingOfThePassword)
     EXPECT_EQ(wrong.message, "用户名或口令不正确。");
     EXPECT_EQ(wrong.message.find("错误口令"), std::string::npos);
     ASSERT_EQ(pauses.size(), 1u);
-    EXPECT_GE(pauses[0], std::chrono::milliseconds(900));
+    EXPECT_EQ(pauses[0], std::chrono::milliseconds(0)) << "a first slip of the finger costs no wait";
 
     EXPECT_EQ(users.Login("nobody", "x").message, wrong.message) << "an unknown user must read like a wrong password";
     EXPECT_FALSE(users.Login("li", "")) << "an empty password must not pass";
+    EXPECT_GE(pauses.back(), std::chrono::milliseconds(900)) << "the second wrong password in a row waits";
     EXPECT_FALSE(users.Login("li", "正确口令 ")) << "no trimming of the password";
 
     auto noPassword = users.Login("admin", "");
@@ -75,6 +79,60 @@ TEST_F(UsersTest, RefusedLoginsWaitAndTellNothingOfThePassword)
     EXPECT_FALSE(closed);
     EXPECT_NE(closed.message.find("已停用"), std::string::npos) << closed.message;
     EXPECT_EQ(pauses.size(), 6u) << "every refusal pauses";
+}
+
+TEST_F(UsersTest, WrongPasswordsInARowWaitLongerAndLockTheOperatorUntilAReset)
+{
+    int id = users.AddUser({"zhao", "赵工", "对的口令"});
+    for (int i = 0; i < DefaultLoginAttempts; ++i) EXPECT_FALSE(users.Login("zhao", "猜的"));
+    ASSERT_EQ(pauses.size(), static_cast<size_t>(DefaultLoginAttempts));
+    for (size_t i = 1; i < pauses.size(); ++i) EXPECT_GT(pauses[i], pauses[i - 1]) << "each failure waits longer";
+    EXPECT_LE(pauses.back(), std::chrono::milliseconds(30000));
+
+    auto locked = users.Login("zhao", "对的口令");
+    EXPECT_FALSE(locked) << "the right password after the limit";
+    EXPECT_NE(locked.message.find("锁定"), std::string::npos) << locked.message;
+    EXPECT_FALSE(users.ChangePassword(id, "对的口令", "新口令")) << "nor may a change guess past the lock";
+    EXPECT_EQ(host.GetValueOfSql("select LoginFailures from m_operator where OPID = :id", {}, {{"id", id}}).AsInteger(),
+              DefaultLoginAttempts);
+
+    users.SetPassword(id, "重设的口令");
+    EXPECT_TRUE(users.Login("zhao", "重设的口令")) << "the administrator's reset unlocks";
+
+    // A good password clears the count; the limit is the system parameter.
+    host.SqlExecute("update L_SysParam set ParamValue = '2' where ParamName = :name", {{"name", LoginAttemptsParam}});
+    EXPECT_FALSE(users.Login("zhao", "猜的"));
+    EXPECT_TRUE(users.Login("zhao", "重设的口令"));
+    EXPECT_FALSE(users.Login("zhao", "猜的"));
+    EXPECT_FALSE(users.Login("zhao", "猜的"));
+    EXPECT_FALSE(users.Login("zhao", "重设的口令")) << "two wrong in a row reach a limit of 2";
+}
+
+TEST(UsersSideBySide, GuessesSentAtOnceAreCountedAgainstOneLimit)
+{
+    const std::string url = test::CopyOfDemoDatabase("users-side-by-side");
+    {
+        auto db = OpenDatabase(url);
+        Users(*db).AddUser({"sun", "孙工", "对的口令"});
+    }
+    constexpr int Guessers = 4, Guesses = 4;
+    std::atomic<int> lockedAnswers = 0;
+    std::vector<std::thread> guessers;
+    for (int g = 0; g < Guessers; ++g)
+        guessers.emplace_back([&] {
+            auto db = OpenDatabase(url);
+            Users users(*db);
+            users.SetRefusalPause({});
+            for (int i = 0; i < Guesses; ++i)
+                if (users.Login("sun", "猜的" + std::to_string(i)).message.find("锁定") != std::string::npos)
+                    ++lockedAnswers;
+        });
+    for (auto& guesser : guessers) guesser.join();
+    EXPECT_EQ(lockedAnswers, Guessers * Guesses - DefaultLoginAttempts) << "no guess gets past the limit";
+    auto db = OpenDatabase(url);
+    Users users(*db);
+    users.SetRefusalPause({});
+    EXPECT_FALSE(users.Login("sun", "对的口令"));
 }
 
 TEST_F(UsersTest, PasswordChangesNeedTheOldPasswordUnlessAnAdministratorResets)
