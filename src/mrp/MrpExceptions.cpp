@@ -8,6 +8,9 @@
 #include <fmt/format.h>
 
 #include "MrpEngine.h"
+#include "MrpFields.h"
+#include "host/Host.h"
+#include "host/LookupCache.h"
 
 namespace mfg {
 namespace {
@@ -121,7 +124,8 @@ private:
         double quantity = 0;
         for (const auto& [_, bucket] : record.buckets) quantity += bucket.gross;
         MrpException message = PegMessage(MrpExceptionKind::Unplanned, record.goodsid, date, quantity, pegs);
-        message.text = goods ? "没有已审核的物料清单, 下级物料未计划" : "没有货品基本信息, 需求未计划";
+        message.text =
+            goods ? "没有已审核的物料清单, 下级物料未计划" : "货品不在运算范围 (没有货品资料或为虚拟件), 需求未计划";
         Add(std::move(message));
     }
 
@@ -300,6 +304,27 @@ std::vector<MrpExceptionKind> MrpExceptionKinds()
 std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const MrpExceptionThresholds& thresholds)
 {
     return ExceptionPass(engine, thresholds).Run();
+}
+
+void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages)
+{
+    MrpRowWriter writer(cdsException, {{"kind", FieldType::Text},
+                                       {"goodsid", FieldType::Integer},
+                                       {"goodscode", FieldType::Text},
+                                       {"goodsname", FieldType::Text},
+                                       {"needdate", FieldType::DateTime},
+                                       {"quantity", FieldType::Float},
+                                       {"billname", FieldType::Text},
+                                       {"billcode", FieldType::Text},
+                                       {"itemno", FieldType::Integer},
+                                       {"text", FieldType::Text}});
+    for (const auto& m : messages) {
+        const bool known = m.goodsid != 0;
+        writer.Write({std::string(MrpExceptionCaption(m.kind)), known ? Variant(m.goodsid) : Variant(),
+                      known ? LookupData(3, m.goodsid, "code") : Variant(),
+                      known ? LookupData(3, m.goodsid, "name") : Variant(), m.date, m.quantity, m.billname, m.billcode,
+                      m.itemno > 0 ? Variant(m.itemno) : Variant(), m.text});
+    }
 }
 
 }  // namespace mfg

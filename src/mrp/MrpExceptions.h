@@ -9,6 +9,7 @@
 
 namespace mfg {
 
+class DataSet;
 class MrpEngine;
 
 //! What an exception message asks the planner to look at.
@@ -48,5 +49,9 @@ struct MrpException {
 //! The exception messages of the engine's last Calculate, read from its netted records without
 //! changing them; goods in net-record order, each goods' messages by date.
 std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const MrpExceptionThresholds& thresholds);
+
+//! Appends one row per message to `cdsException`: kind (caption), goodsid, goodscode, goodsname,
+//! needdate, quantity, billname, billcode, itemno, text; the goods texts from the goods cache.
+void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages);
 
 }  // namespace mfg
