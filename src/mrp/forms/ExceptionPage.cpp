@@ -72,7 +72,7 @@ ExceptionPage::ExceptionPage(QTabWidget& tabs, const MrpEngine& engine) : QWidge
                                        {"billcode", "单据编号"},
                                        {"itemno", "行号"},
                                        {"text", "说明"}})
-        DBGrid6->AddColumn(field, label).readOnly = true;
+        DBGrid6->AddColumn(field, label, std::string_view(field) == "text" ? 320 : 0).readOnly = true;
     DBGrid6->SetColumnFormat(4, NumberFormat::Quantity);
 
     auto* filter = new QHBoxLayout;
