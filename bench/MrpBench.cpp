@@ -74,11 +74,10 @@ struct Factory {
         scope = std::make_unique<mfg::CurrentHostScope>(*host);
         // Every audited, open schedule line is demand, as "--mps all" takes them.
         std::string ids;
-        for (const auto& row :
-             host->DBStartup()
-                 .Query("select BillID, ItemNo, BillCode, BillDate, GoodsID, Quantity, FinishDate, ReleasedQty "
-                        "from MNF_ManuPlan where BillState = 1 and Closed = 0 order by BillID, ItemNo")
-                 .rows) {
+        for (const auto& row : host->DBStartup()
+                                   .Query("select BillID, ItemNo, BillCode, BillDate, GoodsID, Quantity, FinishDate, ReleasedQty "
+                                          "from MNF_ManuPlan where BillState = 1 and Closed = 0 order by BillID, ItemNo")
+                                   .rows) {
             mfg::MrpLine line;
             line.billid = static_cast<std::int32_t>(row[0].AsInteger());
             line.itemno = static_cast<std::int32_t>(row[1].AsInteger());
@@ -225,13 +224,10 @@ void BM_MrpExceptions(benchmark::State& state)
     Report(state, *engine);
 }
 
-void Once(benchmark::internal::Benchmark* benchmark)
-{
-    benchmark->Iterations(1)->Unit(benchmark::kMillisecond);
-}
+void Once(benchmark::internal::Benchmark* benchmark) { benchmark->Iterations(1)->Unit(benchmark::kMillisecond); }
 
 // Size by size and backend by backend, so that each factory is written once.
-#define MRP_BENCH_SIZE(goods, backend)                               \
+#define MRP_BENCH_SIZE(goods, backend)                                \
     BENCHMARK(BM_MrpLoad)->Args({goods, backend})->Apply(Once);      \
     BENCHMARK(BM_MrpCalculate)->Args({goods, backend})->Apply(Once); \
     BENCHMARK(BM_MrpFills)->Args({goods, backend})->Apply(Once);     \

@@ -43,10 +43,8 @@ struct DemandError : std::runtime_error {
 
 std::vector<MrpLine> ScheduleLines(const std::vector<std::string>& codes, int shop)
 {
-    std::string sql =
-        "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
-        "from mnf_manuplan m where m.closed=0 and m.billstate=1 and m.shopid=" +
-        std::to_string(shop);
+    std::string sql = "select m.billid, m.billdate, m.billcode, m.finishdate, m.goodsid, m.quantity, m.releasedqty "
+                      "from mnf_manuplan m where m.closed=0 and m.billstate=1 and m.shopid=" + std::to_string(shop);
     const bool all = codes.size() == 1 && codes[0] == "all";
     if (!all) {
         std::string list;
@@ -79,11 +77,10 @@ std::vector<MrpLine> SalesLines(const std::vector<std::string>& arguments)
     std::vector<MrpLine> lines;
     for (const auto& argument : arguments) {
         auto parts = Split(argument, ':');
-        std::string sql =
-            "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
-            "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
-            "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
-            QuoteSql(parts[0]);
+        std::string sql = "select m.billid, d.itemno, m.billdate, m.billcode, m.shopid, d.chargedate as revdate, "
+                          "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
+                          "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
+                          QuoteSql(parts[0]);
         if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
         auto query = CreateAutoQuery(sql + " order by d.itemno", true);
         if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", argument));
@@ -130,8 +127,7 @@ std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
     if (!o.optionMask.empty()) mask = static_cast<std::uint32_t>(std::stoul(o.optionMask, nullptr, 16));
     auto bit = [](const std::string& name) {
         std::uint32_t value = MrpOptionByName(name);
-        if (value == 0)
-            throw DemandError(fmt::format("没有选项 {} (可用: {})", name, fmt::join(MrpOptionNames(), " ")));
+        if (value == 0) throw DemandError(fmt::format("没有选项 {} (可用: {})", name, fmt::join(MrpOptionNames(), " ")));
         return value;
     };
     for (const auto& name : o.with) mask |= bit(name);
@@ -317,12 +313,9 @@ int RunMrp(const Session& session, const MrpOptions& o)
         period = o.period == "week" ? 2 : o.period == "month" ? 4 : o.period == "day" ? 1 : 0;
         if (period == 0) throw DemandError("--period 应为 day, week 或 month");
         for (const auto& flag : o.lot) {
-            if (flag == "min")
-                lotFlags |= MrpLotMinimum;
-            else if (flag == "inc")
-                lotFlags |= MrpLotIncrement;
-            else
-                throw DemandError("--lot 应为 min, inc 或 min,inc");
+            if (flag == "min") lotFlags |= MrpLotMinimum;
+            else if (flag == "inc") lotFlags |= MrpLotIncrement;
+            else throw DemandError("--lot 应为 min, inc 或 min,inc");
         }
         if (!o.earlyDays.empty()) thresholds.earlyDays = ThresholdDays(o.earlyDays, "--early-days");
         if (!o.lateDays.empty()) thresholds.lateDays = ThresholdDays(o.lateDays, "--late-days");
@@ -330,10 +323,8 @@ int RunMrp(const Session& session, const MrpOptions& o)
         for (auto& line : SalesLines(o.sales)) plan.push_back(std::move(line));
         for (auto& line : TypedLines(o.goods)) plan.push_back(std::move(line));
         if (plan.empty()) throw DemandError("请正确选择需要计算的计划.");
-        DateTime first =
-            console.host.GetValueOfSql("select min(workdate) from mnf_calendar where isholiday=0").AsDateTime();
-        DateTime last =
-            console.host.GetValueOfSql("select max(workdate) from mnf_calendar where isholiday=0").AsDateTime();
+        DateTime first = console.host.GetValueOfSql("select min(workdate) from mnf_calendar where isholiday=0").AsDateTime();
+        DateTime last = console.host.GetValueOfSql("select max(workdate) from mnf_calendar where isholiday=0").AsDateTime();
         for (const auto& line : plan)
             if (line.date < first.Date() || line.date > last.Date())
                 throw DemandError(fmt::format("完工日期 {} 不在工作日历 {} 至 {} 之内", line.date.ToIsoString(),
@@ -459,10 +450,8 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_option("--daily-expense", o.dailyExpense, "资金预算的每日费用");
     mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
     mrp->add_flag("--exceptions", o.exceptions, "只输出异常信息表");
-    mrp->add_option("--early-days", o.earlyDays,
-                    "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");
-    mrp->add_option("--late-days", o.lateDays,
-                    "到货早于需要多少个工作日以上才提示推迟 (默认取 --options-from 的设置或 0)");
+    mrp->add_option("--early-days", o.earlyDays, "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");
+    mrp->add_option("--late-days", o.lateDays, "到货早于需要多少个工作日以上才提示推迟 (默认取 --options-from 的设置或 0)");
     mrp->add_option("--xlsx", o.xlsx, "导出到工作簿, 每项结果一张工作表");
     mrp->add_option("--release", o.release, "下达全部建议: purchase, request, manufacture 或 outsource, 输出单据编号");
     mrp->add_option("--trader", o.trader, "下达的往来单位 (供应商或加工单位) 编码");

@@ -152,14 +152,9 @@ private:
                 return s.date < receipt.date && WorkDaysBetween(s.date, receipt.date) > thresholds.earlyDays;
             });
             if (shortage != suggestions.end()) {
-                Add({MrpExceptionKind::RescheduleIn,
-                     record.goodsid,
-                     shortage->date,
-                     receipt.quantity,
-                     std::string(receipt.billname),
-                     {},
-                     0,
-                     fmt::format("{} 到货, 应提前到 {}", receipt.date.ToIsoString(), shortage->date.ToIsoString())});
+                AddReceipt(
+                    MrpExceptionKind::RescheduleIn, record.goodsid, shortage->date, receipt,
+                    fmt::format("{} 到货, 应提前到 {}", receipt.date.ToIsoString(), shortage->date.ToIsoString()));
                 continue;
             }
             if (!receipt.inHorizon) continue;
@@ -168,23 +163,12 @@ private:
                 std::find_if(record.buckets.lower_bound(receipt.date), record.buckets.end(),
                              [&](const auto& entry) { return entry.second.netqty + receipt.quantity > Epsilon; });
             if (needed == record.buckets.end())
-                Add({MrpExceptionKind::Cancel,
-                     record.goodsid,
-                     receipt.date,
-                     receipt.quantity,
-                     std::string(receipt.billname),
-                     {},
-                     0,
-                     fmt::format("{} 到货, 计划期内不需要", receipt.date.ToIsoString())});
+                AddReceipt(MrpExceptionKind::Cancel, record.goodsid, receipt.date, receipt,
+                           fmt::format("{} 到货, 计划期内不需要", receipt.date.ToIsoString()));
             else if (WorkDaysBetween(receipt.date, needed->first) > thresholds.lateDays)
-                Add({MrpExceptionKind::RescheduleOut,
-                     record.goodsid,
-                     needed->first,
-                     receipt.quantity,
-                     std::string(receipt.billname),
-                     {},
-                     0,
-                     fmt::format("{} 到货, 可推迟到 {}", receipt.date.ToIsoString(), needed->first.ToIsoString())});
+                AddReceipt(
+                    MrpExceptionKind::RescheduleOut, record.goodsid, needed->first, receipt,
+                    fmt::format("{} 到货, 可推迟到 {}", receipt.date.ToIsoString(), needed->first.ToIsoString()));
         }
     }
 
@@ -251,6 +235,12 @@ private:
     }
 
     void Add(MrpException message) { pending.push_back(std::move(message)); }
+
+    void AddReceipt(MrpExceptionKind kind, std::int32_t goodsid, DateTime date, const Receipt& receipt,
+                    std::string text)
+    {
+        Add({kind, goodsid, date, receipt.quantity, std::string(receipt.billname), {}, 0, std::move(text)});
+    }
 
     //! Moves the messages of one goods to the result, by date.
     void Flush()

@@ -12,16 +12,11 @@ const DateTime Today = DateTime::FromYmd(2026, 12, 6);
 
 class MrpExceptionTest : public MrpFactoryTest {
 protected:
-    //! Made goods 1 over bought goods 2, one per parent; goods 2 has stock enough for any case here.
+    //! Made goods 1 over bought goods 2, which has stock enough for any case here unless told.
     void MadeOverBought(GoodsSpec made = {}, GoodsSpec bought = {.stock = 100})
     {
-        made.id = 1;
         made.kind = 2;
-        bought.id = 2;
-        bought.kind = 1;
-        Goods(made);
-        Goods(bought);
-        Bom(1, 2, 1);
+        TwoLevels(made, bought);
     }
 
     std::vector<MrpException> Messages(MrpExceptionThresholds thresholds = {}) const
