@@ -1,6 +1,7 @@
 // The MRP engine on synthetic factories (small, medium, large on SQLite, and on PostgreSQL when
 // MFG_PG_URL names a server, as scripts/with-postgres sets it): Load, Calculate and the fills timed
-// separately over every audited schedule line, with the peak memory of the process.
+// separately over every audited schedule line, then the exception messages of the run, with the
+// peak memory of the process.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "Database.h"
 #include "MrpEngine.h"
+#include "MrpExceptions.h"
 #include "SyntheticFactory.h"
 #include "data/TreeItems.h"
 #include "host/Host.h"
@@ -178,16 +180,24 @@ void BM_MrpCalculate(benchmark::State& state)
     Report(state, *engine);
 }
 
-void BM_MrpFills(benchmark::State& state)
+//! The factory's engine after one Calculate, or null after skipping the benchmark.
+mfg::MrpEngine* CalculatedEngine(benchmark::State& state)
 {
     Factory* factory = FactoryOf(state);
-    if (!factory) return;
+    if (!factory) return nullptr;
     mfg::MrpEngine* loaded = LoadedEngine(*factory);
     if (!loaded || (loaded->grossNodes.empty() && !loaded->Calculate(factory->plan, {}, kOptions))) {
         state.SkipWithError("run failed");
-        return;
+        return nullptr;
     }
-    mfg::MrpEngine& engine = *loaded;
+    return loaded;
+}
+
+void BM_MrpFills(benchmark::State& state)
+{
+    mfg::MrpEngine* calculated = CalculatedEngine(state);
+    if (!calculated) return;
+    mfg::MrpEngine& engine = *calculated;
     for (auto _ : state) {
         mfg::TreeItems tree;
         mfg::DataSet gross, net, manufacture, purchase, budget;
@@ -202,13 +212,26 @@ void BM_MrpFills(benchmark::State& state)
     Report(state, engine);
 }
 
+// One pass over the netted records; compare with BM_MrpCalculate of the same factory.
+void BM_MrpExceptions(benchmark::State& state)
+{
+    mfg::MrpEngine* engine = CalculatedEngine(state);
+    if (!engine) return;
+    for (auto _ : state) {
+        const auto messages = mfg::FindMrpExceptions(*engine, {});
+        state.counters["messages"] = static_cast<double>(messages.size());
+    }
+    Report(state, *engine);
+}
+
 void Once(benchmark::internal::Benchmark* benchmark) { benchmark->Iterations(1)->Unit(benchmark::kMillisecond); }
 
 // Size by size and backend by backend, so that each factory is written once.
 #define MRP_BENCH_SIZE(goods, backend)                                \
     BENCHMARK(BM_MrpLoad)->Args({goods, backend})->Apply(Once);      \
     BENCHMARK(BM_MrpCalculate)->Args({goods, backend})->Apply(Once); \
-    BENCHMARK(BM_MrpFills)->Args({goods, backend})->Apply(Once)
+    BENCHMARK(BM_MrpFills)->Args({goods, backend})->Apply(Once);     \
+    BENCHMARK(BM_MrpExceptions)->Args({goods, backend})->Apply(Once)
 MRP_BENCH_SIZE(500, 0);
 MRP_BENCH_SIZE(5000, 0);
 MRP_BENCH_SIZE(50000, 0);

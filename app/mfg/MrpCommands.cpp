@@ -14,6 +14,7 @@
 #include "ConsoleTable.h"
 #include "ManufactureRelease.h"
 #include "MrpEngine.h"
+#include "MrpExceptions.h"
 #include "MrpRunParams.h"
 #include "PurchaseRelease.h"
 #include "SelectionFilters.h"
@@ -21,6 +22,7 @@
 #include "export/SpreadsheetExport.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -32,7 +34,8 @@ struct MrpOptions {
     std::string optionMask;
     std::string optionsFrom;
     std::string period = "day";
-    bool bookStock = false, includeUnaudited = false, json = false;
+    bool bookStock = false, includeUnaudited = false, json = false, exceptions = false;
+    std::string earlyDays, lateDays;
     std::string xlsx;
     double dailyExpense = 0;
     std::string release, trader, workshop;
@@ -151,11 +154,17 @@ std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
     return mask;
 }
 
+//! The goods id field after which the goods code is shown, null when the rows carry their code.
+Field* GoodsWithoutCode(const DataSet& data)
+{
+    return data.FindField("goodscode") ? nullptr : data.FindField("goodsid");
+}
+
 //! The columns of a dataset's rows as shown: goods also by code, beside the goods id.
 std::vector<ResultColumn> Columns(const DataSet& data)
 {
     std::vector<ResultColumn> columns;
-    Field* goodsid = data.FindField("goodsid");
+    Field* goodsid = GoodsWithoutCode(data);
     for (int i = 0; i < data.FieldCount(); ++i) {
         columns.push_back({data.FieldByIndex(i).Name(), data.FieldByIndex(i).DataType()});
         if (goodsid && i == goodsid->Index()) columns.push_back({"goodscode", FieldType::Text});
@@ -168,7 +177,7 @@ std::vector<Variant> CurrentRow(const DataSet& data)
 {
     std::vector<Variant> row;
     row.reserve(static_cast<std::size_t>(data.FieldCount()) + 1);
-    Field* goodsid = data.FindField("goodsid");
+    Field* goodsid = GoodsWithoutCode(data);
     for (int i = 0; i < data.FieldCount(); ++i) {
         row.push_back(data.FieldByIndex(i).Value());
         if (goodsid && i == goodsid->Index()) row.push_back(LookupData(3, goodsid->Value(), "code"));
@@ -312,6 +321,16 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
     return codes.empty() ? 1 : 0;
 }
 
+//! A threshold of the exception messages in working days.
+int ThresholdDays(const std::string& text, std::string_view option)
+{
+    try {
+        return static_cast<int>(ParseUserInteger(text, option, 0, 250));
+    } catch (const InputError& error) {
+        throw DemandError(error.what());
+    }
+}
+
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
@@ -335,6 +354,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     }
     const bool realStock = !o.bookStock && (o.optionsFrom.empty() || saved.RealStock());
     const bool includeUnaudited = o.includeUnaudited || (!o.optionsFrom.empty() && saved.IncludeUnaudited());
+    MrpExceptionThresholds thresholds = saved.thresholds;
     try {
         options = OptionMask(o, o.optionsFrom.empty() ? MrpDefaultOptions : saved.Options(HadUpgradeTo("3.40")));
         period = o.period == "week" ? 2 : o.period == "month" ? 4 : o.period == "day" ? 1 : 0;
@@ -344,6 +364,8 @@ int RunMrp(const Session& session, const MrpOptions& o)
             else if (flag == "inc") lotFlags |= MrpLotIncrement;
             else throw DemandError("--lot 应为 min, inc 或 min,inc");
         }
+        if (!o.earlyDays.empty()) thresholds.earlyDays = ThresholdDays(o.earlyDays, "--early-days");
+        if (!o.lateDays.empty()) thresholds.lateDays = ThresholdDays(o.lateDays, "--late-days");
         if (!o.mps.empty()) plan = ScheduleLines(o.mps, console.host.ShopID());
         for (auto& line : SalesLines(o.sales)) plan.push_back(std::move(line));
         for (auto& line : TypedLines(o.goods)) plan.push_back(std::move(line));
@@ -381,6 +403,8 @@ int RunMrp(const Session& session, const MrpOptions& o)
     engine.FillPurchaseSuggestions(purchase, lotFlags);
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense);
+    DataSet exceptions("cdsException");
+    FillMrpExceptionTable(exceptions, FindMrpExceptions(engine, thresholds));
     if (!budget.Active()) {
         budget.AddField("date", FieldType::DateTime);
         budget.CreateDataSet();
@@ -405,6 +429,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
         sheet("net", "净需求", net);
         sheet("manufacture", "生产建议", manufacture);
         sheet("purchase", "采购建议", purchase);
+        sheet("exceptions", "异常信息", exceptions);
         if (withFunds) sheet("funds", "资金预算", budget);
         SpreadsheetExport::WriteWorkbook(sheets, o.xlsx);
         std::cerr << fmt::format("已导出到 {}\n", o.xlsx);
@@ -439,7 +464,12 @@ int RunMrp(const Session& session, const MrpOptions& o)
         StreamRows(out, purchase);
         out << ",\n\"funds\":";
         StreamRows(out, budget);
+        out << ",\n\"exceptions\":";
+        StreamRows(out, exceptions);
         out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
+    } else if (o.exceptions) {
+        std::cout << "异常信息\n";
+        PrintTable(std::cout, Rows(exceptions));
     } else if (o.xlsx.empty() && calculated) {
         std::cout << "生产建议\n";
         PrintTable(std::cout, Rows(manufacture));
@@ -469,6 +499,9 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_option("--lot", o.lot, "采购批量: min (最小订货批量), inc (订货批量增量)")->delimiter(',');
     mrp->add_option("--daily-expense", o.dailyExpense, "资金预算的每日费用");
     mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
+    mrp->add_flag("--exceptions", o.exceptions, "只输出异常信息表");
+    mrp->add_option("--early-days", o.earlyDays, "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");
+    mrp->add_option("--late-days", o.lateDays, "到货早于需要多少个工作日以上才提示推迟 (默认取 --options-from 的设置或 0)");
     mrp->add_option("--xlsx", o.xlsx, "导出到工作簿, 每项结果一张工作表");
     mrp->add_option("--release", o.release, "下达全部建议: purchase, request, manufacture 或 outsource, 输出单据编号");
     mrp->add_option("--trader", o.trader, "下达的往来单位 (供应商或加工单位) 编码");

@@ -4,11 +4,24 @@
 #include <string>
 
 #include "host/IniFile.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
 
 constexpr std::string_view Section = "MRParam";
+constexpr int MaxThresholdDays = 250;
+
+//! A threshold in working days; a missing, malformed or out-of-range value reads as none.
+int ReadThreshold(const IniFile& file, std::string_view key)
+{
+    const std::string text = file.ReadString(Section, key, "0");
+    try {
+        return static_cast<int>(ParseUserInteger(text, key, 0, MaxThresholdDays));
+    } catch (const InputError&) {
+        return 0;
+    }
+}
 
 }  // namespace
 
@@ -58,6 +71,7 @@ MrpRunParams MrpRunParams::Read(const IniFile& file)
     if (!params.remember) return params;
     for (std::size_t i = 0; i < MrpParamKeys.size(); ++i)
         params.values[i] = file.ReadInteger(Section, MrpParamKeys[i].key, MrpParamKeys[i].defaultValue ? 1 : 0) == 1;
+    params.thresholds = {ReadThreshold(file, "ExceptionEarlyDays"), ReadThreshold(file, "ExceptionLateDays")};
     return params;
 }
 
@@ -67,6 +81,8 @@ void MrpRunParams::Write(IniFile& file) const
     if (!remember) return;
     for (std::size_t i = 0; i < MrpParamKeys.size(); ++i)
         file.WriteInteger(Section, MrpParamKeys[i].key, values[i] ? 1 : 0);
+    file.WriteInteger(Section, "ExceptionEarlyDays", thresholds.earlyDays);
+    file.WriteInteger(Section, "ExceptionLateDays", thresholds.lateDays);
 }
 
 MrpRunParams MrpRunParams::ReadFile(const std::filesystem::path& path)

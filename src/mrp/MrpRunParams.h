@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "MrpExceptions.h"
 #include "MrpRecords.h"
 
 namespace mfg {
@@ -53,6 +54,9 @@ public:
     void Set(std::string_view key, bool value);
     //! "RunParam": whether the options are remembered at all.
     bool remember = true;
+    //! "ExceptionEarlyDays" and "ExceptionLateDays": working days a receipt may be early or late
+    //! before the exception messages name it.
+    MrpExceptionThresholds thresholds;
 
     //! Whether the box of a key can be ticked, given the others: stock figures only with on-hand
     //! stock, reservations only on real stock, overdue orders only with their open orders on a

@@ -11,20 +11,7 @@ namespace {
 
 const DateTime Today = DateTime::FromYmd(2026, 12, 6);  // a Sunday
 
-class MrpEngineTest : public MrpFactoryTest {
-protected:
-    //! Made goods 1 of `kind` over purchased goods 2 (one per parent).
-    void TwoLevels(GoodsSpec made, GoodsSpec bought = {})
-    {
-        made.id = 1;
-        bought.id = 2;
-        bought.kind = 1;
-        Goods(made);
-        Goods(bought);
-        Bom(1, 2, 1);
-    }
-
-};
+using MrpEngineTest = MrpFactoryTest;
 
 TEST_F(MrpEngineTest, StockAboveSafetyStockCoversPartOfTheDemand)
 {

@@ -74,6 +74,17 @@ public:
                                g.id, g.stock, g.stock, g.safety, g.used));
     }
 
+    //! Made goods 1 of `made.kind` over purchased goods 2 (one per parent).
+    void TwoLevels(GoodsSpec made, GoodsSpec bought = {})
+    {
+        made.id = 1;
+        bought.id = 2;
+        bought.kind = 1;
+        Goods(made);
+        Goods(bought);
+        Bom(1, 2, 1);
+    }
+
     //! An audited BOM line; waste in percent.
     void Bom(int parent, int component, double quantity, double wastePercent = 0, int state = 1)
     {

@@ -71,7 +71,7 @@ TEST_F(MrpRunParamsTest, AHalfWrittenFileFallsBackToTheDefaultsAndIsRewrittenWho
     IniFile ini(file);
     ASSERT_TRUE(ini.Loaded());
     EXPECT_EQ(ini.Sections(), std::vector<std::string>{"MRParam"});
-    EXPECT_EQ(ini.Keys("MRParam").size(), MrpParamKeys.size() + 1);
+    EXPECT_EQ(ini.Keys("MRParam").size(), MrpParamKeys.size() + 3) << "RunParam and the two exception thresholds";
 }
 
 TEST_F(MrpRunParamsTest, ADisabledBoxNeverSetsItsBit)
@@ -91,6 +91,23 @@ TEST_F(MrpRunParamsTest, ADisabledBoxNeverSetsItsBit)
     EXPECT_EQ(params.Options(true) & optOverPOrder, 0u);
     params.Set("SaleQty", true);
     EXPECT_EQ(params.Options(true) & (optSaleQty | optOverSOrder), optSaleQty | optOverSOrder);
+}
+
+TEST_F(MrpRunParamsTest, ExceptionThresholdsAreKeptBesideTheOptionsAndABadValueReadsAsNone)
+{
+    EXPECT_EQ(MrpRunParams::ReadFile(file).thresholds.earlyDays, 0);
+    MrpRunParams changed;
+    changed.thresholds = {3, 5};
+    changed.WriteFile(file);
+    MrpRunParams read = MrpRunParams::ReadFile(file);
+    EXPECT_EQ(read.thresholds.earlyDays, 3);
+    EXPECT_EQ(read.thresholds.lateDays, 5);
+    EXPECT_EQ(read.Options(true), MrpDefaultOptions);
+
+    WriteText("[MRParam]\nRunParam=1\nExceptionEarlyDays=2天\nExceptionLateDays=-4\n");
+    read = MrpRunParams::ReadFile(file);
+    EXPECT_EQ(read.thresholds.earlyDays, 0);
+    EXPECT_EQ(read.thresholds.lateDays, 0);
 }
 
 }  // namespace

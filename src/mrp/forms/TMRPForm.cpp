@@ -20,6 +20,7 @@
 #include <initializer_list>
 
 #include "DbGrid.h"
+#include "ExceptionPage.h"
 #include "FormControls.h"
 #include "FundsChart.h"
 #include "LookupCombo.h"
@@ -176,6 +177,11 @@ TMRPForm::TMRPForm(QWidget* parent) : TManuRootForm("TMRPForm", parent)
     BuildManufacturePage();
     BuildPurchasePage();
     BuildBudgetPage();
+    tsException = new ExceptionPage(*PageControl1, workbench.engine);
+    tsException->goodsChosen = [this](int goodsid) {
+        cmbGoods3->SetValue(goodsid);
+        PageControl1->setCurrentWidget(TabSheet4);
+    };
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(cbRunParam);
@@ -580,6 +586,8 @@ void TMRPForm::ConnectHandlers()
         grid->SetColumnReadOnly(grid->Model().ColumnIndexOf("fixqty"), false);
     }
     connect(btnNetRequireExcel, &QPushButton::clicked, this, [this] { btnNetRequireExcelClick(); });
+    connect(tsException->btnExceptionExcel, &QPushButton::clicked, this,
+            [this] { ExportGrid(*tsException->DBGrid6, "MRP异常信息"); });
     connect(btnMnfExcel, &QPushButton::clicked, this, [this] { btnMnfExcelClick(); });
     connect(btnPurExcel, &QPushButton::clicked, this, [this] { btnPurExcelClick(); });
     connect(btnMakeManu, &QPushButton::clicked, this, [this] { btnMakeManuClick(); });
@@ -623,6 +631,7 @@ MrpRunParams TMRPForm::RunParams() const
     MrpRunParams params;
     params.remember = cbRunParam->isChecked();
     for (const auto& [key, control] : OptionControls()) params.Set(key, control->isChecked());
+    params.thresholds = tsException->Thresholds();
     return params;
 }
 
@@ -644,6 +653,7 @@ void TMRPForm::SetOptions(const MrpRunParams& params)
         else
             control->setChecked(params.Get(key));
     }
+    tsException->SetThresholds(params.thresholds);
     // Setting a box from code runs its click rule, also when its state did not change.
     cbOnhandClick();
     cbSaleQtyClick();
@@ -833,6 +843,7 @@ void TMRPForm::btnCalculateClick()
     workbench.engine.progress = nullptr;
     progress.reset();
     TreeView1->SetTree(&workbench.goodsTree, "货品");
+    tsException->Refresh();
     if (!done) return;
     if (fundsShown) chtBudget->Show(workbench.cdsBudget);
     PageControl1->setCurrentWidget(TabSheet2);

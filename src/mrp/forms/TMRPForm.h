@@ -24,6 +24,7 @@ class QWidget;
 namespace mfg {
 
 class DbGrid;
+class ExceptionPage;
 class LookupCombo;
 class FundsChart;
 class TreeItemsView;
@@ -159,6 +160,7 @@ public:
     QLineEdit* edtDailyExpense;
     DbGrid* ItemGridBudget;
     FundsChart* chtBudget;
+    ExceptionPage* tsException;
 
 protected:
     void FormShow() override;

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <array>
@@ -24,6 +27,7 @@
 
 #include "DatePicker.h"
 #include "DbGrid.h"
+#include "ExceptionPage.h"
 #include "FundsChart.h"
 #include "LookupCombo.h"
 #include "Manufacture.h"
@@ -163,9 +167,11 @@ TEST_F(MrpFormsTest, ARunThroughTheControlsGivesTheNumbersOfTheConsole)
     EXPECT_FALSE(bench.cdsManuSug.IsEmpty());
     EXPECT_FALSE(bench.cdsPurSug.IsEmpty());
     EXPECT_EQ(form.TreeView1->Model().rowCount(), static_cast<int>(console["tree"].size()));
+    EXPECT_EQ(RowsOf(form.tsException->cdsException, "needdate", "quantity"),
+              RowsOf(console["exceptions"], "needdate", "quantity"));
 
-    for (QWidget* page :
-         {form.TabSheet2, form.TabSheet3, form.TabSheet4, form.TabSheet5, form.TabSheet6, form.tsBudget}) {
+    for (QWidget* page : {form.TabSheet2, form.TabSheet3, form.TabSheet4, form.TabSheet5, form.TabSheet6, form.tsBudget,
+                          static_cast<QWidget*>(form.tsException)}) {
         form.PageControl1->setCurrentWidget(page);
         if (page == form.TabSheet2) form.N1->trigger();
         Screenshot(form, "mrp-" + page->objectName().toLower().toStdString());
@@ -330,6 +336,64 @@ TEST_F(MrpFormsTest, TheLotFlagsRebuildThePurchaseSuggestions)
     EXPECT_FALSE(form.cbIncOrder->isEnabled());
     EXPECT_FALSE(form.cbIncOrder->isChecked());
     EXPECT_EQ(form.Workbench().lotFlags, 0u);
+}
+
+TEST_F(MrpFormsTest, TheExceptionPageFiltersByKindAndGoodsAndJumpsToTheGoodsOnTheNetPage)
+{
+    TMRPForm form;
+    Calculate(form);
+    ExceptionPage& page = *form.tsException;
+    DataSet& rows = page.cdsException;
+    const int all = rows.RecordCount();
+    ASSERT_GT(all, 0);
+    const QString tab = form.PageControl1->tabText(form.PageControl1->indexOf(&page));
+    EXPECT_TRUE(tab.startsWith("异常信息 (提前 ")) << tab.toStdString();
+
+    form.PageControl1->setCurrentWidget(&page);
+    page.cmbExceptionKind->setFocus();
+    QTest::keyClick(page.cmbExceptionKind, Qt::Key_Down);
+    EXPECT_EQ(page.cmbExceptionKind->currentText(), "提前");
+    ASSERT_GT(rows.RecordCount(), 0);
+    EXPECT_LT(rows.RecordCount(), all);
+    for (rows.First(); !rows.Eof(); rows.Next()) EXPECT_EQ(rows.FieldByName("kind").AsString(), "提前");
+    EXPECT_NE(tab.toStdString().find(fmt::format("提前 {}", rows.RecordCount())), std::string::npos);
+
+    QTest::keyClicks(page.edtExceptionGoods, "1025");
+    ASSERT_EQ(rows.RecordCount(), 1);
+    const int goods = static_cast<int>(rows.FieldByName("goodsid").AsInteger());
+    EXPECT_EQ(rows.FieldByName("goodscode").AsString(), "1025");
+
+    DbGrid& grid = *page.DBGrid6;
+    const QPoint cell = grid.visualRect(grid.Model().index(0, 1)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
+    EXPECT_EQ(form.cmbGoods3->Value().AsInteger(), goods);
+    EXPECT_EQ(form.Workbench().cdsNet.Filter(), fmt::format("goodsid={}", goods));
+
+    form.cmbGoods3->SetValue(Variant());
+    form.PageControl1->setCurrentWidget(&page);
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
+    EXPECT_EQ(form.cmbGoods3->Value().AsInteger(), goods);
+
+    // A receipt late by more working days than the threshold allows is no longer named.
+    form.PageControl1->setCurrentWidget(&page);
+    page.edtEarlyDays->setFocus();
+    QTest::keyClicks(page.edtEarlyDays, "250");
+    EXPECT_TRUE(rows.IsEmpty());
+    EXPECT_EQ(form.RunParams().thresholds.earlyDays, 250);
+
+    std::vector<std::string> titles;
+    form.SetExportFileChooser([&](const std::string& title) {
+        titles.push_back(title);
+        return folder / (title + ".xlsx");
+    });
+    page.edtEarlyDays->setValue(0);
+    QTest::mouseClick(page.btnExceptionExcel, Qt::LeftButton);
+    EXPECT_EQ(titles, std::vector<std::string>{"MRP异常信息"});
+    EXPECT_TRUE(std::filesystem::exists(folder / "MRP异常信息.xlsx"));
 }
 
 TEST_F(MrpFormsTest, ExportsNeedTheRightAndLeaveThePurchaseColumnsAsTheyWere)

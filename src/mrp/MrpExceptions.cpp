@@ -1,0 +1,320 @@
+// Exception messages: one pass over the netted records of a run that names what the planner should
+// act on. It reads the records and never changes them, so the run's figures stay as they are.
+#include "MrpExceptions.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include <fmt/format.h>
+
+#include "MrpEngine.h"
+#include "MrpFields.h"
+#include "host/Host.h"
+#include "host/LookupCache.h"
+
+namespace mfg {
+namespace {
+
+constexpr double Epsilon = 1e-9;
+
+//! An open receipt as the netting booked it.
+struct Receipt {
+    DateTime date;
+    double quantity = 0;
+    std::string_view billname;
+    bool inHorizon = true;  //!< booked by the netting; later ones may only be brought in
+};
+
+using ReceiptsByGoods = std::unordered_map<std::int32_t, std::vector<Receipt>>;
+
+//! A suggestion the fill operations will make: its bucket date and quantity before lot sizing.
+struct Suggestion {
+    DateTime date;
+    double quantity = 0;
+};
+
+std::string_view BillName(std::int32_t billtype)
+{
+    switch (billtype) {
+        case 12:
+            return "销售订单";
+        case 43:
+            return "主生产计划";
+        default:
+            return "";
+    }
+}
+
+class ExceptionPass {
+public:
+    ExceptionPass(const MrpEngine& engine, const MrpExceptionThresholds& thresholds)
+        : engine(engine), thresholds(thresholds), lastWorkDay(engine.OffsetWorkDays(engine.today, 0, false))
+    {
+        CollectReceipts();
+    }
+
+    std::vector<MrpException> Run()
+    {
+        for (const auto& line : engine.planLines)
+            if (line.date < engine.today)
+                Add({MrpExceptionKind::PastDemand, line.goodsid, line.date, line.quantity,
+                     std::string(BillName(line.billtype)), line.billcode, line.itemno,
+                     fmt::format("需求日期 {} 早于今天, 按今天计划", line.date.ToIsoString())});
+        Flush();
+        for (const auto& record : engine.netRecords) {
+            const std::vector<Suggestion> suggestions = Suggestions(record);
+            Unplanned(record);
+            OverdueSales(record);
+            Receipts(record, suggestions);
+            ShortLeadTimes(record, suggestions);
+            BelowSafety(record);
+            Flush();
+        }
+        for (const auto& warning : engine.warnings)
+            found.push_back({MrpExceptionKind::Unplanned, 0, engine.today, 0, {}, {}, 0, warning});
+        return std::move(found);
+    }
+
+private:
+    void CollectReceipts()
+    {
+        auto collect = [&](const std::vector<MrpLine>& lines, bool overdueAllowed, std::string_view name) {
+            for (const auto& line : lines) {
+                DateTime date = line.date;
+                if (date < engine.today && overdueAllowed)
+                    date = engine.today;
+                else if (date < engine.today && name == PurchaseName)
+                    continue;
+                receipts[line.goodsid].push_back({date, line.quantity, name, date <= engine.horizonEnd});
+            }
+        };
+        if (engine.options & optPurchaseQty)
+            collect(engine.purchaseOrders, engine.options & optOverPOrder, PurchaseName);
+        if (engine.options & optManufactureQty) collect(engine.manufactureOrders, false, "加工单");
+    }
+
+    //! The rises of the cumulative net requirement that become suggestions (made and bought goods
+    //! planned by MRP), before lot sizing.
+    std::vector<Suggestion> Suggestions(const MrpNetRecord& record) const
+    {
+        std::vector<Suggestion> result;
+        if (!Suggested(record.goodsid)) return result;
+        double covered = 0;
+        for (const auto& [date, bucket] : record.buckets)
+            if (bucket.netqty > 0 && bucket.netqty > covered) {
+                result.push_back({date, bucket.netqty - covered});
+                covered = bucket.netqty;
+            }
+        return result;
+    }
+
+    //! Whether the fill operations suggest orders for the goods: made and bought goods planned by MRP.
+    bool Suggested(std::int32_t goodsid) const
+    {
+        const MrpGoodsRecord* goods = engine.FindGoods(goodsid);
+        return goods && goods->isMrp && goods->kind >= 1 && goods->kind <= 3;
+    }
+
+    void Unplanned(const MrpNetRecord& record)
+    {
+        const MrpGoodsRecord* goods = engine.FindGoods(record.goodsid);
+        const bool made = goods && (goods->kind == 2 || goods->kind == 3);
+        if ((goods && !made) || (made && engine.bom.count(record.goodsid)) || record.sources.empty()) return;
+        const auto& [date, pegs] = *record.sources.begin();
+        double quantity = 0;
+        for (const auto& [_, bucket] : record.buckets) quantity += bucket.gross;
+        MrpException message = PegMessage(MrpExceptionKind::Unplanned, record.goodsid, date, quantity, pegs);
+        message.text =
+            goods ? "没有已审核的物料清单, 下级物料未计划" : "货品不在运算范围 (没有货品资料或为虚拟件), 需求未计划";
+        Add(std::move(message));
+    }
+
+    void OverdueSales(const MrpNetRecord& record)
+    {
+        auto bucket = record.buckets.find(engine.today);
+        if (bucket != record.buckets.end() && bucket->second.oversaleqty > Epsilon)
+            Add({MrpExceptionKind::PastDemand,
+                 record.goodsid,
+                 engine.today,
+                 bucket->second.oversaleqty,
+                 "销售订单",
+                 {},
+                 0,
+                 "超期销售订单按今天计划"});
+    }
+
+    void Receipts(const MrpNetRecord& record, const std::vector<Suggestion>& suggestions)
+    {
+        auto list = receipts.find(record.goodsid);
+        if (list == receipts.end()) return;
+        for (const auto& receipt : list->second) {
+            auto shortage = std::find_if(suggestions.begin(), suggestions.end(), [&](const Suggestion& s) {
+                return s.date < receipt.date && WorkDaysBetween(s.date, receipt.date) > thresholds.earlyDays;
+            });
+            if (shortage != suggestions.end()) {
+                AddReceipt(
+                    MrpExceptionKind::RescheduleIn, record.goodsid, shortage->date, receipt,
+                    fmt::format("{} 到货, 应提前到 {}", receipt.date.ToIsoString(), shortage->date.ToIsoString()));
+                continue;
+            }
+            if (!receipt.inHorizon) continue;
+            // Without this receipt, the first date on which the goods would fall short is when it is needed.
+            auto needed =
+                std::find_if(record.buckets.lower_bound(receipt.date), record.buckets.end(),
+                             [&](const auto& entry) { return entry.second.netqty + receipt.quantity > Epsilon; });
+            if (needed == record.buckets.end())
+                AddReceipt(MrpExceptionKind::Cancel, record.goodsid, receipt.date, receipt,
+                           fmt::format("{} 到货, 计划期内不需要", receipt.date.ToIsoString()));
+            else if (WorkDaysBetween(receipt.date, needed->first) > thresholds.lateDays)
+                AddReceipt(
+                    MrpExceptionKind::RescheduleOut, record.goodsid, needed->first, receipt,
+                    fmt::format("{} 到货, 可推迟到 {}", receipt.date.ToIsoString(), needed->first.ToIsoString()));
+        }
+    }
+
+    void ShortLeadTimes(const MrpNetRecord& record, const std::vector<Suggestion>& suggestions)
+    {
+        if (!(engine.options & optAhead)) return;
+        const MrpGoodsRecord* goods = engine.FindGoods(record.goodsid);
+        for (const auto& suggestion : suggestions) {
+            const DateTime start = engine.OffsetWorkDays(suggestion.date, goods->leadTime, false);
+            if (start >= lastWorkDay) continue;
+            auto pegs = record.sources.find(suggestion.date);
+            MrpException message =
+                PegMessage(MrpExceptionKind::ShortLeadTime, record.goodsid, suggestion.date, suggestion.quantity,
+                           pegs == record.sources.end() ? NoPegs : pegs->second);
+            message.text = fmt::format("提前期 {} 天, 应于 {} 开始", goods->leadTime, start.ToIsoString());
+            Add(std::move(message));
+        }
+    }
+
+    //! The first date on which stock after every receipt and suggestion falls below safety stock.
+    void BelowSafety(const MrpNetRecord& record)
+    {
+        const MrpGoodsRecord* goods = engine.FindGoods(record.goodsid);
+        if (!goods || goods->safeQty <= Epsilon) return;
+        const bool planned = Suggested(record.goodsid);
+        const double bookedSafety = (engine.options & optSafeQty) ? goods->safeQty : 0;
+        double covered = 0;
+        for (const auto& [date, bucket] : record.buckets) {
+            if (planned) covered = std::max(covered, bucket.netqty);
+            const double projected = covered - bucket.netqty + bookedSafety;
+            if (projected < goods->safeQty - Epsilon) {
+                Add({MrpExceptionKind::BelowSafety,
+                     record.goodsid,
+                     date,
+                     goods->safeQty - projected,
+                     {},
+                     {},
+                     0,
+                     fmt::format("预计库存 {:.4g}, 安全库存 {:.4g}", projected, goods->safeQty)});
+                return;
+            }
+        }
+    }
+
+    static MrpException PegMessage(MrpExceptionKind kind, std::int32_t goodsid, DateTime date, double quantity,
+                                   const std::vector<MrpPegLine>& pegs)
+    {
+        MrpException message{kind, goodsid, date, quantity, {}, {}, 0, {}};
+        auto peg = std::find_if(pegs.begin(), pegs.end(), [](const MrpPegLine& p) { return p.billtype > 0; });
+        if (peg != pegs.end()) {
+            message.billname = BillName(peg->billtype);
+            message.billcode = peg->billcode;
+            message.itemno = peg->itemno;
+        }
+        return message;
+    }
+
+    //! Working days after `from` up to and including `to`.
+    int WorkDaysBetween(DateTime from, DateTime to) const
+    {
+        const auto& days = engine.calendar;
+        return static_cast<int>(std::upper_bound(days.begin(), days.end(), to) -
+                                std::upper_bound(days.begin(), days.end(), from));
+    }
+
+    void Add(MrpException message) { pending.push_back(std::move(message)); }
+
+    void AddReceipt(MrpExceptionKind kind, std::int32_t goodsid, DateTime date, const Receipt& receipt,
+                    std::string text)
+    {
+        Add({kind, goodsid, date, receipt.quantity, std::string(receipt.billname), {}, 0, std::move(text)});
+    }
+
+    //! Moves the messages of one goods to the result, by date.
+    void Flush()
+    {
+        std::stable_sort(pending.begin(), pending.end(), [](const auto& a, const auto& b) { return a.date < b.date; });
+        std::move(pending.begin(), pending.end(), std::back_inserter(found));
+        pending.clear();
+    }
+
+    static constexpr std::string_view PurchaseName = "采购订单";
+    static inline const std::vector<MrpPegLine> NoPegs;
+
+    const MrpEngine& engine;
+    const MrpExceptionThresholds thresholds;
+    const DateTime lastWorkDay;  // a start on the working day before a weekend today is not late
+    ReceiptsByGoods receipts;
+    std::vector<MrpException> pending;
+    std::vector<MrpException> found;
+};
+
+}  // namespace
+
+std::string_view MrpExceptionCaption(MrpExceptionKind kind)
+{
+    switch (kind) {
+        case MrpExceptionKind::RescheduleIn:
+            return "提前";
+        case MrpExceptionKind::RescheduleOut:
+            return "推迟";
+        case MrpExceptionKind::Cancel:
+            return "取消";
+        case MrpExceptionKind::PastDemand:
+            return "过期需求";
+        case MrpExceptionKind::ShortLeadTime:
+            return "提前期不足";
+        case MrpExceptionKind::BelowSafety:
+            return "低于安全库存";
+        case MrpExceptionKind::Unplanned:
+            return "未计划";
+    }
+    return "";
+}
+
+std::vector<MrpExceptionKind> MrpExceptionKinds()
+{
+    return {MrpExceptionKind::RescheduleIn, MrpExceptionKind::RescheduleOut, MrpExceptionKind::Cancel,
+            MrpExceptionKind::PastDemand,   MrpExceptionKind::ShortLeadTime, MrpExceptionKind::BelowSafety,
+            MrpExceptionKind::Unplanned};
+}
+
+std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const MrpExceptionThresholds& thresholds)
+{
+    return ExceptionPass(engine, thresholds).Run();
+}
+
+void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages)
+{
+    MrpRowWriter writer(cdsException, {{"kind", FieldType::Text},
+                                       {"goodsid", FieldType::Integer},
+                                       {"goodscode", FieldType::Text},
+                                       {"goodsname", FieldType::Text},
+                                       {"needdate", FieldType::DateTime},
+                                       {"quantity", FieldType::Float},
+                                       {"billname", FieldType::Text},
+                                       {"billcode", FieldType::Text},
+                                       {"itemno", FieldType::Integer},
+                                       {"text", FieldType::Text}});
+    for (const auto& m : messages) {
+        const bool known = m.goodsid != 0;
+        writer.Write({std::string(MrpExceptionCaption(m.kind)), known ? Variant(m.goodsid) : Variant(),
+                      known ? LookupData(3, m.goodsid, "code") : Variant(),
+                      known ? LookupData(3, m.goodsid, "name") : Variant(), m.date, m.quantity, m.billname, m.billcode,
+                      m.itemno > 0 ? Variant(m.itemno) : Variant(), m.text});
+    }
+}
+
+}  // namespace mfg
