@@ -180,20 +180,23 @@ void StreamRows(std::ostream& out, DataSet& data)
     out << "\n]";
 }
 
-void StreamTree(std::ostream& out, const TreeNode& node)
+//! Writes the goods tree as nested objects straight from the run, a node at a time: the tree of a
+//! large run has hundreds of thousands of nodes, which a tree of items would hold twice.
+void StreamTree(std::ostream& out, const MrpEngine& engine)
 {
-    nlohmann::json item{{"text", node.Text()},
-                        {"goodsid", node.Value("goodsid").AsInteger()},
-                        {"goodscode", LookupData(3, node.Value("goodsid"), "code").AsString()},
-                        {"quantity", node.Value("quantity").AsFloat()}};
-    std::string head = item.dump();
-    head.pop_back();
-    out << head << ",\"children\":[";
-    for (int i = 0; i < node.ChildCount(); ++i) {
-        if (i > 0) out << ',';
-        StreamTree(out, node.Child(i));
-    }
-    out << "]}";
+    int previous = -1;  // the depth of the node written last, whose components are still open
+    engine.WalkGoodsTree([&](int depth, std::int32_t goodsid, double quantity) {
+        if (depth <= previous) {
+            for (int open = previous; open >= depth; --open) out << "]}";
+            out << (depth == 0 ? ",\n" : ",");
+        }
+        previous = depth;
+        out << "{\"goodscode\":" << nlohmann::json(LookupData(3, goodsid, "code").AsString()).dump()
+            << ",\"goodsid\":" << goodsid << ",\"quantity\":" << nlohmann::json(quantity).dump()
+            << ",\"text\":" << nlohmann::json(MrpEngine::GoodsTreeText(goodsid, quantity)).dump()
+            << ",\"children\":[";
+    });
+    for (; previous >= 0; --previous) out << "]}";
 }
 
 //! The tree as a table for the workbook: one row per node with its depth.
@@ -369,14 +372,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
             StreamRows(out, gross);
         }
         out << ",\n\"tree\":[";
-        {
-            TreeItems tree;
-            engine.FillGoodsTree(tree);
-            for (int i = 0; i < tree.TopLevelCount(); ++i) {
-                if (i > 0) out << ",\n";
-                StreamTree(out, tree.TopLevel(i));
-            }
-        }
+        StreamTree(out, engine);
         out << "],\n\"net\":";
         {
             DataSet net("cdsNet");
