@@ -8,7 +8,7 @@ mfg=$(realpath "$1")
 size=${2:-large}
 runs=${3:-4}
 url="${MFG_PG_URL:?MFG_PG_URL is not set: run through scripts/with-postgres}"
-case "$url" in *\?*) db="$url&schema=planners_$size" ;; *) db="$url?schema=planners_$size" ;; esac
+case "$url" in *\?*) db="$url&schema=bench_$size" ;; *) db="$url?schema=bench_$size" ;; esac
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 

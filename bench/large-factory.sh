@@ -36,20 +36,20 @@ def below(g):
 @lru_cache(None)
 def above(g):
     return sum(1 + (above(p) if kind.get(p) != 1 else 0) for p in up[g])
-product = max((g for g in down if kind.get(g) == 3), key=below)
-materials = sorted((above(g), g) for g in up if kind.get(g) == 1)
+product = max((g for g in list(down) if kind.get(g) == 3), key=below)
+materials = sorted((above(g), g) for g in list(up) if kind.get(g) == 1)
 nodes, material = materials[len(materials) // 2]
 print(code[product], below(product) + 1, code[material], nodes + 1)
 PY
 )
 
-# One command: its wall time and peak memory; the output goes to $dir/out.
+# One command: its wall time, its CPU time (user and system: the machine may be shared) and peak memory; the output goes to $dir/out.
 measure() {
   local label=$1
   shift
-  /usr/bin/time -f "%e %M" -o "$dir/time" "$mfg" --db "$db" "$@" >"$dir/out" 2>"$dir/err" || true
-  read -r seconds kib <"$dir/time"
-  printf '%-46s %7.2f s %6d MiB\n' "$label" "$seconds" $((kib / 1024))
+  /usr/bin/time -f "%e %U %S %M" -o "$dir/time" "$mfg" --db "$db" "$@" >"$dir/out" 2>"$dir/err" || true
+  read -r seconds user system kib <"$dir/time"
+  printf '%-46s %7.2f s wall %7.2f s CPU %6d MiB\n' "$label" "$seconds" "$(echo "$user + $system" | bc)" $((kib / 1024))
 }
 
 backend() {
