@@ -1,8 +1,10 @@
 // mfg mrp: one MRP run from the console, demand from schedule lines, sales orders or typed goods,
 // results as text tables, JSON or a workbook with a sheet per result.
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <memory>
 
 #include <fmt/format.h>
@@ -166,16 +168,28 @@ ResultSet Rows(DataSet& data)
     return rows;
 }
 
-//! Writes the rows as a JSON array one row at a time: a large run's results are never held twice.
+//! Writes the rows as a JSON array one row at a time, each an object keyed by column name in the
+//! order ToJson gives them: a large run's results are never held twice, nor a row built as an object.
 void StreamRows(std::ostream& out, DataSet& data)
 {
-    ResultSet one;
-    one.columns = Columns(data);
-    one.rows.resize(1);
+    const std::vector<ResultColumn> columns = Columns(data);
+    std::vector<std::size_t> order(columns.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return columns[a].name < columns[b].name; });
+    // A name twice (a dataset's own goodscode) keeps the later value, as an object's key does.
+    std::vector<std::size_t> kept;
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (k + 1 == order.size() || columns[order[k]].name != columns[order[k + 1]].name) kept.push_back(order[k]);
+    std::vector<std::string> keys;
+    for (std::size_t i : kept) keys.push_back(nlohmann::json(columns[i].name).dump() + ":");
     out << '[';
     for (data.First(); !data.Eof(); data.Next()) {
-        one.rows[0] = CurrentRow(data);
-        out << (data.RecNo() == 1 ? "\n" : ",\n") << ToJson(one)[0].dump();
+        const std::vector<Variant> row = CurrentRow(data);
+        out << (data.RecNo() == 1 ? "\n{" : ",\n{");
+        for (std::size_t k = 0; k < kept.size(); ++k)
+            out << (k == 0 ? "" : ",") << keys[k] << JsonValue(row[kept[k]]).dump();
+        out << '}';
     }
     out << "\n]";
 }
