@@ -62,7 +62,7 @@ void BM_OpenBomTree(benchmark::State& state)
     std::size_t nodes = 0;
     for (auto _ : state) {
         mfg::BomIndex index;
-        index.Read();
+        index.Read(kRoot, mfg::BomReach::Components);
         mfg::BomTree tree = mfg::BuildBomTree(index, *root, 2, "2");
         mfg::DataSet rows;
         mfg::FlattenBomTree(tree, rows);
@@ -77,7 +77,7 @@ void BM_ReadBomIndex(benchmark::State& state)
     FactoryBom();
     for (auto _ : state) {
         mfg::BomIndex index;
-        index.Read();
+        index.Read(kRoot, mfg::BomReach::Components);
         benchmark::DoNotOptimize(index.LineCount());
     }
 }
@@ -88,7 +88,7 @@ void BM_ExplodeFromIndex(benchmark::State& state)
     FactoryBom();
     auto root = mfg::ReadBomGoods(kRoot);
     mfg::BomIndex index;
-    index.Read();
+    index.Read(kRoot, mfg::BomReach::Components);
     for (auto _ : state) benchmark::DoNotOptimize(mfg::BuildBomTree(index, *root, 2, "2").nodes.size());
 }
 BENCHMARK(BM_ExplodeFromIndex)->Unit(benchmark::kMillisecond);
@@ -99,7 +99,7 @@ void BM_WhereUsedOfALeaf(benchmark::State& state)
     auto leaf = mfg::ReadBomGoods(11111);
     for (auto _ : state) {
         mfg::BomIndex index;
-        index.Read();
+        index.Read(11111, mfg::BomReach::Parents);
         benchmark::DoNotOptimize(mfg::BuildWhereUsedTree(index, *leaf).nodes.size());
     }
 }

@@ -186,7 +186,7 @@ int PrintTree(const BomTree& tree, bool json)
 BomTree BrowseTree(const BomBrowseHeader& header, std::optional<double> quantity)
 {
     BomIndex index;
-    index.Read();
+    index.Read(header.goodsID, BomReach::Components);
     if (quantity) return BuildBomTree(index, header.goods, *quantity, FloatText(*quantity), true);
     return BuildBomTree(index, header.goods, header.RootQuantity(), header.MasterQtyText());
 }
@@ -207,7 +207,7 @@ int RunWhereUsed(const Session& session, const std::string& code, bool json)
     auto goods = GoodsOfCode(code);
     if (!goods) return 2;
     BomIndex index;
-    index.Read();
+    index.Read(*goods, BomReach::Parents);
     return PrintTree(BuildWhereUsedTree(index, *ReadBomGoods(*goods)), json);
 }
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 namespace mfg {
-namespace {
-
 nlohmann::json JsonValue(const Variant& value)
 {
     switch (value.Type()) {
@@ -15,6 +13,8 @@ nlohmann::json JsonValue(const Variant& value)
     default: return value.AsString();
     }
 }
+
+namespace {
 
 std::string Cell(const Variant& value) { return value.IsNull() ? "NULL" : value.AsString(); }
 

@@ -15,5 +15,7 @@ size_t DisplayWidth(std::string_view text);
 void PrintTable(std::ostream& out, const ResultSet& rows);
 //! Rows as a JSON array of objects keyed by column name; dates as "yyyy-mm-dd[ hh:nn:ss]".
 nlohmann::json ToJson(const ResultSet& rows);
+//! One value as ToJson writes it.
+nlohmann::json JsonValue(const Variant& value);
 
 }  // namespace mfg

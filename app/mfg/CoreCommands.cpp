@@ -56,7 +56,7 @@ int RunInit(const Session& session, bool demo, bool force, const std::string& sy
     const std::string& url = session.url;
     std::optional<SyntheticSize> size;
     if (!synthetic.empty() && !(size = ParseSyntheticSize(synthetic))) {
-        std::cerr << fmt::format("--synthetic {} 无效: 应为 small、medium、large 或货品数 (至少 100)。\n", synthetic);
+        std::cerr << fmt::format("--synthetic {} 无效: 应为 small、medium、large、xlarge 或货品数 (至少 100)。\n", synthetic);
         return 2;
     }
     if (demo && size) {
@@ -257,7 +257,7 @@ void AddCoreCommands(const CommandLine& line)
     auto* init = line.app.add_subcommand("init", "建立数据库的数据表");
     init->add_flag("--demo", o.demo, "同时载入演示工厂数据");
     init->add_flag("--force", o.force, "删除已有的数据表后重建");
-    init->add_option("--synthetic", o.synthetic, "生成合成工厂: small、medium、large 或货品数");
+    init->add_option("--synthetic", o.synthetic, "生成合成工厂: small、medium、large、xlarge 或货品数");
     init->add_option("--seed", o.seed, "合成工厂的随机种子 (默认 1), 同一种子生成同样的数据");
     line.OnChosen(init, [&session, options] {
         return RunInit(session, options->demo, options->force, options->synthetic, options->seed);

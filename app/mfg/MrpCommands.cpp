@@ -1,10 +1,12 @@
 // mfg mrp: one MRP run from the console, demand from schedule lines, sales orders or typed goods,
 // results as text tables, JSON or a workbook with a sheet per result.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <memory>
 
 #include <fmt/format.h>
@@ -194,34 +196,49 @@ ResultSet Rows(DataSet& data)
     return rows;
 }
 
-//! Writes the rows as a JSON array one row at a time: a large run's results are never held twice.
+//! Writes the rows as a JSON array one row at a time, each an object keyed by column name in the
+//! order ToJson gives them: a large run's results are never held twice, nor a row built as an object.
 void StreamRows(std::ostream& out, DataSet& data)
 {
-    ResultSet one;
-    one.columns = Columns(data);
-    one.rows.resize(1);
+    const std::vector<ResultColumn> columns = Columns(data);
+    std::vector<std::size_t> order(columns.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return columns[a].name < columns[b].name; });
+    // A name twice (a dataset's own goodscode) keeps the later value, as an object's key does.
+    std::vector<std::size_t> kept;
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (k + 1 == order.size() || columns[order[k]].name != columns[order[k + 1]].name) kept.push_back(order[k]);
+    std::vector<std::string> keys;
+    for (std::size_t i : kept) keys.push_back(nlohmann::json(columns[i].name).dump() + ":");
     out << '[';
     for (data.First(); !data.Eof(); data.Next()) {
-        one.rows[0] = CurrentRow(data);
-        out << (data.RecNo() == 1 ? "\n" : ",\n") << ToJson(one)[0].dump();
+        const std::vector<Variant> row = CurrentRow(data);
+        out << (data.RecNo() == 1 ? "\n{" : ",\n{");
+        for (std::size_t k = 0; k < kept.size(); ++k)
+            out << (k == 0 ? "" : ",") << keys[k] << JsonValue(row[kept[k]]).dump();
+        out << '}';
     }
     out << "\n]";
 }
 
-void StreamTree(std::ostream& out, const TreeNode& node)
+//! Writes the goods tree as nested objects straight from the run, a node at a time: the tree of a
+//! large run has hundreds of thousands of nodes, which a tree of items would hold twice.
+void StreamTree(std::ostream& out, const MrpEngine& engine)
 {
-    nlohmann::json item{{"text", node.Text()},
-                        {"goodsid", node.Value("goodsid").AsInteger()},
-                        {"goodscode", LookupData(3, node.Value("goodsid"), "code").AsString()},
-                        {"quantity", node.Value("quantity").AsFloat()}};
-    std::string head = item.dump();
-    head.pop_back();
-    out << head << ",\"children\":[";
-    for (int i = 0; i < node.ChildCount(); ++i) {
-        if (i > 0) out << ',';
-        StreamTree(out, node.Child(i));
-    }
-    out << "]}";
+    int previous = -1;  // the depth of the node written last, whose components are still open
+    engine.WalkGoodsTree([&](int depth, std::int32_t goodsid, double quantity) {
+        if (depth <= previous) {
+            for (int open = previous; open >= depth; --open) out << "]}";
+            out << (depth == 0 ? ",\n" : ",");
+        }
+        previous = depth;
+        out << "{\"goodscode\":" << nlohmann::json(LookupData(3, goodsid, "code").AsString()).dump()
+            << ",\"goodsid\":" << goodsid << ",\"quantity\":" << nlohmann::json(quantity).dump()
+            << ",\"text\":" << nlohmann::json(MrpEngine::GoodsTreeText(goodsid, quantity)).dump()
+            << ",\"children\":[";
+    });
+    for (; previous >= 0; --previous) out << "]}";
 }
 
 //! The tree as a table for the workbook: one row per node with its depth.
@@ -444,14 +461,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
             StreamRows(out, gross);
         }
         out << ",\n\"tree\":[";
-        {
-            TreeItems tree;
-            engine.FillGoodsTree(tree);
-            for (int i = 0; i < tree.TopLevelCount(); ++i) {
-                if (i > 0) out << ",\n";
-                StreamTree(out, tree.TopLevel(i));
-            }
-        }
+        StreamTree(out, engine);
         out << "],\n\"net\":";
         {
             DataSet net("cdsNet");

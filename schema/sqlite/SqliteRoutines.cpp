@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include "db/SqliteConnection.h"
+#include "types/LevelWalk.h"
 #include "types/TextUtil.h"
 
 namespace mfg {
@@ -148,10 +149,17 @@ ResultSet BomLastGoods(SqliteConnection& db, const std::vector<Variant>& args)
         double quantity;
         double wasteRate;
     };
-    std::unordered_map<std::int64_t, std::vector<Line>> lines;
-    for (const auto& row : db.QueryNative("select GoodsID, ElemGID, Quantity, WasteRate from L_GoodsBom order by GoodsID, ItemNo").rows)
-        lines[row[0].AsInteger()].push_back({row[1].AsInteger(), row[2].AsFloat(), row[3].AsFloat()});
     std::int64_t product = args[0].AsInteger();
+    // Only the lines below the product: a level at a time through the key of L_GoodsBom.
+    std::unordered_map<std::int64_t, std::vector<Line>> lines;
+    WalkLevels({product}, [&](const std::string& ids, const auto& reached) {
+        for (const auto& row : db.QueryNative("select GoodsID, ElemGID, Quantity, WasteRate from L_GoodsBom where GoodsID in (" +
+                                              ids + ") order by GoodsID, ItemNo")
+                                   .rows) {
+            lines[row[0].AsInteger()].push_back({row[1].AsInteger(), row[2].AsFloat(), row[3].AsFloat()});
+            reached(row[1].AsInteger());
+        }
+    });
 
     // Parents before their components: reverse post-order of a depth-first walk. A line that leads
     // back into the path is a cycle and is not followed.

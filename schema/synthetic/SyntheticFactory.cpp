@@ -170,6 +170,7 @@ std::optional<SyntheticSize> ParseSyntheticSize(std::string_view text)
     if (text == "small") return SyntheticSizeOf(500);
     if (text == "medium") return SyntheticSizeOf(5000);
     if (text == "large") return SyntheticSizeOf(50000);
+    if (text == "xlarge") return SyntheticSizeOf(500000);
     int goods = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), goods);
     if (error != std::errc() || end != text.data() + text.size() || goods < 100 || goods > 2000000) return std::nullopt;

@@ -21,7 +21,8 @@ struct SyntheticSize {
 //! The size of a factory of `goods` goods: five BOM links and two open document lines per goods,
 //! one schedule line per 25 goods, depth 6, 9 or 12 from 5,000 and 50,000 goods up.
 SyntheticSize SyntheticSizeOf(int goods);
-//! "small" (500 goods), "medium" (5,000), "large" (50,000) or a number of goods (at least 100).
+//! "small" (500 goods), "medium" (5,000), "large" (50,000), "xlarge" (500,000) or a number of goods
+//! (at least 100).
 std::optional<SyntheticSize> ParseSyntheticSize(std::string_view text);
 
 //! What a generated factory holds beside its size.

@@ -3,22 +3,32 @@
 #include <unordered_set>
 
 #include "host/Host.h"
+#include "types/LevelWalk.h"
 
 namespace mfg {
 
-void StoredBomGraph::Read()
+void StoredBomGraph::Read(const BomChildren& goods)
 {
     children.clear();
-    auto rows = CreateAutoQuery(
-        "Select a.GoodsID, a.ElemGID, b.Code As GoodsCode, b.Kind From  L_GoodsBom a, L_Goods b Where a.ElemGID = "
-        "b.GoodsID union Select c.GoodsID,c.SubGoodsID,d.Code as GoodsCode,d.Kind From l_GoodsBomSub c,L_Goods d "
-        "Where c.SubGoodsID = d.GoodsID order by 1, 2",
-        true);
-    Field& parent = rows->FieldByName("GoodsID");
-    Field& child = rows->FieldByName("ElemGID");
-    Field& code = rows->FieldByName("GoodsCode");
-    for (rows->First(); !rows->Eof(); rows->Next())
-        Add(static_cast<int>(parent.AsInteger()), {static_cast<int>(child.AsInteger()), code.AsString()});
+    std::vector<std::int64_t> start;
+    for (const BomChild& child : goods) start.push_back(child.goodsID);
+    WalkLevels(start, [this](const std::string& ids, const auto& reached) {
+        auto rows = CreateAutoQuery(
+            "Select a.GoodsID, a.ElemGID, b.Code As GoodsCode, b.Kind From  L_GoodsBom a, L_Goods b Where a.ElemGID = "
+            "b.GoodsID and a.GoodsID in (" +
+                ids +
+                ") union Select c.GoodsID,c.SubGoodsID,d.Code as GoodsCode,d.Kind From l_GoodsBomSub c,L_Goods d "
+                "Where c.SubGoodsID = d.GoodsID and c.GoodsID in (" +
+                ids + ") order by 1, 2",
+            true);
+        Field& parent = rows->FieldByName("GoodsID");
+        Field& child = rows->FieldByName("ElemGID");
+        Field& code = rows->FieldByName("GoodsCode");
+        for (rows->First(); !rows->Eof(); rows->Next()) {
+            Add(static_cast<int>(parent.AsInteger()), {static_cast<int>(child.AsInteger()), code.AsString()});
+            reached(child.AsInteger());
+        }
+    });
 }
 
 const BomChildren& StoredBomGraph::ChildrenOf(int goodsID) const
@@ -81,7 +91,7 @@ bool BomCycleSearch::Find(int parentID, const BomChildren& parentChildren, std::
 bool FindBomCycle(int parentID, const BomChildren& parentChildren, std::string& pathText)
 {
     StoredBomGraph stored;
-    stored.Read();
+    stored.Read(parentChildren);
     BomCycleSearch search([&stored](int goodsID) -> const BomChildren& { return stored.ChildrenOf(goodsID); });
     return search.Find(parentID, parentChildren, pathText);
 }

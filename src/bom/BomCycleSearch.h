@@ -16,12 +16,13 @@ struct BomChild {
 
 using BomChildren = std::vector<BomChild>;
 
-//! The stored BOM graph: for every parent, its components and substitutes, read with one query
-//! (lines of any audit state count).
+//! The stored BOM graph below some goods: for every parent reached, its components and
+//! substitutes (lines of any audit state count).
 class StoredBomGraph {
 public:
-    //! Reads every component line and substitute of the database.
-    void Read();
+    //! Reads the component lines and substitutes reachable from `goods`, a level at a time through
+    //! the indexed GoodsID of both tables: the goods a search can reach and nothing else.
+    void Read(const BomChildren& goods);
     //! The children of a goods in the order the search takes them; none for a leaf.
     const BomChildren& ChildrenOf(int goodsID) const;
     //! Adds an edge (for graphs built in memory).

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/Host.h"
+#include "types/LevelWalk.h"
 
 namespace mfg {
 namespace {
@@ -34,40 +35,43 @@ constexpr const char* GoodsColumns =
     "Select a.GoodsID, a.Code, a.Name, a.Specs, a.Kind, u.UnitName, a.guserdef1, a.guserdef2, a.guserdef3, "
     "a.guserdef4, a.guserdef5 From L_Goods a Left Join L_GoodsUnit u on (a.GoodsID = u.GoodsID and u.isbase = 1) ";
 
+constexpr const char* LineColumns =
+    "Select a.GoodsID, a.ElemGID, a.ItemNo, a.Quantity, a.MnfQty, a.MasterQty, a.UseTime, a.WasteRate, a.Memo, "
+    "a.Orderno, a.UserDef1, a.UserDef2, a.UserDef3, a.UserDef4, a.UserDef5 From L_GoodsBom a";
+
 }  // namespace
 
-void BomIndex::Read()
+void BomIndex::Read(int goodsID, BomReach reach)
 {
     lines.clear();
     goods.clear();
-    auto goodsRows = CreateAutoQuery(std::string(GoodsColumns) +
-                                         "Where a.GoodsID in (Select GoodsID From L_GoodsBom union Select ElemGID From "
-                                         "L_GoodsBom)",
-                                     true);
-    Field& goodsID = goodsRows->FieldByName("GoodsID");
-    for (goodsRows->First(); !goodsRows->Eof(); goodsRows->Next()) {
-        int id = static_cast<int>(goodsID.AsInteger());
-        goods.try_emplace(id, GoodsOfRow(*goodsRows, id));
-    }
+    const std::string key = reach == BomReach::Components ? "a.GoodsID" : "a.ElemGID";
+    std::vector<std::int64_t> named = WalkLevels({goodsID}, [&](const std::string& ids, const auto& reached) {
+        auto rows = CreateAutoQuery(std::string(LineColumns) + " Where " + key + " in (" + ids + ")", true);
+        const std::size_t first = lines.size();
+        ReadLines(*rows);
+        for (std::size_t i = first; i < lines.size(); ++i)
+            reached(reach == BomReach::Components ? lines[i].componentID : lines[i].parentID);
+    });
+    for (const std::string& ids : IdLists(named)) ReadGoods("Where a.GoodsID in (" + ids + ")");
+    Sort();
+}
 
-    auto rows = CreateAutoQuery(
-        "Select a.GoodsID, a.ElemGID, a.ItemNo, a.Quantity, a.MnfQty, a.MasterQty, a.UseTime, a.WasteRate, a.Memo, "
-        "a.Orderno, a.UserDef1, a.UserDef2, a.UserDef3, a.UserDef4, a.UserDef5 From L_GoodsBom a",
-        true);
-    Field& parent = rows->FieldByName("GoodsID");
-    Field& component = rows->FieldByName("ElemGID");
-    Field& itemNo = rows->FieldByName("ItemNo");
-    Field& quantity = rows->FieldByName("Quantity");
-    Field& mnfQty = rows->FieldByName("MnfQty");
-    Field& masterQty = rows->FieldByName("MasterQty");
-    Field& useTime = rows->FieldByName("UseTime");
-    Field& wasteRate = rows->FieldByName("WasteRate");
-    Field& memo = rows->FieldByName("Memo");
-    Field& orderNo = rows->FieldByName("Orderno");
+void BomIndex::ReadLines(DataSet& rows)
+{
+    Field& parent = rows.FieldByName("GoodsID");
+    Field& component = rows.FieldByName("ElemGID");
+    Field& itemNo = rows.FieldByName("ItemNo");
+    Field& quantity = rows.FieldByName("Quantity");
+    Field& mnfQty = rows.FieldByName("MnfQty");
+    Field& masterQty = rows.FieldByName("MasterQty");
+    Field& useTime = rows.FieldByName("UseTime");
+    Field& wasteRate = rows.FieldByName("WasteRate");
+    Field& memo = rows.FieldByName("Memo");
+    Field& orderNo = rows.FieldByName("Orderno");
     std::array<Field*, 5> userDef{};
-    for (std::size_t i = 0; i < userDef.size(); ++i) userDef[i] = &rows->FieldByName("UserDef" + std::to_string(i + 1));
-    lines.reserve(static_cast<std::size_t>(rows->RecordCount()));
-    for (rows->First(); !rows->Eof(); rows->Next()) {
+    for (std::size_t i = 0; i < userDef.size(); ++i) userDef[i] = &rows.FieldByName("UserDef" + std::to_string(i + 1));
+    for (rows.First(); !rows.Eof(); rows.Next()) {
         BomIndexLine line{static_cast<int>(parent.AsInteger()),
                           static_cast<int>(component.AsInteger()),
                           static_cast<int>(itemNo.AsInteger()),
@@ -82,7 +86,16 @@ void BomIndex::Read()
         for (std::size_t i = 0; i < userDef.size(); ++i) line.userDef[i] = userDef[i]->AsString();
         lines.push_back(std::move(line));
     }
-    Sort();
+}
+
+void BomIndex::ReadGoods(const std::string& condition)
+{
+    auto rows = CreateAutoQuery(std::string(GoodsColumns) + condition, true);
+    Field& goodsID = rows->FieldByName("GoodsID");
+    for (rows->First(); !rows->Eof(); rows->Next()) {
+        int id = static_cast<int>(goodsID.AsInteger());
+        goods.try_emplace(id, GoodsOfRow(*rows, id));
+    }
 }
 
 void BomIndex::AddGoods(BomGoods value)

@@ -8,6 +8,8 @@
 
 namespace mfg {
 
+class DataSet;
+
 //! The goods data the browsers show for a goods of a BOM.
 struct BomGoods {
     int goodsID = 0;
@@ -31,13 +33,23 @@ struct BomIndexLine {
     std::array<std::string, 5> userDef;  //!< UserDef1 ... UserDef5
 };
 
-//! Every stored BOM line with its goods, indexed by parent and by component, so that a tree of any
-//! size is exploded from memory after two queries instead of one query per node. Lines of any audit
-//! state count; a line whose parent or component is no goods is left out, as the browsers' joins do.
+//! Which lines a read follows from its goods.
+enum class BomReach {
+    Components,  //!< the goods' own lines, then the lines of every component reached (trees)
+    Parents,     //!< the lines using the goods, then the lines using every parent reached (where-used)
+};
+
+//! The stored BOM lines a question reaches, with their goods, indexed by parent and by component, so
+//! that a tree of any size is exploded from memory after a few queries per level instead of one
+//! query per node, and a screw costs what a screw reaches however large the factory. Lines of any
+//! audit state count; a line whose parent or component is no goods is left out, as the browsers'
+//! joins do.
 class BomIndex {
 public:
-    //! Reads every line and the goods the lines name.
-    void Read();
+    //! Reads the lines reachable from a goods, level by level through the indexed GoodsID (down) or
+    //! ElemGID (up), and the goods they name. ComponentsOf is complete for every goods a Components
+    //! read reaches, ParentsOf for every goods a Parents read reaches.
+    void Read(int goodsID, BomReach reach);
     //! Adds a goods or a line (for indexes built in memory); call Sort after the last line.
     void AddGoods(BomGoods goods);
     void AddLine(BomIndexLine line);
@@ -55,6 +67,11 @@ public:
     std::size_t LineCount() const { return lines.size(); }
 
 private:
+    //! Appends the lines of rows read with LineColumns.
+    void ReadLines(DataSet& rows);
+    //! Adds the goods that GoodsColumns + `condition` selects.
+    void ReadGoods(const std::string& condition);
+
     std::vector<BomIndexLine> lines;
     std::unordered_map<int, BomGoods> goods;
     std::unordered_map<int, std::vector<const BomIndexLine*>> byParent;

@@ -35,7 +35,7 @@ void MarkCombinable(const std::string& condition)
 std::vector<int> GoodsOfTree(int goodsID)
 {
     BomIndex index;
-    index.Read();
+    index.Read(goodsID, BomReach::Components);
     std::vector<int> order;
     std::unordered_set<int> seen{goodsID};
     std::vector<int> stack{goodsID};

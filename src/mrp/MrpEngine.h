@@ -34,6 +34,13 @@ public:
     //! of the calendar; with notBeforeToday not before today.
     DateTime OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const;
 
+    //! One node of the goods tree: depth 0 for a demanded goods, its components one deeper.
+    using GoodsTreeVisitor = std::function<void(int depth, std::int32_t goodsid, double quantity)>;
+    //! Visits the goods tree of FillGoodsTree in tree order, each node before its components,
+    //! without building it: a large run's tree has hundreds of thousands of nodes.
+    void WalkGoodsTree(const GoodsTreeVisitor& visit) const;
+    //! The text of a goods tree node: the goods' code and name and its gross requirement.
+    static std::string GoodsTreeText(std::int32_t goodsid, double quantity);
     //! The BOM quantities of the demanded goods as a tree of texts and values.
     void FillGoodsTree(TreeItems& items) const;
     //! One row per goods of the gross tree: class, goodsid, quantity.
@@ -115,8 +122,8 @@ private:
     // Lines of each open document list by goods, in load order, so a record books its own lines
     // without walking the lists.
     using LineIndex = std::unordered_map<std::int32_t, std::vector<const MrpLine*>>;
-    LineIndex purchaseByGoods, salesByGoods, manufactureByGoods, requestByGoods, distributionByGoods,
-        prequestByGoods, orderLinesByGoods;
+    LineIndex purchaseByGoods, salesByGoods, manufactureByGoods, requestByGoods, distributionByGoods, prequestByGoods,
+        orderLinesByGoods;
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> parentsOf;  // ascending parent ids
     std::unordered_map<std::int32_t, std::size_t> netIndex;
     std::unordered_map<std::int32_t, std::size_t> substituteIndex;

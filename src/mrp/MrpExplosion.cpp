@@ -13,17 +13,14 @@ namespace mfg {
 
 namespace {
 
-//! Adds the BOM subtree of a goods under `node`, quantities per BOM only.
-void AddBomChildren(const std::unordered_map<std::int32_t, std::vector<MrpBomLink>>& bom, TreeNode& node,
-                    std::int32_t goodsid, double quantity)
+//! Visits the BOM subtree of a goods, quantities per BOM only.
+void WalkBomChildren(const std::unordered_map<std::int32_t, std::vector<MrpBomLink>>& bom,
+                     const MrpEngine::GoodsTreeVisitor& visit, int depth, std::int32_t goodsid, double quantity)
 {
-    node.SetText(fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", LookupData(3, goodsid, "code").AsString(),
-                             LookupData(3, goodsid, "name").AsString(), quantity));
-    node.SetValue("goodsid", goodsid);
-    node.SetValue("quantity", quantity);
+    visit(depth, goodsid, quantity);
     auto links = bom.find(goodsid);
     if (links == bom.end()) return;
-    for (const auto& link : links->second) AddBomChildren(bom, node.AddChild(""), link.elemgid, quantity * link.qty);
+    for (const auto& link : links->second) WalkBomChildren(bom, visit, depth + 1, link.elemgid, quantity * link.qty);
 }
 
 }  // namespace
@@ -121,15 +118,35 @@ bool MrpEngine::BuildGrossTree()
             child.wasteQty = child.quantity * link.rate;
             push(std::move(child));
         }
-        if (lineIndex % 64 == 0) Report("explode", static_cast<double>(lineIndex) / static_cast<double>(planLines.size()));
+        if (lineIndex % 64 == 0)
+            Report("explode", static_cast<double>(lineIndex) / static_cast<double>(planLines.size()));
     }
     return true;
 }
 
+std::string MrpEngine::GoodsTreeText(std::int32_t goodsid, double quantity)
+{
+    return fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", LookupData(3, goodsid, "code").AsString(),
+                       LookupData(3, goodsid, "name").AsString(), quantity);
+}
+
 void MrpEngine::FillGoodsTree(TreeItems& items) const
 {
-    items.AddColumn("goodsid");
-    items.AddColumn("quantity");
+    const int goodsidColumn = items.AddColumn("goodsid");
+    const int quantityColumn = items.AddColumn("quantity");
+    std::vector<TreeNode*> path;
+    WalkGoodsTree([&](int depth, std::int32_t goodsid, double quantity) {
+        path.resize(static_cast<std::size_t>(depth));
+        TreeNode& node = path.empty() ? items.Add(GoodsTreeText(goodsid, quantity))
+                                      : path.back()->AddChild(GoodsTreeText(goodsid, quantity));
+        node.SetValue(goodsidColumn, goodsid);
+        node.SetValue(quantityColumn, quantity);
+        path.push_back(&node);
+    });
+}
+
+void MrpEngine::WalkGoodsTree(const GoodsTreeVisitor& visit) const
+{
     std::vector<std::pair<std::int32_t, double>> merged;
     std::unordered_map<std::int32_t, std::size_t> position;
     for (const auto& line : planLines) {
@@ -139,7 +156,7 @@ void MrpEngine::FillGoodsTree(TreeItems& items) const
         else
             merged[it->second].second += line.quantity;
     }
-    for (const auto& [goodsid, quantity] : merged) AddBomChildren(bom, items.Add(""), goodsid, quantity);
+    for (const auto& [goodsid, quantity] : merged) WalkBomChildren(bom, visit, 0, goodsid, quantity);
 }
 
 void MrpEngine::FillGrossTable(DataSet& cdsGross) const

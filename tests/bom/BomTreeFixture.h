@@ -34,9 +34,9 @@ protected:
              {"memo", memo},
              {"o", "00" + std::to_string(itemNo)}});
     }
-    BomIndex& Index()
+    BomIndex& Index(int goodsID, BomReach reach)
     {
-        index.Read();
+        index.Read(goodsID, reach);
         return index;
     }
     int Count(const std::string& sql) { return static_cast<int>(host.GetValueOfSql(sql).AsInteger()); }

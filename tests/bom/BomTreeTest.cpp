@@ -26,8 +26,9 @@ protected:
     {
         auto header = ReadBomBrowseHeader(root);
         EXPECT_TRUE(header);
-        if (scaledTo10) return BuildBomTree(Index(), header->goods, 10, "10", true);
-        return BuildBomTree(Index(), header->goods, header->RootQuantity(), header->MasterQtyText());
+        if (scaledTo10) return BuildBomTree(Index(root, BomReach::Components), header->goods, 10, "10", true);
+        return BuildBomTree(Index(root, BomReach::Components), header->goods, header->RootQuantity(),
+                            header->MasterQtyText());
     }
     static std::vector<double> Quantities(const BomTree& tree)
     {
@@ -70,7 +71,8 @@ TEST_F(BomExplosionTest, AGoodsWithoutBomShowsOnlyItsRootWithEmptyFigures)
     ASSERT_TRUE(header);
     EXPECT_EQ(header->MasterQtyText(), "");
     EXPECT_EQ(header->StateText(), "未审核");
-    BomTree tree = BuildBomTree(Index(), header->goods, header->RootQuantity(), header->MasterQtyText());
+    BomTree tree =
+        BuildBomTree(Index(905, BomReach::Components), header->goods, header->RootQuantity(), header->MasterQtyText());
     ASSERT_EQ(tree.nodes.size(), 1u);
     EXPECT_EQ(tree.nodes[0].text, "T905 T905名  [  ] 个");
     EXPECT_FALSE(ReadBomBrowseHeader(99999));
@@ -129,7 +131,8 @@ TEST_F(BomExplosionTest, TheDemoWheelSetStatedForTwoGivesHalfItsLineQuantityPerW
     auto header = ReadBomBrowseHeader(1);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->StateText(), "已审核");
-    BomTree tree = BuildBomTree(Index(), header->goods, header->RootQuantity(), header->MasterQtyText());
+    BomTree tree =
+        BuildBomTree(Index(1, BomReach::Components), header->goods, header->RootQuantity(), header->MasterQtyText());
     EXPECT_FALSE(tree.overflow);
     int spokes = 0;
     for (const auto& node : tree.nodes) {
@@ -166,7 +169,7 @@ TEST_F(WhereUsedTest, ASharedComponentListsEveryLineThatUsesItAndTheirParents)
     SharedComponent();
     auto goods = ReadBomGoods(920);
     ASSERT_TRUE(goods);
-    BomTree tree = BuildWhereUsedTree(Index(), *goods);
+    BomTree tree = BuildWhereUsedTree(Index(goods->goodsID, BomReach::Parents), *goods);
     EXPECT_FALSE(tree.overflow);
     std::vector<std::string> texts;
     for (const auto& node : tree.nodes)
@@ -187,7 +190,7 @@ TEST_F(WhereUsedTest, AGoodsUsedNowhereHasOnlyItsRootAndNoRows)
     SharedComponent();
     auto goods = ReadBomGoods(923);
     ASSERT_TRUE(goods);
-    EXPECT_EQ(BuildWhereUsedTree(Index(), *goods).nodes.size(), 1u);
+    EXPECT_EQ(BuildWhereUsedTree(Index(goods->goodsID, BomReach::Parents), *goods).nodes.size(), 1u);
     DataSet rows;
     FillWhereUsedRows(index, 923, rows);
     EXPECT_EQ(rows.RecordCount(), 0);
@@ -201,7 +204,7 @@ TEST_F(WhereUsedTest, AStoredCycleStopsTheTreeAtLevelThirtyAndTheRowsAtTheRepeat
     Line(931, 930, 1, 1);
     auto goods = ReadBomGoods(930);
     ASSERT_TRUE(goods);
-    BomTree tree = BuildWhereUsedTree(Index(), *goods);
+    BomTree tree = BuildWhereUsedTree(Index(goods->goodsID, BomReach::Parents), *goods);
     EXPECT_TRUE(tree.overflow);
     EXPECT_EQ(tree.nodes.size(), 31u);
     DataSet rows;

@@ -20,6 +20,19 @@ for key in gross tree net manufacture purchase funds exceptions warnings; do
   grep -q "\"$key\"" "$dir/out.json" || { echo "no $key in the JSON"; exit 1; }
 done
 grep -q "\"goodscode\":\"3001\"" "$dir/out.json" || { echo "goods not given by code"; exit 1; }
+# The tree is written node by node: one root per demanded goods, every node with its code, text and
+# components, nested down to the wheel's spokes, quantities multiplied along the way.
+python3 - "$dir/out.json" <<'PY' || { echo "the goods tree is not the nested BOM of 3001"; exit 1; }
+import json, sys
+tree = json.load(open(sys.argv[1]))["tree"]
+assert [node["goodscode"] for node in tree] == ["3001"], tree
+def walk(node, depth):
+    assert set(node) == {"goodscode", "goodsid", "quantity", "text", "children"}, node
+    assert node["text"].startswith("货品编号:" + node["goodscode"] + ",")
+    return max([depth] + [walk(child, depth + 1) for child in node["children"]])
+assert walk(tree[0], 0) >= 3
+assert tree[0]["quantity"] == 10 and all(child["quantity"] > 0 for child in tree[0]["children"])
+PY
 run --mps all --period week --lot min,inc --without optSub --xlsx "$dir/mrp.xlsx" 2>/dev/null
 sheets=$(unzip -l "$dir/mrp.xlsx" | grep -c 'xl/worksheets/sheet')
 [ "$sheets" -ge 5 ] || { echo "expected a sheet per result, got $sheets"; exit 1; }

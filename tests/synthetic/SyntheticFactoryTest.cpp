@@ -64,6 +64,11 @@ TEST(SyntheticSize, NamedSizesMeetTheirFloorsAndBadTextIsRefused)
     EXPECT_EQ(large->depth, 12);
     EXPECT_GE(large->documentLines, 100000);
     EXPECT_GE(large->mpsLines, 2000);
+    auto xlarge = ParseSyntheticSize("xlarge");
+    ASSERT_TRUE(xlarge);
+    EXPECT_EQ(xlarge->goods, 500000);
+    EXPECT_EQ(xlarge->bomLinks, 2500000);
+    EXPECT_EQ(xlarge->depth, 12);
     EXPECT_EQ(ParseSyntheticSize("small")->goods, 500);
     EXPECT_EQ(ParseSyntheticSize("medium")->depth, 9);
     EXPECT_EQ(ParseSyntheticSize("1234")->goods, 1234);

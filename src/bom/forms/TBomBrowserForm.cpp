@@ -143,14 +143,25 @@ const BomTreeNode* TBomBrowserForm::SelectedNode() const
 
 void TBomBrowserForm::SelectNode(int index)
 {
-    TreeNode* node = items.Find([index](const TreeNode& item) { return item.Value("Node").AsInteger() == index; });
-    if (node) TreeView1->Select(*node);
+    if (index < 0 || static_cast<std::size_t>(index) >= tree.nodes.size() || items.TopLevelCount() == 0) return;
+    std::vector<int> path;
+    for (int node = index; node > 0; node = tree.nodes[static_cast<std::size_t>(node)].parent) path.push_back(node);
+    TreeNode* item = &items.TopLevel(0);
+    for (auto node = path.rbegin(); node != path.rend(); ++node) {
+        // The view learns of the new items through fetchMore, which makes them for it.
+        if (item->ChildrenPending()) TreeView1->Model().fetchMore(TreeView1->Model().IndexOf(*item));
+        const std::vector<int>& siblings = childNodes[static_cast<std::size_t>(item->Value("Node").AsInteger())];
+        auto at = std::find(siblings.begin(), siblings.end(), *node);
+        item = &item->Child(static_cast<int>(at - siblings.begin()));
+    }
+    TreeView1->Select(*item);
 }
 
 void TBomBrowserForm::ClearTree()
 {
     items.Clear();
     tree = {};
+    childNodes.clear();
     TreeView1->Model().Reset();
 }
 
@@ -158,18 +169,50 @@ void TBomBrowserForm::ShowTree(BomTree built)
 {
     ClearTree();
     tree = std::move(built);
-    std::vector<TreeNode*> shown(tree.nodes.size());
-    for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
-        const BomTreeNode& node = tree.nodes[i];
-        TreeNode& item =
-            node.parent < 0 ? items.Add(node.text) : shown[static_cast<std::size_t>(node.parent)]->AddChild(node.text);
-        item.SetValue("Node", static_cast<int>(i));
-        shown[i] = &item;
-    }
+    childNodes.assign(tree.nodes.size(), {});
+    for (std::size_t i = 1; i < tree.nodes.size(); ++i)
+        childNodes[static_cast<std::size_t>(tree.nodes[i].parent)].push_back(static_cast<int>(i));
+    TreeNode* root = tree.nodes.empty() ? nullptr : &MakeItem(items.Root(), 0);
+    if (root) ExpandOpeningLevels(*root);
     TreeView1->Model().Reset();
     if (tree.overflow) ShowInformation(BomOverflowMessage);
-    TreeView1->FullExpand();
-    if (!shown.empty()) TreeView1->Select(*shown.front());
+    if (!root) return;
+    items.Walk([this](TreeNode& item) {
+        if (item.Expanded()) TreeView1->expand(TreeView1->Model().IndexOf(item));
+        return true;
+    });
+    TreeView1->Select(*root);
+}
+
+TreeNode& TBomBrowserForm::MakeItem(TreeNode& parent, int index)
+{
+    TreeNode& item = parent.AddChild(tree.nodes[static_cast<std::size_t>(index)].text);
+    item.SetValue("Node", index);
+    if (!childNodes[static_cast<std::size_t>(index)].empty())
+        item.SetChildLoader([this, index](TreeNode& loading) {
+            for (int child : childNodes[static_cast<std::size_t>(index)]) MakeItem(loading, child);
+        });
+    return item;
+}
+
+void TBomBrowserForm::ExpandOpeningLevels(TreeNode& root)
+{
+    std::size_t made = 1;
+    std::vector<TreeNode*> level{&root};
+    while (!level.empty()) {
+        std::size_t children = 0;
+        for (TreeNode* item : level)
+            children += childNodes[static_cast<std::size_t>(item->Value("Node").AsInteger())].size();
+        // The root's own components always show.
+        if (made + children > OpenedItemLimit && made > 1) return;
+        made += children;
+        std::vector<TreeNode*> next;
+        for (TreeNode* item : level) {
+            item->SetExpanded(true);
+            for (int i = 0; i < item->ChildCount(); ++i) next.push_back(&item->Child(i));
+        }
+        level = std::move(next);
+    }
 }
 
 bool TBomBrowserForm::HasGoods()

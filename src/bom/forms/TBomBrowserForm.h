@@ -50,9 +50,10 @@ public:
     const BomTree& Tree() const { return tree; }
     //! The record of the selected node; null when none is selected.
     const BomTreeNode* SelectedNode() const;
-    //! Selects the node at `index` of Tree().
+    //! Selects the node at `index` of Tree(), making the items on its path when they are not yet.
     void SelectNode(int index);
-    //! The items the tree view shows (one per node record, same order).
+    //! The items the tree view shows, one per node record made so far: a node's items are made when
+    //! it is first expanded.
     TreeItems& Items() { return items; }
     DataSet& HeaderRecord() { return headerRecord; }
     DataSet& PrintRows() { return printRows; }
@@ -83,8 +84,9 @@ protected:
     //! The message of an export without goods.
     virtual std::string_view NoGoodsForExport() const = 0;
 
-    //! Shows a tree: the items, the level-limit message when it overflowed, everything expanded and
-    //! the root selected.
+    //! Shows a tree: the level-limit message when it overflowed, the root selected, the root's
+    //! components and as many further levels expanded as OpenedItemLimit items allow (a BOM of
+    //! ordinary size opens whole); the items of deeper levels are made when their parent is expanded.
     void ShowTree(BomTree built);
     void ClearTree();
     //! True when goods are chosen (the header record has a name).
@@ -101,12 +103,20 @@ protected:
 
 private:
     void ShowGoodsLabels();
+    //! Adds the item of node `index` under `parent`; its children are made on its first expansion.
+    TreeNode& MakeItem(TreeNode& parent, int index);
+    //! Expands whole levels from the root while the items made stay within OpenedItemLimit.
+    void ExpandOpeningLevels(TreeNode& root);
 
     BomTree tree;
+    std::vector<std::vector<int>> childNodes;  //!< the indexes in `tree` of each node's children
     TreeItems items{{"Node"}};
     std::unique_ptr<DataSet> templates;
     TGoodsBomEditForm* editor = nullptr;
 };
+
+//! The most items a browser makes when it opens a tree: the rest waits for the user to expand.
+inline constexpr std::size_t OpenedItemLimit = 500;
 
 //! Gives a new control its name, by which tests and the screenshot tool find it.
 template <typename T>

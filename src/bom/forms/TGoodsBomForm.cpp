@@ -95,7 +95,7 @@ void TGoodsBomForm::ShowFigures()
 void TGoodsBomForm::BuildBomTree()
 {
     BomIndex index;
-    index.Read();
+    index.Read(header->goodsID, BomReach::Components);
     ShowTree(mfg::BuildBomTree(index, header->goods, header->RootQuantity(), lbQuantity->text().toStdString()));
 }
 

@@ -40,7 +40,7 @@ void TGoodsUsedBomForm::GoodsChosen(std::optional<int> goodsID)
 void TGoodsUsedBomForm::BuildTree()
 {
     BomIndex index;
-    index.Read();
+    index.Read(goods->goodsID, BomReach::Parents);
     ShowTree(BuildWhereUsedTree(index, *goods));
 }
 
@@ -52,7 +52,7 @@ void TGoodsUsedBomForm::Button1Click()
 void TGoodsUsedBomForm::FillPrintRows()
 {
     BomIndex index;
-    index.Read();
+    index.Read(goods->goodsID, BomReach::Parents);
     FillWhereUsedRows(index, goods->goodsID, printRows);
 }
 

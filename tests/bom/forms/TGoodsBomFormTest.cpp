@@ -7,8 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+
+#include <fmt/format.h>
 
 #include "BrowserTest.h"
 #include "LookupCombo.h"
@@ -65,6 +68,58 @@ TEST_F(TGoodsBomFormTest, AStoredCycleShowsTheLevelMessageAndKeepsTheNodesBuilt)
     form.cmbSelGoods->SetValue(11);
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"BOM嵌套清单超过30层或存在循环调用!"});
     EXPECT_GT(form.Items().Count(), 30);
+}
+
+TEST_F(TGoodsBomFormTest, ALargeTreeOpensItsFirstLevelsAndMakesTheRestWhenExpanded)
+{
+    // 990 uses 991..998, each of them 1001..1008, each of those the purchased 1011..1018: 585 nodes.
+    auto goods = [this](int id, int kind) {
+        host.SqlExecute(
+            fmt::format("insert into L_Goods (GoodsID, Code, Name, Kind) values ({0}, 'L{0}', 'L{0}', {1})", id, kind));
+        host.SqlExecute(fmt::format(
+            "insert into L_GoodsUnit (UnitID, GoodsID, UnitName, IsBase) values ({}, {}, '个', 1)", 90000 + id, id));
+    };
+    auto lines = [this](int parent, int firstComponent) {
+        for (int item = 1; item <= 8; ++item)
+            host.SqlExecute(
+                fmt::format("insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, MnfQty, MasterQty, Orderno) "
+                            "values ({}, {}, {}, 2, 1, '00{}')",
+                            parent, firstComponent + item - 1, item, item));
+    };
+    goods(990, 3);
+    for (int id = 991; id <= 998; ++id) goods(id, 2), goods(id + 10, 2), goods(id + 20, 1);
+    lines(990, 991);
+    for (int id = 991; id <= 998; ++id) lines(id, 1001), lines(id + 10, 1011);
+
+    form.cmbSelGoods->SetValue(990);
+    ASSERT_EQ(form.Tree().nodes.size(), 585u);
+    EXPECT_EQ(form.Items().Count(), 1 + 8 + 64);  // a third level would pass OpenedItemLimit
+    EXPECT_TRUE(dialogs.Texts().empty());
+    ASSERT_NE(form.SelectedNode(), nullptr);
+    EXPECT_EQ(form.SelectedNode()->goodsID, 990);
+
+    // The first 1001 under 991 is node 2; expanding it makes its eight materials, quantities scaled.
+    form.SelectNode(2);
+    ASSERT_EQ(form.SelectedNode()->goodsID, 1001);
+    form.TreeView1->setFocus();
+    QTest::keyClick(form.TreeView1, Qt::Key_Right);
+    EXPECT_EQ(form.Items().Count(), 1 + 8 + 64 + 8);
+    TreeItemsModel& model = form.TreeView1->Model();
+    QModelIndex first = model.index(0, 0, form.TreeView1->currentIndex());
+    EXPECT_EQ(model.data(first).toString(), "L1011 L1011  [ 8 ] 个 0% ");
+    QTest::keyClick(form.TreeView1, Qt::Key_Down);
+    EXPECT_EQ(form.SelectedNode()->goodsID, 1011);
+
+    // A node whose items are not made yet is found all the same, its path made for it.
+    form.SelectNode(584);
+    ASSERT_NE(form.SelectedNode(), nullptr);
+    EXPECT_EQ(form.SelectedNode()->goodsID, 1018);
+    EXPECT_EQ(form.SelectedNode()->level, 3);
+
+    // The print walks the whole tree, not the items made.
+    form.RptStyleCB->SetValue(7001);
+    form.miPreview->trigger();
+    EXPECT_EQ(form.PrintRows().RecordCount(), 585);
 }
 
 TEST_F(TGoodsBomFormTest, TheEditorOpensForAllowedKindsAndTheFiguresAreReadAgainAfterOk)
