@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <stdexcept>
 
 #include "QtDialogs.h"
@@ -96,6 +97,12 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
         for (int i = 0; i < model.ColumnCount(); ++i) ApplyColumn(i);
         FitColumns();
     });
+    // Rows arrive one by one after a reset (a run's suggestions): the columns fit once they are in.
+    auto* fitLater = new QTimer(this);
+    fitLater->setSingleShot(true);
+    fitLater->setInterval(0);
+    connect(fitLater, &QTimer::timeout, this, &DbGrid::FitColumns);
+    connect(&model, &QAbstractItemModel::rowsInserted, fitLater, qOverload<>(&QTimer::start));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) { SectionResized(section, size); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { CloseColumnControl(); });

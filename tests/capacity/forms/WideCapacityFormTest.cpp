@@ -182,11 +182,12 @@ TEST_F(WideCapacityFormTest, SwitchingPeriodsDrawsOneSetOfAxisLabelsWithWholeDat
     Calculate();
     ShowAtDefaultSize(form);
     auto& chart = Control<CapacityChart>(form, "chtCapacity");
+    form.grab();  // lays the chart out as a paint does
     QStringList byDay = DrawnTexts(chart);
     Control<QRadioButton>(form, "rbWeek").setChecked(true);
-    ProcessEvents();
+    form.grab();
     Control<QRadioButton>(form, "rbDay").setChecked(true);
-    ProcessEvents();
+    form.grab();
     EXPECT_EQ(DrawnTexts(chart), byDay);
     EXPECT_EQ(chart.chart()->axes(Qt::Vertical).size(), 1);
     EXPECT_EQ(byDay.count("小时"), 1);
