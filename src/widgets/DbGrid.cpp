@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <stdexcept>
 
 #include "QtDialogs.h"
@@ -97,12 +96,6 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
         for (int i = 0; i < model.ColumnCount(); ++i) ApplyColumn(i);
         FitColumns();
     });
-    // Rows arrive one by one after a reset (a run's suggestions): the columns fit once they are in.
-    auto* fitLater = new QTimer(this);
-    fitLater->setSingleShot(true);
-    fitLater->setInterval(0);
-    connect(fitLater, &QTimer::timeout, this, &DbGrid::FitColumns);
-    connect(&model, &QAbstractItemModel::rowsInserted, fitLater, qOverload<>(&QTimer::start));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) { SectionResized(section, size); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { CloseColumnControl(); });
@@ -307,7 +300,8 @@ void DbGrid::mousePressEvent(QMouseEvent* event)
 
 void DbGrid::scrollContentsBy(int dx, int dy)
 {
-    CloseColumnControl();
+    // The look-up being typed into moves with its cell.
+    if (shownControl) shownControl->move(shownControl->pos() + QPoint(dx, dy));
     QTableView::scrollContentsBy(dx, dy);
 }
 
@@ -326,6 +320,7 @@ void DbGrid::FitColumns()
     // Wide enough for the title and the rows in sight, but a long remark never pushes the
     // columns after it out of the window.
     constexpr int widest = 280;
+    if (shownControl) return;  // not under a look-up being typed into; the next fit comes
     sizing = true;
     for (int i = 0; i < model.ColumnCount(); ++i) {
         const DbGridColumn& column = model.Column(i);

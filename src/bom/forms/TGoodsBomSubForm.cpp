@@ -112,7 +112,10 @@ int TGoodsBomSubForm::ShowComponent(bool loaded, double quantity)
 
 void TGoodsBomSubForm::SetReadOnly(bool readOnly)
 {
-    dgListGoodsBom->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers : QAbstractItemView::AllEditTriggers);
+    // Typing or F2 opens a cell; an editor opened by every move would stand on the row Down appends.
+    dgListGoodsBom->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                   QAbstractItemView::AnyKeyPressed);
     dlgcGoods->setEnabled(!readOnly);
     btnOk->setEnabled(!readOnly);
     menuDle->setEnabled(!readOnly);

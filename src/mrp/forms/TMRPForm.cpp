@@ -838,6 +838,8 @@ void TMRPForm::btnCalculateClick()
     TreeView1->SetTree(&workbench.goodsTree, "货品");
     if (!done) return;
     if (fundsShown) chtBudget->Show(workbench.cdsBudget);
+    // The results came in row by row: their columns fit the rows now.
+    for (DbGrid* grid : {DBGrid2, DBGrid3, DBGrid4, DBGrid5, ItemGridBudget}) grid->FitColumns();
     PageControl1->setCurrentWidget(TabSheet2);
     ShowInformation("计算完成！");
 }

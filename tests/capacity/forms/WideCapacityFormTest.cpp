@@ -188,11 +188,13 @@ TEST_F(WideCapacityFormTest, SwitchingPeriodsDrawsOneSetOfAxisLabelsWithWholeDat
     form.grab();
     Control<QRadioButton>(form, "rbDay").setChecked(true);
     form.grab();
-    EXPECT_EQ(DrawnTexts(chart), byDay);
+    QStringList again = DrawnTexts(chart);
     EXPECT_EQ(chart.chart()->axes(Qt::Vertical).size(), 1);
-    EXPECT_EQ(byDay.count("小时"), 1);
+    EXPECT_EQ(chart.chart()->axes(Qt::Horizontal).size(), 1);
+    EXPECT_EQ(again.count("小时"), 1) << again.join(" ").toStdString();
+    EXPECT_EQ(again.count("0.0"), 1) << "one set of hour labels";
     for (const QString& text : byDay) EXPECT_FALSE(text.contains(QChar(0x2026))) << text.toStdString();
-    EXPECT_TRUE(byDay.contains("12-07")) << byDay.join(" ").toStdString();
+    EXPECT_TRUE(byDay.contains("12-08")) << byDay.join(" ").toStdString();
 }
 
 TEST_F(WideCapacityFormTest, GoodsWithoutAuditedBomAndTheProductMenu)
