@@ -150,6 +150,16 @@ void MainWindow::RunCommand(const std::string& name, const std::string& argument
     ShowStatus();
 }
 
+void MainWindow::Open(const std::string& name)
+{
+    for (const auto& function : HostRegistry().FunctionNames())
+        if (EqualsNoCase(function, name) && !EqualsNoCase(function, kShowScreen)) {
+            RunCommand(function);
+            return;
+        }
+    RunCommand(kShowScreen, name);
+}
+
 void MainWindow::RebuildWindowMenu()
 {
     mnuWindow->clear();

@@ -32,6 +32,9 @@ public:
     QMdiArea& MdiArea() { return *mdiArea; }
     //! Runs a registered command; SHOWMNFFORM takes the screen's registry name as argument.
     void RunCommand(const std::string& name, const std::string& argument = {});
+    //! Opens what `name` names: a command of the module ("RUNMRP", "SORDERTOMPS") runs, any other
+    //! name is a registered screen ("WorkCalendarForm") shown through SHOWMNFFORM.
+    void Open(const std::string& name);
 
 private:
     void RebuildWindowMenu();

@@ -1,5 +1,6 @@
 // The desktop host: login, then the MDI main window over the manufacturing module loaded from
-// libPK_Manufacture.so. `--screenshot FILE [--open NAME]` renders the window to a PNG and exits.
+// libPK_Manufacture.so. `--open NAME` opens a screen or runs a command at start; `--screenshot FILE`
+// renders the window (or the command's modal screen) to a PNG and exits.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -55,25 +56,39 @@ std::unique_ptr<mfg::DesktopSession> SessionWithoutLogin(const std::string& url,
     return session;
 }
 
-int Screenshot(QApplication& application, mfg::MainWindow& window, const QString& file, const QString& open)
+int SavePicture(QApplication& application, QWidget& shown, const QString& file)
 {
-    window.resize(1360, 820);
-    window.show();
-    if (!open.isEmpty()) {
-        window.RunCommand("SHOWMNFFORM", open.toStdString());
-        if (QMdiSubWindow* screen = window.MdiArea().activeSubWindow())
-            screen->move(24, 24);
-        else if (!window.MdiArea().subWindowList().isEmpty())
-            window.MdiArea().subWindowList().front()->move(24, 24);
-        else
-            std::cerr << "没有打开界面 " << open.toStdString() << " (未注册或没有权限)\n";
-    }
     for (int i = 0; i < 5; ++i) application.processEvents();
-    if (!window.grab().save(file, "PNG")) {
+    if (!shown.grab().save(file, "PNG")) {
         std::cerr << "无法写入 " << file.toStdString() << '\n';
         return 1;
     }
     return 0;
+}
+
+// The pictures are taken at 1366×768, the smallest desktop the screens are laid out for.
+int Screenshot(QApplication& application, mfg::MainWindow& window, const QString& file, const QString& open)
+{
+    window.resize(1366, 768);
+    window.show();
+    if (open.isEmpty()) return SavePicture(application, window, file);
+    // A command runs its screen modally: the picture is taken from inside its run, then it closes.
+    int result = -1;
+    QTimer::singleShot(0, &window, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            result = SavePicture(application, *dialog, file);
+            dialog->close();
+        }
+    });
+    window.Open(open.toStdString());
+    if (result >= 0) return result;
+    if (QMdiSubWindow* screen = window.MdiArea().activeSubWindow())
+        screen->move(0, 0);
+    else if (!window.MdiArea().subWindowList().isEmpty())
+        window.MdiArea().subWindowList().front()->move(0, 0);
+    else
+        std::cerr << "没有打开界面 " << open.toStdString() << " (未注册或没有权限)\n";
+    return SavePicture(application, window, file);
 }
 
 }  // namespace
@@ -104,7 +119,7 @@ int main(int argc, char** argv)
     QCommandLineOption todayOption("today", "以此日期为今天 (yyyy-mm-dd)", "DATE");
     QCommandLineOption moduleOption("module", "生产制造模块的库文件", "FILE");
     QCommandLineOption screenshotOption("screenshot", "把主窗口存为 PNG 后退出", "FILE");
-    QCommandLineOption openOption("open", "截图前打开的界面 (注册名, 如 WorkCalendarForm)", "NAME");
+    QCommandLineOption openOption("open", "启动后打开的界面 (注册名如 WorkCalendarForm, 或命令如 RUNMRP)", "NAME");
     parser.addOptions({dbOption, userOption, shopOption, todayOption, moduleOption, screenshotOption, openOption});
     parser.process(application);
 
@@ -137,5 +152,7 @@ int main(int argc, char** argv)
     if (parser.isSet(screenshotOption))
         return Screenshot(application, window, parser.value(screenshotOption), parser.value(openOption));
     window.showMaximized();
+    if (parser.isSet(openOption))
+        QTimer::singleShot(0, &window, [&window, open = parser.value(openOption).toStdString()] { window.Open(open); });
     return application.exec();
 }

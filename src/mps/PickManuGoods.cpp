@@ -77,9 +77,17 @@ std::vector<std::pair<std::string, int>> PickManuGoods::GoodsTypes()
 std::string PickManuGoods::ListSql(const GoodsPickFilter& filter) const
 {
     std::string sql = kGoodsSql;
+    // What the user types is the start of the text, '%' and '_' included: escaped, they match
+    // only themselves.
     auto startsWith = [&sql](std::string_view column, std::string_view text) {
         std::string_view value = Trim(text);
-        if (!value.empty()) sql += " And (" + std::string(column) + " like " + QuoteSql(std::string(value) + "%") + ")";
+        if (value.empty()) return;
+        std::string pattern;
+        for (char c : value) {
+            if (c == '%' || c == '_' || c == '!') pattern += '!';
+            pattern += c;
+        }
+        sql += " And (" + std::string(column) + " like " + QuoteSql(pattern + "%") + " escape '!')";
     };
     startsWith("g.code", filter.code);
     startsWith("g.Name", filter.name);

@@ -97,6 +97,8 @@ QString DataSetModel::CellText(int row, int column) const
     switch (value.Type()) {
         case FieldType::Float:
         case FieldType::Integer:
+            if (!Column(column).displayFormat.empty())
+                return ToQString(FormatFloat(Column(column).displayFormat, value.AsFloat()));
             switch (Column(column).format) {
                 case NumberFormat::Quantity:
                     return ToQString(FormatQuantityText(value.AsFloat()));
@@ -148,6 +150,7 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
             }
         }
         case Qt::TextAlignmentRole:
+            if (column.alignment) return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
             if (field->DataType() == FieldType::Integer || field->DataType() == FieldType::Float)
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             return {};

@@ -17,10 +17,14 @@ enum class NumberFormat { Plain, Quantity, Price, Amount };
 struct DbGridColumn {
     std::string fieldName;
     std::string title;
-    int width = 0;  //!< pixels; 0 lets the grid choose
+    int width = 0;  //!< pixels, the least the grid fits the column to; 0 lets the grid choose
     bool visible = true;
     bool readOnly = false;
     NumberFormat format = NumberFormat::Plain;
+    //! A display pattern such as "0.####" (FormatFloat); when set it writes the numbers instead of `format`.
+    std::string displayFormat;
+    //! The cells' alignment; none: numbers right, text left.
+    Qt::Alignment alignment;
     //! An integer field shown as a check box ticked at 1 (the "selected" column of list screens).
     bool checkBox = false;
 };

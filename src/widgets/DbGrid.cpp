@@ -1,13 +1,72 @@
 #include "DbGrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <stdexcept>
 
 #include "QtDialogs.h"
 #include "types/TextUtil.h"
 
 namespace mfg {
+namespace {
+
+//! Cells with a "…" button at their right edge; a click on the button runs the column's action.
+class EllipsisDelegate : public QStyledItemDelegate {
+public:
+    EllipsisDelegate(DbGrid& grid, std::function<void()> clicked, std::function<QString(int row)> text)
+        : QStyledItemDelegate(&grid), grid(grid), clicked(std::move(clicked)), text(std::move(text))
+    {
+    }
+
+    static QRect ButtonRect(const QRect& cell)
+    {
+        int side = std::min(cell.height(), 22);
+        return {cell.right() - side + 1, cell.top() + (cell.height() - side) / 2, side, side};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell(option);
+        cell.rect.setRight(ButtonRect(option.rect).left() - 1);
+        QStyledItemDelegate::paint(painter, cell, index);
+        QStyleOptionButton button;
+        button.rect = ButtonRect(option.rect);
+        button.text = QStringLiteral("…");
+        button.state = QStyle::State_Enabled | QStyle::State_Raised;
+        grid.style()->drawControl(QStyle::CE_PushButton, &button, painter, &grid);
+    }
+
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            ButtonRect(option.rect).contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            grid.setCurrentIndex(index);
+            clicked();
+            return true;
+        }
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (text) option->text = text(index.row());
+    }
+
+private:
+    DbGrid& grid;
+    std::function<void()> clicked;
+    std::function<QString(int row)> text;
+};
+
+}  // namespace
 
 DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
 {
@@ -23,6 +82,8 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setSectionsClickable(true);
+    // Columns fit to the first rows; a run of 50,000 suggestions must not be measured whole.
+    horizontalHeader()->setResizeContentsPrecision(200);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::HeaderClicked);
     connect(&model, &DataSetModel::CursorMoved, this, [this](int row) {
         if (following || row < 0) return;
@@ -33,8 +94,11 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model(this)
     });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] {
         for (int i = 0; i < model.ColumnCount(); ++i) ApplyColumn(i);
-        UpdateFrozenView();
+        FitColumns();
     });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) { SectionResized(section, size); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { CloseColumnControl(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         DataSet* data = model.GetDataSet();
         if (following || !current.isValid() || !data || !data->Active() || data->RecNo() == current.row() + 1) return;
@@ -64,12 +128,17 @@ DbGridColumn& DbGrid::AddColumn(std::string fieldName, std::string title, int wi
     return model.Column(index);
 }
 
-DbGridColumn& DbGrid::ColumnByName(std::string_view fieldName)
+int DbGrid::ColumnIndex(std::string_view fieldName) const
 {
     int index = model.ColumnIndexOf(fieldName);
     if (index < 0)
         throw std::out_of_range("the grid " + objectName().toStdString() + " has no column " + std::string(fieldName));
-    return model.Column(index);
+    return index;
+}
+
+DbGridColumn& DbGrid::ColumnByName(std::string_view fieldName)
+{
+    return model.Column(ColumnIndex(fieldName));
 }
 
 void DbGrid::SetColumnVisible(int index, bool visible)
@@ -114,10 +183,6 @@ void DbGrid::SetFrozenColumns(int count)
                 &QAbstractSlider::setValue);
         connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen->verticalScrollBar(),
                 &QAbstractSlider::setValue);
-        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-            if (section < frozenCount) frozen->setColumnWidth(section, size);
-            UpdateFrozenView();
-        });
         connect(frozen->horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::HeaderClicked);
     }
     UpdateFrozenView();
@@ -139,6 +204,146 @@ void DbGrid::UpdateFrozenView()
                         viewport()->height() + horizontalHeader()->height());
 }
 
+void DbGrid::SectionResized(int section, int size)
+{
+    if (frozen && section < frozenCount) frozen->setColumnWidth(section, size);
+    UpdateFrozenView();
+    bool byUser = !sizing && size > 0 && section < model.ColumnCount() && !isColumnHidden(section) &&
+                  horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive;
+    if (byUser) userWidths[ToLowerAscii(model.Column(section).fieldName)] = size;
+}
+
+void DbGrid::SetColumnControl(std::string_view fieldName, QWidget* control)
+{
+    columnControls[ColumnIndex(fieldName)] = control;
+    control->setParent(viewport());
+    control->hide();
+    control->installEventFilter(this);
+    if (QWidget* keys = control->focusProxy()) keys->installEventFilter(this);
+}
+
+void DbGrid::CloseColumnControl()
+{
+    if (!shownControl) return;
+    QWidget* control = shownControl;
+    shownControl = nullptr;
+    control->hide();
+    setFocus();
+}
+
+void DbGrid::SetColumnButton(std::string_view fieldName, std::function<void()> clicked,
+                             std::function<QString(int row)> text)
+{
+    setItemDelegateForColumn(ColumnIndex(fieldName), new EllipsisDelegate(*this, std::move(clicked), std::move(text)));
+}
+
+bool DbGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    auto control = columnControls.find(index.column());
+    if (control == columnControls.end() || !index.isValid()) return QTableView::edit(index, trigger, event);
+    if (trigger != AllEditTriggers && !(editTriggers() & trigger)) return false;
+    if (trigger == SelectedClicked || trigger == CurrentChanged) return false;
+    CloseColumnControl();
+    QWidget* shown = control->second;
+    QRect cell = visualRect(index);
+    shown->setGeometry(cell.x(), cell.y(), std::max(cell.width(), 160),
+                       std::max(cell.height(), shown->sizeHint().height()));
+    shown->show();
+    shown->raise();
+    shown->setFocus();
+    shownControl = shown;
+    // The key that opened the control is its first typed character.
+    if (event && event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(shown->focusProxy() ? shown->focusProxy() : shown, &typed);
+    }
+    return true;
+}
+
+bool DbGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (shownControl && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        CloseColumnControl();
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void DbGrid::keyPressEvent(QKeyEvent* event)
+{
+    // Down past the last row starts a new one, as in the host's grids.
+    bool atEnd = model.rowCount() == 0 || currentIndex().row() == model.rowCount() - 1;
+    if (appendRow && event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && atEnd &&
+        editTriggers() != NoEditTriggers) {
+        CloseColumnControl();
+        appendRow();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DbGrid::mousePressEvent(QMouseEvent* event)
+{
+    CloseColumnControl();
+    QPoint at = event->position().toPoint();
+    int below = model.rowCount() == 0 ? 0 : rowViewportPosition(model.rowCount() - 1) + rowHeight(model.rowCount() - 1);
+    if (appendRow && event->button() == Qt::LeftButton && !indexAt(at).isValid() && at.y() >= below &&
+        editTriggers() != NoEditTriggers) {
+        appendRow();
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void DbGrid::scrollContentsBy(int dx, int dy)
+{
+    // The look-up being typed into moves with its cell.
+    if (shownControl) shownControl->move(shownControl->pos() + QPoint(dx, dy));
+    QTableView::scrollContentsBy(dx, dy);
+}
+
+void DbGrid::SetUserColumnWidth(std::string_view fieldName, int width)
+{
+    int index = model.ColumnIndexOf(fieldName);
+    if (index < 0 || width <= 0) return;
+    userWidths[ToLowerAscii(fieldName)] = width;
+    sizing = true;
+    setColumnWidth(index, width);
+    sizing = false;
+}
+
+void DbGrid::FitColumns()
+{
+    // Wide enough for the title and the rows in sight, but a long remark never pushes the
+    // columns after it out of the window.
+    constexpr int widest = 280;
+    if (shownControl) return;  // not under a look-up being typed into; the next fit comes
+    sizing = true;
+    for (int i = 0; i < model.ColumnCount(); ++i) {
+        const DbGridColumn& column = model.Column(i);
+        if (column.checkBox || isColumnHidden(i) ||
+            horizontalHeader()->sectionResizeMode(i) != QHeaderView::Interactive)
+            continue;
+        if (auto user = userWidths.find(ToLowerAscii(column.fieldName)); user != userWidths.end()) {
+            setColumnWidth(i, user->second);
+            continue;
+        }
+        int contents = std::max(sizeHintForColumn(i), horizontalHeader()->sectionSizeHint(i));
+        setColumnWidth(i, std::max(column.width, std::min(contents + 8, widest)));
+    }
+    sizing = false;
+    UpdateFrozenView();
+}
+
+void DbGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    FitColumns();
+}
+
 void DbGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
@@ -154,12 +359,16 @@ void DbGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
 void DbGrid::ApplyColumn(int index)
 {
     const DbGridColumn& column = model.Column(index);
+    sizing = true;
     setColumnHidden(index, !column.visible);
-    if (column.width > 0)
+    if (auto user = userWidths.find(ToLowerAscii(column.fieldName)); user != userWidths.end())
+        setColumnWidth(index, user->second);
+    else if (column.width > 0)
         setColumnWidth(index, column.width);
     else if (column.checkBox)
         setColumnWidth(index, 36);
     if (column.checkBox) horizontalHeader()->setSectionResizeMode(index, QHeaderView::Fixed);
+    sizing = false;
 }
 
 int DbGrid::CurrentColumn() const

@@ -81,6 +81,11 @@ bool LookupCombo::eventFilter(QObject* watched, QEvent* event)
         grid->setFocus();
         return true;
     }
+    // Typed and Enter: the first goods the typing leaves in the list.
+    if (watched == edit && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && DroppedDown()) {
+        ChooseCurrentRow();
+        return true;
+    }
     if (watched != grid) return QWidget::eventFilter(watched, event);
     switch (key->key()) {
         case Qt::Key_Return:
@@ -147,6 +152,9 @@ void LookupCombo::SetActionButtons(std::vector<std::string> captions)
         auto* button = new QPushButton(ToQString(WithoutMark(caption)), popup);
         button->setObjectName(ToQString(WithoutMark(caption)));
         buttonRow->addWidget(button);
+        // Creating goods, work lines or workshops belongs to the host's own screens, which this
+        // desktop does not have: a button that does nothing is not offered.
+        button->setVisible(WithoutMark(caption) != "新增");
         connect(button, &QPushButton::clicked, this, [this, caption] { DoAction(caption); });
     }
 }

@@ -45,7 +45,7 @@ public:
     //! The combo's own filter expression (FilterExpression syntax), applied while it drops down.
     void SetDropDownFilter(std::string expression) { dropDownFilter = std::move(expression); }
     const std::string& DropDownFilter() const { return dropDownFilter; }
-    //! The buttons of the drop-down, in order ("新增#", "查找#", "置空").
+    //! The buttons of the drop-down, in order ("新增#", "查找#", "置空"); "新增" is kept hidden.
     void SetActionButtons(std::vector<std::string> captions);
     const std::vector<std::string>& ActionButtons() const { return actionCaptions; }
     void SetActionHandler(ActionHandler handler) { actionHandler = std::move(handler); }

@@ -131,6 +131,32 @@ TEST_F(DesktopHostTest, ShowScreenThroughTheModuleOpensAnMdiChildThatClosesWithI
     EXPECT_TRUE(dialogs->Messages().empty());
 }
 
+TEST_F(DesktopHostTest, OpenTakesTheModulesCommandsAsWellAsItsScreens)
+{
+    ModuleLibrary module;
+    ASSERT_TRUE(module.Load(MFG_MODULE_PATH));
+    MainWindow window(session);
+    std::vector<std::string> shown;
+    auto closeWhenShown = [&shown](const char* name) {
+        QTimer::singleShot(0, [&shown, name] {
+            for (QWidget* screen : QApplication::topLevelWidgets())
+                if (screen->objectName() == name && screen->isVisible()) {
+                    shown.emplace_back(name);
+                    screen->close();
+                }
+        });
+    };
+    closeWhenShown("TMRPForm");
+    window.Open("RUNMRP");
+    closeWhenShown("TSorderToMPSForm");
+    window.Open("sordertomps");
+    EXPECT_EQ(shown, (std::vector<std::string>{"TMRPForm", "TSorderToMPSForm"}));
+    window.Open("WorkCalendarForm");
+    ASSERT_EQ(window.MdiArea().subWindowList().size(), 1);
+    EXPECT_EQ(window.MdiArea().subWindowList().front()->widget()->objectName(), "TWorkCalendarForm");
+    EXPECT_TRUE(dialogs->Messages().empty());
+}
+
 TEST_F(DesktopHostTest, AFileThatIsNoModuleIsRefusedWithItsReason)
 {
     ModuleLibrary module;

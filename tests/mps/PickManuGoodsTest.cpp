@@ -95,6 +95,18 @@ TEST_F(PickManuGoodsTest, AQuoteInANameFindsTheGoodsInsteadOfBreakingTheStatemen
     EXPECT_TRUE(picker.Goods().Active()) << "the statement ran and found nothing";
 }
 
+TEST_F(PickManuGoodsTest, PercentAndUnderscoreTypedInAFilterAreNoWildcards)
+{
+    host.SqlExecute("update L_Goods set Name = '50%轮胎', Specs = 'A_1' where GoodsID = 101");
+    EXPECT_EQ(CodesOf(Filter("%")), std::vector<std::string>{});
+    EXPECT_EQ(CodesOf(Filter("1_01")), std::vector<std::string>{});
+    EXPECT_EQ(CodesOf(Filter("", "50%")), std::vector<std::string>{"1001"});
+    EXPECT_EQ(CodesOf(Filter("", "5%")), std::vector<std::string>{});
+    EXPECT_EQ(CodesOf(Filter("", "", "A_")), std::vector<std::string>{"1001"});
+    EXPECT_EQ(CodesOf(Filter("", "", "A!")), std::vector<std::string>{});
+    EXPECT_TRUE(picker.Goods().Active());
+}
+
 TEST_F(PickManuGoodsTest, ThePhoneticFilterOnChineseNames)
 {
     EXPECT_EQ(CodesOf(Phonetic("SDZXC")), std::vector<std::string>{"3001"});

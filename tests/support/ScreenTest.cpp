@@ -2,8 +2,12 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QHeaderView>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace mfg::test {
@@ -18,6 +22,8 @@ ScreenTest::ScreenTest()
     auto folder = std::filesystem::path(::testing::TempDir()) / ("screens-" + DatabaseName());
     std::filesystem::remove_all(folder);
     host.SetTempDirectory(folder);
+    // The screens remember their sizes in the user's settings; each test starts without any.
+    host.SetCurrDirectory(folder);
 }
 
 ScreenTest::~ScreenTest()
@@ -50,6 +56,57 @@ void ScreenTest::ProcessEvents()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+void ScreenTest::ShowAtDefaultSize(QWidget& form)
+{
+    form.show();
+    ProcessEvents();
+    EXPECT_LE(form.width(), 1340) << form.objectName().toStdString();
+    EXPECT_LE(form.height(), 640) << form.objectName().toStdString();
+}
+
+void ScreenTest::ExpectInside(QWidget& form, QWidget& control)
+{
+    std::string name = control.objectName().toStdString();
+    EXPECT_TRUE(control.isVisibleTo(&form)) << name;
+    QRect area(control.mapTo(&form, QPoint(0, 0)), control.size());
+    EXPECT_TRUE(form.rect().contains(area)) << name << " lies outside " << form.objectName().toStdString();
+    // A control the screen made narrow on purpose (an up-down of arrows alone) counts as it is.
+    EXPECT_GE(control.width(), std::min(control.minimumSizeHint().width(), control.maximumWidth()))
+        << name << " is squeezed";
+}
+
+void ScreenTest::ExpectColumnShown(QTableView& grid, std::string_view title)
+{
+    const QString wanted = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    QAbstractItemModel* model = grid.model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->headerData(column, Qt::Horizontal).toString().trimmed() != wanted || grid.isColumnHidden(column))
+            continue;
+        int left = grid.columnViewportPosition(column);
+        EXPECT_GE(left, 0) << title;
+        EXPECT_LE(left + grid.columnWidth(column), grid.viewport()->width())
+            << title << " is cut off in " << grid.objectName().toStdString();
+        EXPECT_GE(grid.columnWidth(column), grid.horizontalHeader()->sectionSizeHint(column))
+            << title << " is narrower than its title";
+        return;
+    }
+    ADD_FAILURE() << grid.objectName().toStdString() << " shows no column " << title;
+}
+
+QStringList ScreenTest::DrawnTexts(QGraphicsView& view)
+{
+    QStringList texts;
+    if (!view.scene()) return texts;
+    for (QGraphicsItem* item : view.scene()->items(Qt::AscendingOrder)) {
+        if (!item->isVisible()) continue;
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+            texts << text->toPlainText();
+        else if (auto* simple = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            texts << simple->text();
+    }
+    return texts;
 }
 
 }  // namespace mfg::test

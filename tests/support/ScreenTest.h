@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QGraphicsView>
+#include <QStringList>
+#include <QTableView>
 #include <QTimer>
 #include <QWidget>
 
@@ -41,6 +44,17 @@ protected:
     void WhenShown(std::string_view name, std::function<void(QWidget&)> action);
     //! Runs the events posted so far (deferred deletes included).
     static void ProcessEvents();
+
+    //! Shows `form` at the size it opens at, as a window of its own, and fails unless that size
+    //! fits a 1366×768 desktop (beside the main window's menu, tool and status bars).
+    static void ShowAtDefaultSize(QWidget& form);
+    //! Fails unless `control` is shown and lies wholly inside `form`.
+    static void ExpectInside(QWidget& form, QWidget& control);
+    //! Fails unless the column titled `title` lies wholly inside the grid's visible cells and is
+    //! wide enough for its title.
+    static void ExpectColumnShown(QTableView& grid, std::string_view title);
+    //! The texts a graphics view draws (a chart's titles, axis labels and legend), in scene order.
+    static QStringList DrawnTexts(QGraphicsView& view);
 
 private:
     struct Poll {

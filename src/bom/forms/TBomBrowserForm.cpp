@@ -50,7 +50,7 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     : TManuRootForm(formName, parent)
 {
     setWindowTitle(caption);
-    resize(820, 600);
+    SetDefaultSize(960, 600);
     cmbSelGoods = WithName(new LookupCombo(this), "cmbSelGoods");
     cmbSelGoods->SetLookupDataSet(&OpenLookupDataSet("qryGoods"));
     cmbSelGoods->SetKeyField("GoodsID");
@@ -60,6 +60,7 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     cmbSelGoods->SetDropDownFilter(std::move(goodsFilter));
     cmbSelGoods->SetActionButtons({"新增#", "查找#", "置空"});
     cmbSelGoods->SetTag(4);
+    cmbSelGoods->setMinimumWidth(200);  // a whole goods code, not four characters of it
     dbtGoodsName = WithName(new QLabel(this), "dbtGoodsName");
     dbtSpecs = WithName(new QLabel(this), "dbtSpecs");
     dbtUnitName = WithName(new QLabel(this), "dbtUnitName");

@@ -31,31 +31,12 @@ constexpr int VirtualKind = 9;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-//! The "替代品" column shows the names of the line's substitutes, which no field of the line holds.
-class SubstituteTextDelegate : public QStyledItemDelegate {
-public:
-    SubstituteTextDelegate(GoodsBom& bom, QObject* parent) : QStyledItemDelegate(parent), bom(bom) {}
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        DataSet& lines = bom.Lines();
-        if (!lines.Active() || index.row() >= lines.RecordCount()) return;
-        int itemNo = static_cast<int>(lines.ValueAt(index.row(), lines.FieldByName("ItemNo").Index()).AsInteger());
-        option->text = Text(bom.SubstituteText(itemNo));
-    }
-
-private:
-    GoodsBom& bom;
-};
-
 }  // namespace
 
 TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBomEditForm", parent)
 {
     setWindowTitle("物料清单维护");
-    resize(1100, 620);
+    SetDefaultSize(1300, 640);
     auto label = [this](const char* name, const QString& text = {}) {
         auto* result = new QLabel(text, this);
         result->setObjectName(name);
@@ -98,8 +79,19 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     for (int i = 1; i <= 5; ++i)
         dgListGoodsBom->AddColumn("guserdef" + std::to_string(i), "货品自定义" + std::to_string(i)).readOnly = true;
     for (int i = 1; i <= 5; ++i) dgListGoodsBom->AddColumn("userdef" + std::to_string(i), "用户自定义字段" + std::to_string(i));
-    dgListGoodsBom->setItemDelegateForColumn(dgListGoodsBom->Model().ColumnIndexOf("inputgoods"),
-                                             new SubstituteTextDelegate(bom, dgListGoodsBom));
+    // The "替代品" cells show the names of the line's substitutes, which no field of the line holds.
+    dgListGoodsBom->SetColumnButton(
+        "inputgoods", [this] { dgListGoodsBomEditButtonClick(); },
+        [this](int row) {
+            DataSet& lines = bom.Lines();
+            if (substituteDialog || !lines.Active() || row >= lines.RecordCount()) return QString();
+            return Text(bom.SubstituteText(
+                static_cast<int>(lines.ValueAt(row, lines.FieldByName("ItemNo").Index()).AsInteger())));
+        });
+    dgListGoodsBom->SetColumnControl("GoodsCode", dlgcGoods);
+    dgListGoodsBom->SetColumnControl("Specs", dlgcSpecs);
+    dgListGoodsBom->SetColumnControl("procname", QxDBLkupGridCombo1);
+    dgListGoodsBom->SetAppendRow([this] { AddClick(*dgListGoodsBom); });
 
     dlgcProc = NewCombo("dlgcProc", "qryWorkProc", "COUNTWAGEITEMID", {"code", "name"}, "closed=0", {"新增#", "置空"});
     dlgcShop = NewCombo("dlgcShop", "qryWorkShop", "WorkShopID", {"code", "name"}, "", {"新增#", "置空"});
@@ -113,14 +105,16 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     dgProc->AddColumn("usetime", "耗用工时").format = NumberFormat::Quantity;
     dgProc->AddColumn("pretime", "准备时间").format = NumberFormat::Quantity;
     dgProc->AddColumn("memo", "备注", 160);
+    dgProc->SetColumnControl("name", dlgcProc);
+    dgProc->SetColumnControl("shopname", dlgcShop);
+    dgProc->SetColumnControl("centername", dlgcCenter);
+    dgProc->SetAppendRow([this] { AddClick(*dgProc); });
 
     pgBom = new QTabWidget(this);
     pgBom->setObjectName("pgBom");
-    tsMaterial = GridPage(dgListGoodsBom, {new QLabel("子件:", this), dlgcGoods, new QLabel("规格:", this), dlgcSpecs,
-                                           new QLabel("工序:", this), QxDBLkupGridCombo1});
+    tsMaterial = GridPage(dgListGoodsBom);
     tsMaterial->setObjectName("tsMaterial");
-    tsProc = GridPage(dgProc, {new QLabel("工序:", this), dlgcProc, new QLabel("车间:", this), dlgcShop,
-                               new QLabel("工作中心:", this), dlgcCenter});
+    tsProc = GridPage(dgProc);
     tsProc->setObjectName("tsProc");
     dbgProc = new DbGrid(this);
     dbgProc->setObjectName("dbgProc");
@@ -129,7 +123,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
                                 {"inputgoods", "替代品"}})
         dbgProc->AddColumn(field, title, 110).readOnly = true;
     dbgProc->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tsSum = GridPage(dbgProc, {});
+    dbgProc->SetColumnButton("inputgoods", [this] { dbgProcEditButtonClick(); });
+    tsSum = GridPage(dbgProc);
     tsSum->setObjectName("tsSum");
     pgBom->addTab(tsMaterial, "子件");
     pgBom->addTab(tsProc, "工序");
@@ -198,6 +193,7 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
         bom.Lines().Edit();
         bom.Lines().FieldByName("COUNTWAGEITEMID").SetValue(QxDBLkupGridCombo1->Value());
         bom.Lines().Post();
+        dgListGoodsBom->CloseColumnControl();
     });
     for (auto [combo, field] : {std::pair<LookupCombo*, const char*>{dlgcProc, "COUNTWAGEITEMID"},
                                 {dlgcShop, "WorkShopID"},
@@ -207,6 +203,7 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
             bom.Processes().Edit();
             bom.Processes().FieldByName(field).SetValue(combo->Value());
             bom.Processes().Post();
+            dgProc->CloseColumnControl();
         });
     connect(dlgcLine, &LookupCombo::Changed, this, [this] { dlgcLineChange(); });
     connect(pgBom, &QTabWidget::currentChanged, this, [this] {
@@ -220,12 +217,6 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     // Times entered on the process page rewrite the header totals.
     connect(&dgProc->Model(), &QAbstractItemModel::dataChanged, this, [this] { ShowHeader(); });
     connect(&dgProc->Model(), &QAbstractItemModel::rowsRemoved, this, [this] { ShowHeader(); });
-    connect(dgListGoodsBom, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.column() == dgListGoodsBom->Model().ColumnIndexOf("inputgoods")) dgListGoodsBomEditButtonClick();
-    });
-    connect(dbgProc, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.column() == dbgProc->Model().ColumnIndexOf("inputgoods")) dbgProcEditButtonClick();
-    });
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
     connect(btCheck, &QPushButton::clicked, this, [this] { btCheckClick(); });
@@ -247,15 +238,10 @@ LookupCombo* TGoodsBomEditForm::NewCombo(const char* name, const char* cache, co
     return combo;
 }
 
-QWidget* TGoodsBomEditForm::GridPage(DbGrid* grid, std::initializer_list<QWidget*> above)
+QWidget* TGoodsBomEditForm::GridPage(DbGrid* grid)
 {
     auto* page = new QWidget(this);
-    auto* row = new QHBoxLayout;
-    for (QWidget* widget : above) row->addWidget(widget);
-    row->addStretch();
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(row);
-    layout->addWidget(grid, 1);
+    (new QVBoxLayout(page))->addWidget(grid, 1);
     return page;
 }
 
@@ -378,17 +364,17 @@ void TGoodsBomEditForm::dlgcGoodsChange()
     }
     bom.Lines().Post();
     LineMoved();
+    dgListGoodsBom->CloseColumnControl();
 }
 
 void TGoodsBomEditForm::LookupComboAction(LookupCombo& combo, const std::string& action)
 {
     const Variant before = combo.Value();
     TManuRootForm::LookupComboAction(combo, action);
-    // A component picked with "查找" takes the picked quantity; the base form's picker hands back
-    // the goods alone, which counts as a quantity of 1.
+    // A component picked with "查找" takes the quantity typed in the picker, 1 when none was.
     if (&combo != dlgcGoods || action != "查找" || combo.Value().IsNull() || combo.Value() == before) return;
     bom.Lines().Edit();
-    bom.Lines().FieldByName("MnfQty").SetValue(FormatQuantity(1));
+    bom.Lines().FieldByName("MnfQty").SetValue(FormatQuantity(PickedQuantity() > 0 ? PickedQuantity() : 1));
     bom.Lines().Post();
 }
 

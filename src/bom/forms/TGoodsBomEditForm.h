@@ -79,13 +79,16 @@ public:
     //! The substitute dialog while it is open (tests answer it); null otherwise.
     class TGoodsBomSubForm* SubstituteDialog() const { return substituteDialog; }
 
+    //! The picker's add mode ("添加") appends component lines.
+    DataSet* AddModeTarget() override { return &bom.Lines(); }
+
 protected:
     void LookupComboAction(LookupCombo& combo, const std::string& action) override;
 
 private:
     LookupCombo* NewCombo(const char* name, const char* cache, const char* key, std::vector<std::string> columns,
                           std::string filter, std::vector<std::string> buttons);
-    QWidget* GridPage(DbGrid* grid, std::initializer_list<QWidget*> above);
+    QWidget* GridPage(DbGrid* grid);
     void AddMenu(DbGrid* grid);
     void ShowHeader();
     void TakeHeader();

@@ -18,7 +18,7 @@ namespace mfg {
 TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSubForm", parent)
 {
     setWindowTitle("替代品设置");
-    resize(720, 360);
+    SetDefaultSize(900, 420);
     auto label = [this](const char* name) {
         auto* result = new QLabel(this);
         result->setObjectName(name);
@@ -68,7 +68,8 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
     head->addRow("规格:", lblSpecs);
     head->addRow("单位:", lblUnitName);
     head->addRow("数量:", lblQty);
-    head->addRow("替代品编号", dlgcGoods);
+    dgListGoodsBom->SetColumnControl("GOODSCODE", dlgcGoods);
+    dgListGoodsBom->SetAppendRow([this] { rows.AppendRow(); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnOk);
@@ -82,7 +83,7 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
     connect(menuDle, &QAction::triggered, this, [this] { menuDleClick(); });
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-    connect(&dgListGoodsBom->Model(), &DataSetModel::CursorMoved, this, [this] { dgListGoodsBomKeyPress(); });
+    connect(&dgListGoodsBom->Model(), &DataSetModel::CursorMoved, this, [this] { RowMoved(); });
 }
 
 int TGoodsBomSubForm::Load(GoodsBom& bom, int componentID, int itemNo, double mnfQty, double wasteRate)
@@ -105,20 +106,34 @@ int TGoodsBomSubForm::ShowComponent(bool loaded, double quantity)
     lblSpecs->setText(QString::fromStdString(rows.ComponentSpecs()));
     lblUnitName->setText(QString::fromStdString(rows.ComponentUnitName()));
     lblQty->setText(QString::fromStdString(FormatQuantityText(quantity)));
-    dgListGoodsBomKeyPress();
+    RowMoved();
     return 1;
 }
 
 void TGoodsBomSubForm::SetReadOnly(bool readOnly)
 {
-    dgListGoodsBom->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers : QAbstractItemView::AllEditTriggers);
+    // Typing or F2 opens a cell; an editor opened by every move would stand on the row Down appends.
+    dgListGoodsBom->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                   QAbstractItemView::AnyKeyPressed);
     dlgcGoods->setEnabled(!readOnly);
     btnOk->setEnabled(!readOnly);
     menuDle->setEnabled(!readOnly);
 }
 
+void TGoodsBomSubForm::RowMoved()
+{
+    if (choosing) return;  // the row a chosen goods goes to: the combo keeps the choice
+    DataSet& data = rows.Rows();
+    showing = true;
+    dlgcGoods->SetValue(data.Active() && !data.IsEmpty() ? data.FieldByName("subgoodsid").Value() : Variant());
+    showing = false;
+    dgListGoodsBomKeyPress();
+}
+
 void TGoodsBomSubForm::dlgcGoodsChange()
 {
+    if (showing) return;
     const Variant goods = dlgcGoods->Value();
     if (goods.IsNull()) {
         if (!rows.Rows().IsEmpty()) {
@@ -126,19 +141,22 @@ void TGoodsBomSubForm::dlgcGoodsChange()
             rows.Rows().FieldByName("subgoodsid").Clear();
         }
     } else {
+        choosing = true;
         rows.SetSubstitute(static_cast<int>(goods.AsInteger()));
+        choosing = false;
     }
     dgListGoodsBomKeyPress();
+    dgListGoodsBom->CloseColumnControl();
 }
 
 void TGoodsBomSubForm::LookupComboAction(LookupCombo& combo, const std::string& action)
 {
     const Variant before = combo.Value();
     TManuRootForm::LookupComboAction(combo, action);
-    // A goods picked with "查找" comes with a quantity the rate follows from; the base form's picker
-    // hands back the goods alone, which counts as a quantity of 1.
+    // A goods picked with "查找" comes with the quantity typed in the picker (1 when none was), which
+    // the rate follows from.
     if (action == "查找" && !combo.Value().IsNull() && !(combo.Value() == before))
-        rows.SetPickedSubstitute(static_cast<int>(combo.Value().AsInteger()), 0);
+        rows.SetPickedSubstitute(static_cast<int>(combo.Value().AsInteger()), PickedQuantity());
 }
 
 void TGoodsBomSubForm::dgListGoodsBomKeyPress()

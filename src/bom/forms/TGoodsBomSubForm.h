@@ -45,15 +45,25 @@ public:
     QPushButton* btnOk;
     QPushButton* btnCancel;
 
+    //! The picker's add mode ("添加") appends substitutes.
+    DataSet* AddModeTarget() override { return &rows.Rows(); }
+
 protected:
     bool FormClose() override;
     void LookupComboAction(LookupCombo& combo, const std::string& action) override;
+    //! A virtual goods (kind 9) is never a substitute: the picker does not offer one.
+    std::string PickerCondition(LookupCombo&) const override { return "g.kind <> 9"; }
 
 private:
     int ShowComponent(bool loaded, double quantity);
 
+    //! The combo shows the substitute of the current row.
+    void RowMoved();
+
     BomSubstituteRows rows;
     bool leaving = false;
+    bool showing = false;   // while the combo is set from the row, its change does nothing
+    bool choosing = false;  // while a chosen goods goes into the rows, moving does not reset the combo
 };
 
 }  // namespace mfg

@@ -6,8 +6,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include "NamedControl.h"
@@ -27,12 +29,33 @@ MonthSheet ExtendedSheet()
     return MonthSheet();
 }
 
+//! Draws the selected day with a frame over its own colour: a solid selection would hide the
+//! yellow of a rest day, and a toggle would show no change.
+class OutlinedSelection : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem plain(option);
+        bool selected = plain.state & QStyle::State_Selected;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!selected) return;
+        painter->save();
+        painter->setPen(QPen(option.palette.highlight().color(), 3));
+        painter->drawRect(option.rect.adjusted(2, 2, -2, -2));
+        painter->restore();
+    }
+};
+
 }  // namespace
 
 TWorkCalendarForm::TWorkCalendarForm(QWidget* parent)
     : TManuRootForm("TWorkCalendarForm", parent), sheet(ExtendedSheet())
 {
     setWindowTitle("工厂日历");
+    SetDefaultSize(640, 500);
     auto* layout = new QVBoxLayout(this);
 
     PrevMonthBtn = Named(new QPushButton("上一月", this), "PrevMonthBtn");
@@ -69,6 +92,7 @@ TWorkCalendarForm::TWorkCalendarForm(QWidget* parent)
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setMinimumSize(7 * 64, 7 * 32);
+    StringGrid1->setItemDelegate(new OutlinedSelection(StringGrid1));
     StringGrid1->installEventFilter(this);
     layout->addWidget(StringGrid1, 1);
 
@@ -98,6 +122,12 @@ void TWorkCalendarForm::ShowMonth()
     UpDownYear->setValue(sheet.Year());
     UpDownMonth->setValue(sheet.Month());
     showing = false;
+    // The day selected in the last month is not a day of this one: a stray space must not
+    // toggle a day nobody clicked.
+    if (lblYear->text() != QString::number(sheet.Year()) || lblMonth->text() != QString::number(sheet.Month())) {
+        StringGrid1->setCurrentCell(-1, -1);
+        StringGrid1->clearSelection();
+    }
     lblYear->setText(QString::number(sheet.Year()));
     lblMonth->setText(QString::number(sheet.Month()));
     for (int row = 0; row < MonthSheet::RowCount; ++row)

@@ -25,6 +25,7 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
 {
     setWindowTitle("工厂日历 - 快速设置");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    SetDefaultSize(420, 460);
     auto* layout = new QGridLayout(this);
 
     dtpBeg = Named(new DatePicker(this), "dtpBeg");

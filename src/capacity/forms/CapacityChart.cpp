@@ -24,13 +24,22 @@ CapacityChart::CapacityChart(QWidget* parent) : QChartView(new QChart, parent)
 {
     setRenderHint(QPainter::Antialiasing);
     chart()->legend()->setAlignment(Qt::AlignBottom);
+    categories = new QBarCategoryAxis(chart());
+    categories->setLabelsAngle(-90);
+    // A period label is a date; cut to "…" it tells nothing.
+    categories->setTruncateLabels(false);
+    hours = new QValueAxis(chart());
+    hours->setTitleText("小时");
+    chart()->addAxis(categories, Qt::AlignBottom);
+    chart()->addAxis(hours, Qt::AlignLeft);
     Clear();
 }
 
 void CapacityChart::Clear(const QString& title)
 {
     chart()->removeAllSeries();
-    for (QAbstractAxis* axis : chart()->axes()) chart()->removeAxis(axis);
+    categories->clear();
+    hours->setRange(0, 1);
     chart()->setTitle(title);
     periods.clear();
     sets.clear();
@@ -58,15 +67,9 @@ void CapacityChart::SetRows(const std::vector<DayLoad>& rows, CapacityPeriod per
         periods << (row.excess > 0 ? kOverloadMark + label : label);
     }
     chart()->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
     categories->append(periods);
-    categories->setLabelsAngle(-90);
-    chart()->addAxis(categories, Qt::AlignBottom);
     series->attachAxis(categories);
-    auto* hours = new QValueAxis;
     hours->setRange(0, top > 0 ? top * 1.1 : 1);
-    hours->setTitleText("小时");
-    chart()->addAxis(hours, Qt::AlignLeft);
     series->attachAxis(hours);
 }
 

@@ -7,7 +7,9 @@
 
 #include "CapacityPlanner.h"
 
+class QBarCategoryAxis;
 class QBarSet;
+class QValueAxis;
 
 namespace mfg {
 
@@ -33,6 +35,9 @@ public:
 private:
     QStringList periods;
     std::vector<QBarSet*> sets;
+    // Made once: axes removed and added on every switch of the period left their labels behind.
+    QBarCategoryAxis* categories;
+    QValueAxis* hours;
 };
 
 }  // namespace mfg

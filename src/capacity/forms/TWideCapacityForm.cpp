@@ -32,12 +32,6 @@ namespace {
 constexpr const char* kCaption = "粗能力计算";
 constexpr const char* kAllShops = "所选车间合计";
 
-struct Column {
-    const char* field;
-    const char* title;
-    int width;
-};
-
 std::optional<DateTime> OptionalDate(const DataSet& data, const char* field)
 {
     const Field& value = data.FieldByName(field);
@@ -95,7 +89,7 @@ QWidget* Panel(QWidget* parent, const char* caption, std::initializer_list<QWidg
 TWideCapacityForm::TWideCapacityForm(QWidget* parent) : TManuRootForm("TWideCapacityForm", parent)
 {
     setWindowTitle(kCaption);
-    resize(1200, 720);
+    SetDefaultSize(1340, 620);
     BuildDataSets();
     btnCalc = Button(this, "计算", "btnCalc");
     btnExcel = Button(this, "导出Excel", "btnExcel");
@@ -110,6 +104,7 @@ TWideCapacityForm::TWideCapacityForm(QWidget* parent) : TManuRootForm("TWideCapa
     inputs->addWidget(WorkshopPanel());
     inputs->addWidget(GoodsPanel());
     inputs->setStretchFactor(1, 2);
+    inputs->setSizes({560, 780});  // every workshop figure in sight beside the products
     auto* panels = new QSplitter(Qt::Vertical, this);
     panels->addWidget(inputs);
     panels->addWidget(ResultPanel());
@@ -164,29 +159,29 @@ void TWideCapacityForm::BuildGrids()
     ItemGridWorkShop = Named(new DbGrid(this), "ItemGridWorkShop");
     ItemGridWorkShop->SetDataSet(&cqWorkShop);
     ItemGridWorkShop->AddColumn("selected", "选择", 40).checkBox = true;
-    for (auto [field, title, width] : {Column{"code", "车间编码", 70},
-                                       {"name", "名称", 90},
-                                       {"depname", "所属部门", 80},
-                                       {"machines", "机台数", 55},
-                                       {"machehours", "日有效机时", 70},
-                                       {"workers", "工人数", 55},
-                                       {"daymanhaur", "日有效工时", 70}})
-        ItemGridWorkShop->AddColumn(field, title, width).readOnly = true;
+    for (auto [field, title] : {std::pair{"code", "车间编码"},
+                                {"name", "名称"},
+                                {"depname", "所属部门"},
+                                {"machines", "机台数"},
+                                {"machehours", "日有效机时"},
+                                {"workers", "工人数"},
+                                {"daymanhaur", "日有效工时"}})
+        ItemGridWorkShop->AddColumn(field, title).readOnly = true;
 
     ItemGridGoods = Named(new DbGrid(this), "ItemGridGoods");
     ItemGridGoods->SetDataSet(&cdsGoods);
     ItemGridGoods->AddColumn("selected", "选择", 40).checkBox = true;
-    for (auto [field, title, width] : {Column{"billdate", "开单日期", 84},
-                                       {"billcode", "单号", 120},
-                                       {"revdate", "发货日期", 84},
-                                       {"startworkdate", "开工日期", 84},
-                                       {"goodscode", "货品编码", 70},
-                                       {"goodsname", "名称", 100},
-                                       {"specs", "规格", 100},
-                                       {"unitname", "单位", 40},
-                                       {"quantity", "数量", 70},
-                                       {"totalusetime", "总工时", 70}}) {
-        auto& column = ItemGridGoods->AddColumn(field, title, width);
+    for (auto [field, title] : {std::pair{"billdate", "开单日期"},
+                                {"billcode", "单号"},
+                                {"revdate", "发货日期"},
+                                {"startworkdate", "开工日期"},
+                                {"goodscode", "货品编码"},
+                                {"goodsname", "名称"},
+                                {"specs", "规格"},
+                                {"unitname", "单位"},
+                                {"quantity", "数量"},
+                                {"totalusetime", "总工时"}}) {
+        auto& column = ItemGridGoods->AddColumn(field, title);
         std::string_view name = field;
         column.readOnly = name != "revdate" && name != "startworkdate" && name != "quantity";
     }
@@ -196,17 +191,17 @@ void TWideCapacityForm::BuildGrids()
     ItemGridCapacity = Named(new DbGrid(this), "ItemGridCapacity");
     ItemGridCapacity->SetDataSet(&cdsCapacity);
     ItemGridCapacity->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (auto [field, title, width] : {Column{"billdate", "日期", 84},
-                                       {"plancapacity", "计划产能", 70},
-                                       {"usedload", "已占负荷", 70},
-                                       {"load", "本次需负荷", 75},
-                                       {"factcapacity", "实际产能", 70},
-                                       {"overplus", "剩余能力", 70},
-                                       {"excess", "超负荷", 70},
-                                       {"sugstartdate", "建议开工日期", 90},
-                                       {"sugfinisheddate", "建议完工日期", 90},
-                                       {"revdate", "原发货日期", 84}}) {
-        auto& column = ItemGridCapacity->AddColumn(field, title, width);
+    for (auto [field, title] : {std::pair{"billdate", "日期"},
+                                {"plancapacity", "计划产能"},
+                                {"usedload", "已占负荷"},
+                                {"load", "本次需负荷"},
+                                {"factcapacity", "实际产能"},
+                                {"overplus", "剩余能力"},
+                                {"excess", "超负荷"},
+                                {"sugstartdate", "建议开工日期"},
+                                {"sugfinisheddate", "建议完工日期"},
+                                {"revdate", "原发货日期"}}) {
+        auto& column = ItemGridCapacity->AddColumn(field, title);
         column.readOnly = true;
         if (std::string_view(field).find("date") == std::string_view::npos) column.format = NumberFormat::Amount;
     }

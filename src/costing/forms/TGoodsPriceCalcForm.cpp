@@ -68,7 +68,7 @@ LookupCombo* GoodsCombo(QWidget* parent, const char* name, const char* listField
 TGoodsPriceCalcForm::TGoodsPriceCalcForm(QWidget* parent) : TManuRootForm("TGoodsPriceCalcForm", parent)
 {
     setWindowTitle(kCaption);
-    resize(1000, 560);
+    SetDefaultSize(1300, 600);
     BuildDataSets();
 
     cmbSelGoods = GoodsCombo(this, "cmbSelGoods", "Name", "(Kind = 2 and  Closed = 0) or (Kind = 3 and  Closed = 0) ");

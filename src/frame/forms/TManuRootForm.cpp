@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "ScreenHost.h"
@@ -17,6 +18,7 @@
 #include "host/Dialogs.h"
 #include "host/FileReplace.h"
 #include "host/Host.h"
+#include "host/IniFile.h"
 #include "host/LookupCache.h"
 
 namespace mfg {
@@ -194,7 +196,11 @@ void TManuRootForm::LookupComboAction(LookupCombo& combo, const std::string& act
 {
     if (action == "查找" && combo.Tag() == 4) {
         if (!Picker()) return;
-        if (auto goodsID = Picker()(" ")) combo.SetValue(*goodsID);
+        pickedQuantity = 0;
+        if (auto picked = Picker()(*this, PickerCondition(combo))) {
+            pickedQuantity = picked->quantity;
+            combo.SetValue(picked->goodsID);
+        }
         return;
     }
     ComboBoxUtilitys(combo, action, privilegeID, -1);
@@ -241,6 +247,63 @@ void TManuRootForm::SetGoodsPicker(GoodsPicker picker)
     Picker() = std::move(picker);
 }
 
+void TManuRootForm::SetDefaultSize(int width, int height)
+{
+    defaultSize = QSize(width, height);
+    IniFile settings(CurrentHost().SystemIniPath());
+    QSize remembered(settings.ReadInteger(LayoutSection(), "Width", 0),
+                     settings.ReadInteger(LayoutSection(), "Height", 0));
+    // A size from another, larger desktop would put the screen's buttons off this one.
+    if (remembered.width() >= 200 && remembered.height() >= 120 && remembered.width() <= 8000 &&
+        remembered.height() <= 8000)
+        rememberedSize = remembered;
+    resize(sizeHint());
+}
+
+QSize TManuRootForm::sizeHint() const
+{
+    if (rememberedSize.isValid()) return rememberedSize;
+    if (defaultSize.isValid()) return defaultSize;
+    return QWidget::sizeHint();
+}
+
+std::string TManuRootForm::LayoutSection() const
+{
+    return "Layout." + objectName().toStdString() + "." + std::to_string(CurrentHost().UserID());
+}
+
+void TManuRootForm::RestoreColumnWidths()
+{
+    layoutRestored = true;
+    IniFile settings(CurrentHost().SystemIniPath());
+    std::string section = LayoutSection();
+    for (const std::string& key : settings.Keys(section)) {
+        auto dot = key.find('.');
+        if (dot == std::string::npos) continue;
+        auto* grid = findChild<DbGrid*>(QString::fromStdString(key.substr(0, dot)));
+        if (grid) grid->SetUserColumnWidth(key.substr(dot + 1), settings.ReadInteger(section, key, 0));
+    }
+}
+
+void TManuRootForm::SaveLayout() const
+{
+    if (!defaultSize.isValid()) return;
+    IniFile settings(CurrentHost().SystemIniPath());
+    std::string section = LayoutSection();
+    settings.WriteInteger(section, "Width", width());
+    settings.WriteInteger(section, "Height", height());
+    for (const DbGrid* grid : findChildren<DbGrid*>()) {
+        if (grid->objectName().isEmpty()) continue;
+        for (const auto& [field, columnWidth] : grid->UserColumnWidths())
+            settings.WriteInteger(section, grid->objectName().toStdString() + "." + field, columnWidth);
+    }
+    try {
+        settings.UpdateFile();
+    } catch (const IniError&) {
+        // A read-only settings folder costs the user the layout, never the work.
+    }
+}
+
 void TManuRootForm::FormShow()
 {
     // Planners type codes and quantities; an input method left on from another program would
@@ -254,6 +317,7 @@ void TManuRootForm::FormShow()
 void TManuRootForm::showEvent(QShowEvent* event)
 {
     if (!combosPrepared) PrepareLookupCombos();
+    if (!layoutRestored) RestoreColumnWidths();
     FormShow();
     QWidget::showEvent(event);
 }
@@ -265,6 +329,7 @@ void TManuRootForm::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    SaveLayout();
     if (modalLoop) modalLoop->quit();
 }
 

@@ -29,9 +29,18 @@ inline constexpr int mrCancel = 2;
 //! The window message the module sends to a screen it has just opened (0x0400 + 1924).
 inline constexpr unsigned ScreenOpenedMessage = 0x0B84;
 
-//! Opens the manufactured-goods picker with a filter text and answers the picked GoodsID, or none
-//! when the user cancels. The screen that offers the picker sets it.
-using GoodsPicker = std::function<std::optional<int>(const std::string& filter)>;
+class TManuRootForm;
+
+//! What the goods picker hands back: the goods and the quantity typed in its add mode (0: none).
+struct PickedGoods {
+    int goodsID = 0;
+    double quantity = 0;
+};
+
+//! Opens the manufactured-goods picker for a screen with a filter text and answers the picked
+//! goods, or none when the user cancels; the screen's AddModeTarget switches on the add mode. The
+//! screen that offers the picker sets it.
+using GoodsPicker = std::function<std::optional<PickedGoods>(TManuRootForm& caller, const std::string& filter)>;
 
 //! The base of every screen of the module. It keeps the screen's privilege number, prepares the
 //! look-up combos of the screen (their action handler and column-name lists), resets the input
@@ -88,12 +97,27 @@ public:
 
     //! Sets the goods picker that LookupComboAction opens (empty: none yet).
     static void SetGoodsPicker(GoodsPicker picker);
+    //! The rows the goods picker's add mode ("添加" with "数量") puts goods into when this screen
+    //! opens it; none: the picker only chooses.
+    virtual DataSet* AddModeTarget() { return nullptr; }
+
+    //! The size the screen opens at unless its user left it at another one; call it once in the
+    //! constructor with a size that shows every input and key column on a 1366×768 desktop.
+    void SetDefaultSize(int width, int height);
+    //! The remembered size, else the default: a frame in the main window opens at it.
+    QSize sizeHint() const override;
+    //! The settings section of this screen and operator, beside "MRParam" in "System.ini".
+    std::string LayoutSection() const;
 
 protected:
     //! The screen is about to show (the first show and each after a hide).
     virtual void FormShow();
     //! The screen closes; a screen may refuse by returning false.
     virtual bool FormClose() { return true; }
+    //! The extra condition (T-SQL) of the picker that "查找" on `combo` opens; blank for none.
+    virtual std::string PickerCondition(LookupCombo&) const { return " "; }
+    //! The quantity the last "查找" brought back from the picker (0: none was typed).
+    double PickedQuantity() const { return pickedQuantity; }
     //! A host window message sent with Screen::Perform.
     virtual void ScreenMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {}
 
@@ -108,7 +132,14 @@ private:
 
     bool printing = false;
     int privilegeID = 0;
+    void RestoreColumnWidths();
+    void SaveLayout() const;
+
     bool combosPrepared = false;
+    bool layoutRestored = false;
+    double pickedQuantity = 0;
+    QSize defaultSize;
+    QSize rememberedSize;
     int modalResult = mrNone;
     QEventLoop* modalLoop = nullptr;
 };

@@ -67,7 +67,7 @@ TReportStyleForm::TReportStyleForm(const ReportDesign& sample, PrintTemplateReco
 void TReportStyleForm::BuildControls()
 {
     setWindowTitle("样式设计");
-    resize(1100, 640);
+    SetDefaultSize(1100, 640);
     edtName = Named(new QLineEdit(this), "edtName");
     edtTitle = Named(new QLineEdit(this), "edtTitle");
     rbPortrait = Named(new QRadioButton("纵向", this), "rbPortrait");

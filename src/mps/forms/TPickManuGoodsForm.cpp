@@ -13,6 +13,7 @@
 
 #include "DbGrid.h"
 #include "FormControls.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -30,7 +31,7 @@ TPickManuGoodsForm::TPickManuGoodsForm(QWidget* parent, std::string extraConditi
     : TManuRootForm("TPickManuGoodsForm", parent), picker(std::move(extraCondition))
 {
     setWindowTitle("选择货品");
-    resize(720, 460);
+    SetDefaultSize(760, 480);
     if (const QScreen* desktop = QGuiApplication::primaryScreen())
         move(desktop->availableGeometry().center() - rect().center());
     GoodsCodeED = NewEdit(this, "GoodsCodeED", 20);
@@ -118,12 +119,21 @@ void TPickManuGoodsForm::btnSelClick()
     if (addTarget) picker.AddTo(*addTarget, addKind, edQty->text().toStdString());
 }
 
+double TPickManuGoodsForm::AddQuantity() const
+{
+    if (!addTarget) return 0;
+    return TryParseUserNumber(edQty->text().toStdString(), "数量", NumberRange::NonNegative()).value_or(0);
+}
+
 void TPickManuGoodsForm::InstallAsGoodsPicker()
 {
-    TManuRootForm::SetGoodsPicker([](const std::string& filter) -> std::optional<int> {
+    TManuRootForm::SetGoodsPicker([](TManuRootForm& caller, const std::string& filter) -> std::optional<PickedGoods> {
         TPickManuGoodsForm form(nullptr, filter);
+        if (DataSet* target = caller.AddModeTarget())
+            form.SetAddTarget(target, caller.objectName().toUpper() == "TGOODSBOMSUBFORM" ? PickTarget::Substitutes
+                                                                                          : PickTarget::BomLines);
         if (form.ShowModal() != mrOk) return std::nullopt;
-        return form.GoodsID();
+        return PickedGoods{form.GoodsID(), form.AddQuantity()};
     });
 }
 

@@ -27,6 +27,8 @@ public:
     PickManuGoods& Picker() { return picker; }
     //! Add mode: shows "添加" and the quantity, which put goods into `target` (not owned).
     void SetAddTarget(DataSet* target, PickTarget kind);
+    //! The quantity typed in add mode ("数量"); 0 outside add mode or when it is no number.
+    double AddQuantity() const;
     //! Makes this picker the one the base form opens for goods combos.
     static void InstallAsGoodsPicker();
 

@@ -48,7 +48,7 @@ TSelectListForm::TSelectListForm(std::string_view formName, const char* caption,
     : TManuRootForm(formName, parent), list(std::move(baseSql))
 {
     setWindowTitle(caption);
-    resize(900, 520);
+    SetDefaultSize(1180, 560);
     auto [first, last] = MonthRange(DateTime::Now());
     DateTimePicker1 = Named(new DatePicker(this), "DateTimePicker1");
     DateTimePicker2 = Named(new DatePicker(this), "DateTimePicker2");

@@ -21,7 +21,7 @@ constexpr const char* kCaption = "销售订单直接转入主生产计划";
 TSorderToMPSForm::TSorderToMPSForm(QWidget* parent) : TManuRootForm("TSorderToMPSForm", parent)
 {
     setWindowTitle(kCaption);
-    resize(960, 480);
+    SetDefaultSize(1000, 520);
     dtpBeg = Named(new DatePicker(this), "dtpBeg");
     dtpEnd = Named(new DatePicker(this), "dtpEnd");
     btnOK = Named(new QPushButton("转入主生产计划", this), "btnOK");
@@ -51,17 +51,17 @@ TSorderToMPSForm::TSorderToMPSForm(QWidget* parent) : TManuRootForm("TSorderToMP
     QxDBGrid1->SetDataSet(&lines);
     QxDBGrid1->SetSortOnTitleClick(false);
     QxDBGrid1->AddColumn("SELECTED", "选择", 40).checkBox = true;
-    struct Column {
-        const char* field;
-        const char* title;
-        int width;
-    };
-    for (auto [field, title, width] : {Column{"BILLDATE", "订货日期", 84}, {"REVDATE", "交货日期", 84},
-                                       {"BILLCODE", "订单编号", 140}, {"GOODSCODE", "产品编码", 70},
-                                       {"GOODSNAME", "产品名称", 100}, {"SPECS", "规格", 120}, {"UNITNAME", "单位", 40}})
-        QxDBGrid1->AddColumn(field, title, width).readOnly = true;
-    QxDBGrid1->AddColumn("MNQTY", "数量", 60);
-    QxDBGrid1->AddColumn("MNENDDATE", "完工日期", 90);
+    for (auto [field, title] : {std::pair{"BILLDATE", "订货日期"},
+                                {"REVDATE", "交货日期"},
+                                {"BILLCODE", "订单编号"},
+                                {"GOODSCODE", "产品编码"},
+                                {"GOODSNAME", "产品名称"},
+                                {"SPECS", "规格"},
+                                {"UNITNAME", "单位"}})
+        QxDBGrid1->AddColumn(field, title).readOnly = true;
+    // An open quantity of 2/3 or an order of 1e20 is read at the host's quantity decimals.
+    QxDBGrid1->AddColumn("MNQTY", "数量").format = NumberFormat::Quantity;
+    QxDBGrid1->AddColumn("MNENDDATE", "完工日期");
 
     dtpBeg->SetDate(GetFirstDayOfPosMonth());
     dtpEnd->SetDate(GetLastDayOfPosMonth());

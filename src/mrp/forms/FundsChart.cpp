@@ -31,49 +31,55 @@ QLineSeries* NewSeries(QChart& chart, const char* name)
 FundsChart::FundsChart(QWidget* parent) : QChartView(parent)
 {
     setRenderHint(QPainter::Antialiasing);
-    chart()->legend()->setAlignment(Qt::AlignBottom);
-    setMinimumHeight(220);
-}
-
-void FundsChart::Show(DataSet& budget)
-{
     QChart& drawn = *chart();
-    drawn.removeAllSeries();
-    for (QAbstractAxis* axis : drawn.axes()) drawn.removeAxis(axis);
-    QLineSeries* balance = NewSeries(drawn, "结存资金");
-    QLineSeries* margin = NewSeries(drawn, "充足+短缺-");
-    double low = 0, high = 0;
-    for (budget.First(); !budget.Eof(); budget.Next()) {
-        const qint64 x = Milliseconds(budget.FieldByName("Date").AsDateTime());
-        const double onhand = budget.FieldByName("Onhand").AsFloat();
-        const double hardup = budget.FieldByName("Hardup").AsFloat();
-        balance->append(static_cast<qreal>(x), onhand);
-        margin->append(static_cast<qreal>(x), hardup);
-        low = std::min({low, onhand, hardup});
-        high = std::max({high, onhand, hardup});
-    }
-    budget.First();
-    auto* dates = new QDateTimeAxis(&drawn);
+    drawn.legend()->setAlignment(Qt::AlignBottom);
+    setMinimumHeight(220);
+    balance = NewSeries(drawn, "结存资金");
+    margin = NewSeries(drawn, "充足+短缺-");
+    dates = new QDateTimeAxis(&drawn);
     dates->setFormat("yyyy-MM-dd");
-    auto* amounts = new QValueAxis(&drawn);
-    if (balance->count() > 0)
-        dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(balance->at(0).x())),
-                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(balance->at(balance->count() - 1).x())));
+    amounts = new QValueAxis(&drawn);
     amounts->setLabelFormat("%.0f");
-    amounts->setRange(low, high > low ? high : low + 1);
-    amounts->applyNiceNumbers();
     drawn.addAxis(dates, Qt::AlignBottom);
     drawn.addAxis(amounts, Qt::AlignLeft);
     for (QLineSeries* series : {balance, margin}) {
         series->attachAxis(dates);
         series->attachAxis(amounts);
     }
+    // Without a projection there are no dates to show.
+    dates->setVisible(false);
+    amounts->setVisible(false);
+}
+
+void FundsChart::Show(DataSet& budget)
+{
+    QList<QPointF> onhandPoints, hardupPoints;
+    double low = 0, high = 0;
+    for (budget.First(); !budget.Eof(); budget.Next()) {
+        const auto x = static_cast<qreal>(Milliseconds(budget.FieldByName("Date").AsDateTime()));
+        const double onhand = budget.FieldByName("Onhand").AsFloat();
+        const double hardup = budget.FieldByName("Hardup").AsFloat();
+        onhandPoints.append({x, onhand});
+        hardupPoints.append({x, hardup});
+        low = std::min({low, onhand, hardup});
+        high = std::max({high, onhand, hardup});
+    }
+    budget.First();
+    balance->replace(onhandPoints);
+    margin->replace(hardupPoints);
+    dates->setVisible(!onhandPoints.isEmpty());
+    amounts->setVisible(!onhandPoints.isEmpty());
+    if (onhandPoints.isEmpty()) return;
+    dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(onhandPoints.front().x())),
+                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(onhandPoints.back().x())));
+    dates->setTickCount(std::clamp(static_cast<int>(onhandPoints.size()), 2, 8));
+    amounts->setRange(low, high > low ? high : low + 1);
+    amounts->applyNiceNumbers();
 }
 
 int FundsChart::PointCount() const
 {
-    const auto series = chart()->series();
-    return series.isEmpty() ? 0 : static_cast<int>(static_cast<QLineSeries*>(series.front())->count());
+    return static_cast<int>(balance->count());
 }
 
 }  // namespace mfg

@@ -2,6 +2,10 @@
 
 #include <QtCharts/QChartView>
 
+class QDateTimeAxis;
+class QLineSeries;
+class QValueAxis;
+
 namespace mfg {
 
 class DataSet;
@@ -16,6 +20,13 @@ public:
     void Show(DataSet& budget);
     //! The number of points of the balance line.
     int PointCount() const;
+
+private:
+    // Made once and refilled: axes removed and added on every redraw left their old labels behind.
+    QLineSeries* balance;
+    QLineSeries* margin;
+    QDateTimeAxis* dates;
+    QValueAxis* amounts;
 };
 
 }  // namespace mfg

@@ -165,7 +165,7 @@ ColumnList GoodsAnd(std::initializer_list<std::pair<const char*, const char*>> a
 TMRPForm::TMRPForm(QWidget* parent) : TManuRootForm("TMRPForm", parent)
 {
     setWindowTitle(kCaption);
-    resize(1100, 680);
+    SetDefaultSize(1320, 640);
     upgraded340 = HadUpgradeTo("3.40");
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     btnExit = NewButton(this, "btnExit", "退出");
@@ -334,6 +334,9 @@ DbGrid* TMRPForm::NewResultGrid(QWidget* page, const char* name, DataSet& data, 
         column.checkBox = EqualsNoCase(field, "selected");
         if (data.FieldByName(field).DataType() == FieldType::Float)
             grid->SetColumnFormat(grid->ColumnCount() - 1, ResultFormat(field));
+        if (EqualsNoCase(field, "price")) column.displayFormat = "0.########";
+        if (EqualsNoCase(field, "amount")) column.displayFormat = "0.##";
+        if (EqualsNoCase(field, "class")) column.alignment = Qt::AlignHCenter;
     }
     return grid;
 }
@@ -455,6 +458,7 @@ void TMRPForm::BuildManufacturePage()
                                      "selected", "选择"));
     for (const char* hidden : {"manufacture", "consign"})
         DBGrid4->SetColumnVisible(DBGrid4->Model().ColumnIndexOf(hidden), false);
+    DBGrid4->SetFrozenColumns(5);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) buttons->addWidget(button);
     buttons->addStretch();
@@ -492,6 +496,7 @@ void TMRPForm::BuildPurchasePage()
                                       {"purchase", "下达采购订单"},
                                       {"prequest", "下达请购单"}},
                                      "selected", "选择"));
+    DBGrid5->SetFrozenColumns(5);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {BitBtn4, BitBtn5, BitBtn6}) buttons->addWidget(button);
     buttons->addWidget(cbMinOrder);
@@ -846,6 +851,8 @@ void TMRPForm::btnCalculateClick()
     tsException->Refresh();
     if (!done) return;
     if (fundsShown) chtBudget->Show(workbench.cdsBudget);
+    // The results came in row by row: their columns fit the rows now.
+    for (DbGrid* grid : {DBGrid2, DBGrid3, DBGrid4, DBGrid5, ItemGridBudget}) grid->FitColumns();
     PageControl1->setCurrentWidget(TabSheet2);
     ShowInformation("计算完成！");
 }

@@ -42,6 +42,18 @@ std::string FixedText(double value, int decimals)
     return fmt::format("{:.{}f}", rounded, decimals);
 }
 
+std::string FormatFloat(std::string_view pattern, double value)
+{
+    auto point = pattern.find('.');
+    std::string_view decimals = point == std::string_view::npos ? std::string_view() : pattern.substr(point + 1);
+    auto fixed = static_cast<std::size_t>(std::count(decimals.begin(), decimals.end(), '0'));
+    std::string text = FixedText(value, static_cast<int>(decimals.size()));
+    std::size_t keep = text.find('.') == std::string::npos ? text.size() : text.find('.') + 1 + fixed;
+    while (text.size() > keep && text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
 double FormatQuantity(double value) { return RoundToEx(value, CurrentHost().GetDecimals().quantity); }
 
 double FormatPrice(double value) { return RoundToEx(value, CurrentHost().GetDecimals().price); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace mfg {
 
@@ -11,6 +12,10 @@ double RoundToEx(double value, int digits);
 
 //! The text of `value` rounded at `decimals`, every decimal written ("2.50"); no "-0".
 std::string FixedText(double value, int decimals);
+
+//! `value` written by a display pattern of the form "0.##", "#0.####" or "0.00": as many decimals
+//! as the pattern has after the point, trailing zeros dropped down to the pattern's '0' places.
+std::string FormatFloat(std::string_view pattern, double value);
 
 //! A quantity at the current host's QuantityDecimals.
 double FormatQuantity(double value);

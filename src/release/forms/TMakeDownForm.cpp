@@ -15,7 +15,7 @@ namespace mfg {
 
 TMakeDownForm::TMakeDownForm(std::string_view formName, QWidget* parent) : TManuRootForm(formName, parent)
 {
-    resize(760, 420);
+    SetDefaultSize(860, 460);
     lbGoodsCode = Named(new QLabel("货品编号:", this), "lbGoodsCode");
     lbGoodsName = Named(new QLabel("货品名称:", this), "lbGoodsName");
     lbSpecs = Named(new QLabel("货品规格:", this), "lbSpecs");

@@ -15,7 +15,7 @@ namespace mfg {
 
 TMakeMachiningForm::TMakeMachiningForm(QWidget* parent) : TManuRootForm("TMakeMachiningForm", parent)
 {
-    resize(420, 200);
+    SetDefaultSize(460, 220);
     OpenLookupDataSet("qryTrader");
     Label13 = Named(new QLabel("加工单位:", this), "Label13");
     LabMsg = Named(new QLabel(this), "LabMsg");

@@ -22,7 +22,7 @@ TMakeSorderForm::TMakeSorderForm(int kind, const MrpEngine& engine, DataSet& cds
     : TManuRootForm("TMakeSorderForm", parent), release(kind)
 {
     setWindowTitle(QString::fromUtf8(release.Kind().caption.data(), static_cast<int>(release.Kind().caption.size())));
-    resize(1000, 460);
+    SetDefaultSize(1100, 500);
     for (auto cache : {"qryWorkShop", "qryEmploy", "qryTrader"}) OpenLookupDataSet(cache);
     const int shop = CurrentHost().ShopID();
     cmbWorkShop = NewLookupCombo(this, "cmbWorkShop", FindLookupDataSource("dsWorkShop"), "WorkShopID", "Name");

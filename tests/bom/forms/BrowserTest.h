@@ -53,12 +53,14 @@ protected:
         return text;
     }
 
-    //! Shows the screen, checks it draws, and saves it as `file` of the user guide's pictures when
-    //! MFG_SCREENSHOT_DIR is set.
+    //! Shows the screen at the size it opens at, checks that its inputs are in sight, and saves it
+    //! as `file` of the user guide's pictures when MFG_SCREENSHOT_DIR is set.
     static void Screenshot(QWidget& form, const char* file)
     {
-        form.show();
-        ProcessEvents();
+        ShowAtDefaultSize(form);
+        for (const char* control : {"cmbSelGoods", "dbtGoodsName", "TreeView1", "btnPrint", "RptStyleCB", "btnExcel"})
+            ExpectInside(form, Control<QWidget>(form, control));
+        EXPECT_GE(Control<QWidget>(form, "cmbSelGoods").width(), 160) << "room for a whole goods code";
         QImage shot = form.grab().toImage();
         EXPECT_GT(shot.width(), 0);
         if (const char* pictures = std::getenv("MFG_SCREENSHOT_DIR")) {

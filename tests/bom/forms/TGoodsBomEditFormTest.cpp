@@ -2,11 +2,13 @@
 // questions they ask, answered from a script.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "DbGrid.h"
@@ -22,6 +24,21 @@ namespace {
 class TGoodsBomEditFormTest : public test::ScreenTest {
 protected:
     int Stored(const std::string& sql) { return static_cast<int>(host.GetValueOfSql(sql).AsInteger()); }
+    //! Types a goods code into the current cell as a user does: the first key opens the cell's
+    //! look-up over it, the others narrow its list, Enter takes the goods left first.
+    static void TypeCode(DbGrid& grid, const char* code)
+    {
+        QTest::keyClick(&grid, code[0]);
+        QWidget* lookUp = grid.ShownColumnControl();
+        ASSERT_NE(lookUp, nullptr) << "no look-up in the cell";
+        QTest::keyClicks(lookUp->focusProxy(), code + 1);
+        QTest::keyClick(lookUp->focusProxy(), Qt::Key_Return);
+        EXPECT_EQ(grid.ShownColumnControl(), nullptr);
+    }
+    static void Press(DbGrid& grid, Qt::Key key, int times = 1)
+    {
+        for (int i = 0; i < times; ++i) QTest::keyClick(&grid, key);
+    }
     TGoodsBomEditForm form;
 };
 
@@ -76,7 +93,10 @@ TEST_F(TGoodsBomEditFormTest, ALineAddedThroughTheComboIsSavedWithOk)
 
 TEST_F(TGoodsBomEditFormTest, FindOnTheComponentComboOpensTheGoodsPicker)
 {
-    TManuRootForm::SetGoodsPicker([](const std::string&) -> std::optional<int> { return 128; });
+    TManuRootForm::SetGoodsPicker([](TManuRootForm& caller, const std::string&) -> std::optional<PickedGoods> {
+        EXPECT_EQ(caller.AddModeTarget(), &static_cast<TGoodsBomEditForm&>(caller).Bom().Lines());
+        return PickedGoods{128, 2.5};
+    });
     ASSERT_TRUE(form.LoadBom(3));
     form.edMasterQty->setText("5");
     emit form.edMasterQty->textEdited("5");
@@ -85,7 +105,7 @@ TEST_F(TGoodsBomEditFormTest, FindOnTheComponentComboOpensTheGoodsPicker)
     form.dlgcGoods->DoAction("查找#");
     TManuRootForm::SetGoodsPicker({});
     EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 128);
-    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
+    EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 2.5) << "the quantity typed in the picker";
 }
 
 TEST_F(TGoodsBomEditFormTest, TheSpecsComboOffersTheOtherSpecificationsOfTheName)
@@ -187,6 +207,92 @@ TEST_F(TGoodsBomEditFormTest, TheSubstituteDialogWritesBackOnlyWhenAccepted)
     EXPECT_EQ(dialogs.Texts().back(), "取消操作,是否保存数据？");
 }
 
+TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved)
+{
+    ASSERT_TRUE(form.LoadBom(3));  // 儿童自行车, not audited
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ProcessEvents();
+    DbGrid& grid = *form.dgListGoodsBom;
+    const int lines = grid.Model().rowCount();
+    const int code = grid.Model().ColumnIndexOf("GoodsCode");
+    grid.setFocus();
+    grid.setCurrentIndex(grid.Model().index(lines - 1, code));
+    Press(grid, Qt::Key_Down);  // past the last line: a new one
+    ASSERT_EQ(grid.Model().rowCount(), lines + 1);
+    TypeCode(grid, "1011");
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 111);
+    ASSERT_TRUE(grid.Model().setData(grid.Model().index(lines, grid.Model().ColumnIndexOf("mnfQty")), 4.0));
+    Press(grid, Qt::Key_Down);
+    ASSERT_EQ(grid.Model().rowCount(), lines + 2);
+    grid.setCurrentIndex(grid.Model().index(lines + 1, code));
+    TypeCode(grid, "1014");
+    EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 114);
+
+    // The "…" of the first new line opens its substitutes; three are typed in there.
+    Press(grid, Qt::Key_Up);
+    QApplication::setActiveWindow(&form);
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        DbGrid& subs = *dialog->dgListGoodsBom;
+        QApplication::setActiveWindow(dialog);
+        subs.setFocus();
+        int row = 0;
+        for (int goods : {112, 113, 115}) {
+            Press(subs, Qt::Key_Down);  // past the last row (on an empty list: the first)
+            ASSERT_EQ(subs.Model().rowCount(), ++row);
+            dialog->dlgcGoods->SetValue(goods);  // the new row takes it; the others keep theirs
+        }
+        EXPECT_EQ(subs.Model().rowCount(), 3);
+        dialog->btnOk->click();
+    });
+    QRect cell = grid.visualRect(grid.Model().index(lines, grid.Model().ColumnIndexOf("inputgoods")));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 6, cell.center().y()));
+    EXPECT_EQ(grid.Model().CellText(lines, grid.Model().ColumnIndexOf("GoodsCode")), "1011");
+
+    form.btnOk->click();
+    ASSERT_EQ(form.ModalResult(), mrOk) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3"), lines + 2);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 111 and MnfQty = 4"), 1);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and ElemGID = 114"), 1);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBomsub s join L_GoodsBom b on b.GoodsID = s.GoodsID and "
+                     "b.ItemNo = s.GoodsItemNo where s.GoodsID = 3 and b.ElemGID = 111 and s.ElemGID = 111 and "
+                     "s.SubGoodsID in (112, 113, 115)"),
+              3);
+}
+
+TEST_F(TGoodsBomEditFormTest, AClickBelowTheLinesAddsOneAndTheSubstitutePickerLeavesOutVirtualGoods)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.show();
+    ProcessEvents();
+    DbGrid& grid = *form.dgListGoodsBom;
+    const int lines = grid.Model().rowCount();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(40, grid.viewport()->height() - 4));
+    EXPECT_EQ(grid.Model().rowCount(), lines + 1);
+
+    std::vector<std::string> conditions;
+    TManuRootForm::SetGoodsPicker(
+        [&](TManuRootForm& caller, const std::string& condition) -> std::optional<PickedGoods> {
+            conditions.push_back(condition);
+            EXPECT_EQ(caller.AddModeTarget(), &static_cast<TGoodsBomSubForm&>(caller).Rows().Rows());
+            return PickedGoods{112, 3};
+        });
+    form.Bom().Lines().First();
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        dialog->dlgcGoods->DoAction("查找#");
+        EXPECT_EQ(dialog->Rows().Rows().FieldByName("subgoodsid").AsInteger(), 112);
+        EXPECT_DOUBLE_EQ(dialog->Rows().Rows().FieldByName("quantity").AsFloat(), 3);
+        dialog->btnOk->click();
+    });
+    form.dgListGoodsBomEditButtonClick();
+    TManuRootForm::SetGoodsPicker({});
+    EXPECT_EQ(conditions, std::vector<std::string>{"g.kind <> 9"});
+}
+
 TEST_F(TGoodsBomEditFormTest, ReadingAnotherBomThroughThePickDialog)
 {
     TBomReadForm pick;
@@ -225,12 +331,38 @@ TEST_F(TGoodsBomEditFormTest, AMergedRowShowsItsSubstitutesReadOnly)
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
+TEST_F(TGoodsBomEditFormTest, EditorAndSubstituteDialogOpenShowingTheirInputsAndKeyColumns)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    ShowAtDefaultSize(form);
+    for (const char* control : {"edMasterQty", "edUseTime", "edPreTime", "dlgcLine", "pgBom", "dgListGoodsBom",
+                                "btnRead", "btCheck", "btnOk", "btnCancel"})
+        ExpectInside(form, Control<QWidget>(form, control));
+    for (const char* title :
+         {"顺序编号", "子件编码", "品名", "规格", "单位", "数量", "损耗率%", "替代品", "工序", "备注"})
+        ExpectColumnShown(*form.dgListGoodsBom, title);
+    form.Bom().Lines().First();
+    QTimer::singleShot(0, [this] {
+        auto* dialog = form.SubstituteDialog();
+        ASSERT_NE(dialog, nullptr);
+        ProcessEvents();
+        EXPECT_LE(dialog->width(), 1340);
+        EXPECT_LE(dialog->height(), 640);
+        for (const char* control : {"lblGoodsCode", "lblQty", "dgListGoodsBom", "btnOk", "btnCancel"})
+            ExpectInside(*dialog, Control<QWidget>(*dialog, control));
+        for (const char* title : {"序号", "替代品编号", "名称", "规格", "单位", "代替比率", "数量", "备注"})
+            ExpectColumnShown(*dialog->dgListGoodsBom, title);
+        if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR"))
+            EXPECT_TRUE(dialog->grab().save(QDir(folder).filePath("TGoodsBomSubForm.png")));
+        dialog->btnCancelClick();
+    });
+    form.dgListGoodsBomEditButtonClick();
+}
+
 TEST_F(TGoodsBomEditFormTest, Screenshot)
 {
     ASSERT_TRUE(form.LoadBom(1));
-    form.resize(1100, 520);
-    form.show();
-    ProcessEvents();
+    ShowAtDefaultSize(form);
     QImage shot = form.grab().toImage();
     EXPECT_GT(shot.width(), 0);
     // Set to refresh the picture of the user guide.

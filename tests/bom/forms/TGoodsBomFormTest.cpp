@@ -263,9 +263,10 @@ TEST_F(TGoodsBomFormTest, Screenshot)
 {
     form.cmbSelGoods->SetValue(1);
     form.RptStyleCB->SetValue(7001);
-    form.resize(900, 640);
     form.SelectNode(NodeOf(18));
     Screenshot(form, "bom-browser.png");
+    for (const char* control : {"lbQuantity", "lbUseTime", "lbCheck", "btnEditBom", "btnCreCombin"})
+        ExpectInside(form, Control<QWidget>(form, control));
 }
 
 }  // namespace

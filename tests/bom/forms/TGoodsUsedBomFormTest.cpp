@@ -83,7 +83,6 @@ TEST_F(TGoodsUsedBomFormTest, Screenshot)
 {
     form.cmbSelGoods->SetValue(104);
     form.RptStyleCB->SetValue(7001);
-    form.resize(760, 420);
     form.SelectNode(3);
     Screenshot(form, "bom-where-used.png");
 }

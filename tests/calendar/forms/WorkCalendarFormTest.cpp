@@ -168,11 +168,33 @@ TEST_F(WorkCalendarFormTest, ShowMnfFormOpensTheRegisteredScreen)
     HostRegistry().Clear();
 }
 
+TEST_F(WorkCalendarFormTest, ASelectedRestDayStaysYellowAndTheSelectionStaysInItsMonth)
+{
+    TWorkCalendarForm form;
+    form.show();
+    auto& grid = Control<QTableWidget>(form, "StringGrid1");
+    QRect saturday = grid.visualRect(grid.model()->index(1, 6));  // 2026-12-05, a rest day
+    QPoint beside = saturday.center() - QPoint(saturday.width() / 4, 0);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, saturday.center());
+    EXPECT_EQ(grid.viewport()->grab().toImage().pixelColor(beside), QColor(Qt::yellow));
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_EQ(Mark(2026, 12, 5), 0);
+    EXPECT_EQ(grid.viewport()->grab().toImage().pixelColor(beside), QColor(Qt::white));
+
+    std::int64_t january2 = Mark(2027, 1, 2);  // the Saturday in the same cell of the next month
+    Control<QPushButton>(form, "NextMonthBtn").click();
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_EQ(Mark(2027, 1, 2), january2);
+    EXPECT_EQ(grid.currentRow(), -1);
+}
+
 TEST_F(WorkCalendarFormTest, TheMonthViewPicture)
 {
     TWorkCalendarForm form;
-    form.resize(560, 340);
-    form.show();
+    ShowAtDefaultSize(form);
+    for (const char* control : {"PrevMonthBtn", "NextMonthBtn", "lblYear", "UpDownYear", "lblMonth", "UpDownMonth",
+                                "StringGrid1", "Label1", "btnSetUp", "Button1"})
+        ExpectInside(form, Control<QWidget>(form, control));
     QImage picture = form.grab().toImage();
     auto& grid = Control<QTableWidget>(form, "StringGrid1");
     QRect saturday = grid.visualRect(grid.model()->index(1, 6));
@@ -212,6 +234,11 @@ TEST_F(WorkCalendarSetFormTest, OpensWithTheDefaultsInsideTheCalendar)
     EXPECT_EQ(Control<DatePicker>(dialog, "dtpEnd").Date(), Day(2026, 12, 31));
     begin.SetDate(Day(2025, 1, 1));
     EXPECT_EQ(begin.Date(), Day(2026, 1, 1));  // the pickers stay inside the calendar
+
+    ShowAtDefaultSize(dialog);
+    for (const char* control : {"dtpBeg", "dtpEnd", "chkSun", "chkSat", "QxDBGrid1", "btnOk", "btnCancel"})
+        ExpectInside(dialog, Control<QWidget>(dialog, control));
+    for (const char* title : {"月", "日"}) ExpectColumnShown(Control<QTableView>(dialog, "QxDBGrid1"), title);
 }
 
 TEST_F(WorkCalendarSetFormTest, RefusalsKeepTheDialogOpen)

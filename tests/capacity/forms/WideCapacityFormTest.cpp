@@ -175,6 +175,28 @@ TEST_F(WideCapacityFormTest, TheChartShowsEachWorkshopAloneAgainstTheSamePlan)
     EXPECT_EQ(shops.currentText().toStdString(), "装配车间");
 }
 
+TEST_F(WideCapacityFormTest, SwitchingPeriodsDrawsOneSetOfAxisLabelsWithWholeDates)
+{
+    auto& form = Form();
+    TypeProduct(9001, 20, QDate(2026, 12, 30));
+    Calculate();
+    ShowAtDefaultSize(form);
+    auto& chart = Control<CapacityChart>(form, "chtCapacity");
+    form.grab();  // lays the chart out as a paint does
+    QStringList byDay = DrawnTexts(chart);
+    Control<QRadioButton>(form, "rbWeek").setChecked(true);
+    form.grab();
+    Control<QRadioButton>(form, "rbDay").setChecked(true);
+    form.grab();
+    QStringList again = DrawnTexts(chart);
+    EXPECT_EQ(chart.chart()->axes(Qt::Vertical).size(), 1);
+    EXPECT_EQ(chart.chart()->axes(Qt::Horizontal).size(), 1);
+    EXPECT_EQ(again.count("小时"), 1) << again.join(" ").toStdString();
+    EXPECT_EQ(again.count("0.0"), 1) << "one set of hour labels";
+    for (const QString& text : byDay) EXPECT_FALSE(text.contains(QChar(0x2026))) << text.toStdString();
+    EXPECT_TRUE(byDay.contains("12-08")) << byDay.join(" ").toStdString();
+}
+
 TEST_F(WideCapacityFormTest, GoodsWithoutAuditedBomAndTheProductMenu)
 {
     host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 9002");
@@ -247,16 +269,23 @@ TEST_F(WideCapacityFormTest, ShowMnfFormOpensTheRegisteredScreen)
     HostRegistry().Clear();
 }
 
-TEST_F(WideCapacityFormTest, Screenshot)
+TEST_F(WideCapacityFormTest, OpensShowingEveryInputAndTheKeyColumns)
 {
     AddWorkshop(98, "T98", "装配车间", 0, 0, 1, 4);
     auto& form = Form();
     TypeProduct(9001, 20, QDate(2026, 12, 11));
     TypeProduct(9001, 6, QDate(2026, 12, 16));
     Calculate();
-    form.resize(1280, 760);
-    form.show();
-    ProcessEvents();
+    ShowAtDefaultSize(form);
+    for (const char* control : {"btnCalc", "btnExcel", "btnRefresh", "btnExit", "ItemGridWorkShop", "btAllSelect",
+                                "ItemGridGoods", "btnImportSOrder", "ItemGridCapacity", "rbDay", "rbMonth"})
+        ExpectInside(form, Control<QWidget>(form, control));
+    for (const char* title : {"选择", "车间编码", "名称", "机台数", "日有效机时", "工人数", "日有效工时"})
+        ExpectColumnShown(Grid("ItemGridWorkShop"), title);
+    for (const char* title : {"日期", "计划产能", "超负荷", "建议开工日期", "建议完工日期", "原发货日期"})
+        ExpectColumnShown(Grid("ItemGridCapacity"), title);
+    for (const char* title : {"发货日期", "货品编码", "数量", "总工时"})
+        ExpectColumnShown(Grid("ItemGridGoods"), title);
     QImage shot = form.grab().toImage();
     EXPECT_GT(form.Capacity().RecordCount(), 0);
     if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR"))

@@ -237,13 +237,18 @@ TEST_F(GoodsPriceCalcFormTest, ShowMnfFormOpensTheRegisteredScreen)
     HostRegistry().Clear();
 }
 
-TEST_F(GoodsPriceCalcFormTest, Screenshot)
+TEST_F(GoodsPriceCalcFormTest, OpensShowingEveryInputAndTheAmountColumns)
 {
     Control<LookupCombo>(form, "cmbSelGoods").SetValue(1);  // the demo's mountain bike
     Type(0, "Amt", 12);
-    form.resize(1100, 520);
-    form.show();
-    ProcessEvents();
+    ShowAtDefaultSize(form);
+    for (const char* control :
+         {"cmbSelGoods", "dtp1",      "edtCode",  "edtSpecs", "edtUnit",    "edtQty", "edtPrice",
+          "edtAmount",   "rb1",       "rb2",      "rb3",      "rb5",        "rb6",    "dgListGoodsBom",
+          "Button1",     "btnDelete", "btnExcel", "btnPrint", "RptStyleCB", "btn1"})
+        ExpectInside(form, Control<QWidget>(form, control));
+    for (const char* title : {"货品名称", "货品编码", "数量", "需求量", "单价", "金额", "间接费用", "合计"})
+        ExpectColumnShown(Control<DbGrid>(form, "dgListGoodsBom"), title);
     QImage shot = form.grab().toImage();
     EXPECT_GT(form.GoodsBom().RecordCount(), 0);
     // Set to refresh the picture of the user guide.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +58,44 @@ protected:
     }
 };
 
+//! A screen with a default size and a grid of two columns.
+class TLayoutForm : public TManuRootForm {
+public:
+    TLayoutForm() : TManuRootForm("TLayoutForm")
+    {
+        grdLines = new DbGrid(this);
+        grdLines->setObjectName("grdLines");
+        grdLines->AddColumn("code", "编码");
+        grdLines->AddColumn("name", "名称");
+        SetDefaultSize(600, 400);
+    }
+    DbGrid* grdLines;
+};
+
+TEST_F(TManuRootFormTest, AScreenOpensAtTheSizeAndColumnWidthsItsOperatorLeft)
+{
+    {
+        TLayoutForm form;
+        EXPECT_EQ(form.size(), QSize(600, 400));
+        EXPECT_EQ(form.sizeHint(), QSize(600, 400)) << "what an MDI frame opens at";
+        form.show();
+        form.resize(700, 450);
+        form.grdLines->horizontalHeader()->resizeSection(1, 222);  // the user drags the title's edge
+        form.close();
+    }
+    {
+        TLayoutForm form;
+        EXPECT_EQ(form.size(), QSize(700, 450));
+        form.show();
+        EXPECT_EQ(form.grdLines->columnWidth(1), 222);
+        form.close();
+    }
+    host.SetUser(2, "计划员");
+    TLayoutForm form;
+    EXPECT_EQ(form.size(), QSize(600, 400)) << "another operator keeps his own";
+    host.SetUser(1, "管理员");
+}
+
 TEST_F(TManuRootFormTest, EscapeClosesTheScreenFromTheFormAndFromAnEdit)
 {
     TSampleForm form(nullptr);
@@ -96,9 +135,9 @@ TEST_F(TManuRootFormTest, EscapeInACellEditorCancelsTheEditAndKeepsTheScreen)
 TEST_F(TManuRootFormTest, GoodsComboFindOpensThePickerOtherActionsGoToTheHost)
 {
     std::vector<std::string> filters;
-    TManuRootForm::SetGoodsPicker([&](const std::string& filter) -> std::optional<int> {
+    TManuRootForm::SetGoodsPicker([&](TManuRootForm&, const std::string& filter) -> std::optional<PickedGoods> {
         filters.push_back(filter);
-        return 3;
+        return PickedGoods{3, 0};
     });
     TSampleForm form(nullptr);
     form.show();

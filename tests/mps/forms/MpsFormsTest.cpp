@@ -246,5 +246,64 @@ TEST_F(MpsFormsTest, ThePickerFiltersAsTheUserTypesAndAddsInAddMode)
     EXPECT_EQ(form.GoodsID(), 1);
 }
 
+TEST_F(MpsFormsTest, EachScreenOpensShowingItsInputsAndKeyColumns)
+{
+    {
+        TSorderToMPSForm form;
+        ShowAtDefaultSize(form);
+        for (const char* control : {"dtpBeg", "dtpEnd", "btn1", "btn2", "btn3", "QxDBGrid1", "btnOK", "btnCancel"})
+            ExpectInside(form, Control<QWidget>(form, control));
+        auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+        for (const char* title : {"订单编号", "产品编码", "产品名称", "规格", "数量", "完工日期"})
+            ExpectColumnShown(grid, title);
+    }
+    {
+        TSelectPlanForm form;
+        Control<DatePicker>(form, "DateTimePicker1").SetDate(kDecember1);
+        Control<DatePicker>(form, "DateTimePicker2").SetDate(kDecember31);
+        Control<QPushButton>(form, "btnFilter").click();
+        ShowAtDefaultSize(form);
+        for (const char* control : {"DateTimePicker1", "DateTimePicker2", "QxDBLkupGridCombo1", "Edit1", "Edit2",
+                                    "btnFilter", "chkReleased", "btnOK", "btnCancel", "btn1", "btn2", "btn3"})
+            ExpectInside(form, Control<QWidget>(form, control));
+        for (const char* title : {"单据日期", "单据编号", "完工日期", "货品名称", "计划数量", "已下达数量"})
+            ExpectColumnShown(Control<DbGrid>(form, "DBGrid1"), title);
+        Screenshot(form, "select-plan");
+    }
+    {
+        TSelectSOrderForm form;
+        Control<DatePicker>(form, "DateTimePicker1").SetDate(kDecember1);
+        Control<DatePicker>(form, "DateTimePicker2").SetDate(kDecember31);
+        ShowAtDefaultSize(form);
+        for (const char* control : {"cmdGoods", "cmbTrade", "Edit3", "chkShopID", "chkReleased", "btnFilter", "btnOK"})
+            ExpectInside(form, Control<QWidget>(form, control));
+        for (const char* title : {"单据日期", "单据编号", "交货日期", "客户", "货品名称", "订单数量", "未下达数量"})
+            ExpectColumnShown(Control<DbGrid>(form, "DBGrid1"), title);
+    }
+    {
+        TPickManuGoodsForm form;
+        ShowAtDefaultSize(form);
+        for (const char* control : {"GoodsCodeED", "GoodsNameED", "SpecsED", "GoodsType", "PYFindGoodsEdit",
+                                    "QxDBGrid1", "btnOk", "btnCancel"})
+            ExpectInside(form, Control<QWidget>(form, control));
+        for (const char* title : {"货品编码", "货品名称", "规格", "单位"})
+            ExpectColumnShown(Control<DbGrid>(form, "QxDBGrid1"), title);
+    }
+}
+
+TEST_F(MpsFormsTest, OpenQuantitiesReadAtTheHostsQuantityFormat)
+{
+    host.SqlExecute("update S_OrderDetail set Quantity = ReferQty + 2.0 / 3");
+    TSorderToMPSForm form;
+    form.show();
+    auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+    ASSERT_GT(grid.Model().rowCount(), 0);
+    int quantity = grid.Model().ColumnIndexOf("MNQTY");
+    std::vector<std::string> shown;
+    for (int row = 0; row < grid.Model().rowCount(); ++row)
+        shown.push_back(grid.Model().CellText(row, quantity).toStdString());
+    EXPECT_EQ(shown, std::vector<std::string>(shown.size(), "0.6667"));
+}
+
 }  // namespace
 }  // namespace mfg

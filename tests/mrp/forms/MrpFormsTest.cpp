@@ -29,6 +29,8 @@
 #include "DbGrid.h"
 #include "ExceptionPage.h"
 #include "FundsChart.h"
+
+#include <QtCharts/QDateTimeAxis>
 #include "LookupCombo.h"
 #include "Manufacture.h"
 #include "ScreenTest.h"
@@ -51,6 +53,7 @@ const std::array<const char*, 2> kSchedules{"JH-2026-12-0001", "JH-2026-12-0002"
 void Screenshot(QWidget& screen, const std::string& name)
 {
     const char* folder = std::getenv("MFG_SCREENSHOTS");
+    QCoreApplication::processEvents();  // the grids fit their columns to the rows just filled in
     if (folder && *folder) screen.grab().save(QString::fromStdString(fmt::format("{}/{}.png", folder, name)));
 }
 
@@ -177,6 +180,49 @@ TEST_F(MrpFormsTest, ARunThroughTheControlsGivesTheNumbersOfTheConsole)
         Screenshot(form, "mrp-" + page->objectName().toLower().toStdString());
     }
     EXPECT_EQ(form.chtBudget->PointCount(), bench.cdsBudget.RecordCount());
+}
+
+TEST_F(MrpFormsTest, OpensShowingEveryOptionAndTheDemandColumns)
+{
+    TMRPForm form;
+    ImportSchedules(form);
+    ShowAtDefaultSize(form);
+    for (const char* control :
+         {"btnImportMP", "btnImportSOrder", "btAllSelect", "btAllClear", "QxDBGrid1", "cbOnhand", "chkProductQty",
+          "RadioButton1", "RadioButton2", "cbUsedQty", "cbSafeQty", "cbManuOrder", "cbOverSOrder", "cbOverPOrder",
+          "cbPrequest", "cbUnCheck", "btnCalculate", "cbRunParam", "btnExit"})
+        ExpectInside(form, Control<QWidget>(form, control));
+    for (const char* title :
+         {"选择", "单据编号", "完工日期", "货品编号", "货品名称", "规格", "计划数量", "已下达数量", "本次计算数量"})
+        ExpectColumnShown(*form.QxDBGrid1, title);
+}
+
+TEST_F(MrpFormsTest, SuggestionsFreezeTheGoodsAndShowPricesAndAmountsAsTheirPatterns)
+{
+    TMRPForm form;
+    Calculate(form);
+    for (DbGrid* grid : {form.DBGrid3, form.DBGrid4, form.DBGrid5}) EXPECT_EQ(grid->FrozenColumns(), 5);
+    for (DbGrid* grid : {form.DBGrid4, form.DBGrid5}) {
+        DataSetModel& model = grid->Model();
+        ASSERT_GT(model.rowCount(), 0);
+        for (int row = 0; row < model.rowCount(); ++row) {
+            std::string price = model.CellText(row, model.ColumnIndexOf("price")).toStdString();
+            std::string amount = model.CellText(row, model.ColumnIndexOf("amount")).toStdString();
+            DataSet& data = *grid->GetDataSet();
+            data.SetRecNo(row + 1);
+            EXPECT_EQ(price, FormatFloat("0.########", data.FieldByName("price").AsFloat()));
+            EXPECT_EQ(amount, FormatFloat("0.##", data.FieldByName("amount").AsFloat()));
+            EXPECT_FALSE(price.find('.') != std::string::npos && price.back() == '0') << price;
+        }
+    }
+    EXPECT_EQ(FormatFloat("0.########", 650), "650");
+    EXPECT_EQ(FormatFloat("0.##", 20150.004), "20150");
+    EXPECT_EQ(FormatFloat("0.##", 3.14159), "3.14");
+    for (DbGrid* grid : {form.DBGrid2, form.DBGrid3}) {
+        QVariant alignment =
+            grid->Model().data(grid->Model().index(0, grid->Model().ColumnIndexOf("class")), Qt::TextAlignmentRole);
+        EXPECT_TRUE(alignment.value<Qt::Alignment>() & Qt::AlignHCenter) << grid->objectName().toStdString();
+    }
 }
 
 TEST_F(MrpFormsTest, PeriodsRegroupTheNetTableAndKeepItsGoodsFilter)
@@ -439,6 +485,22 @@ TEST_F(MrpFormsTest, TheFundsPageFollowsTheDailyExpenseAndNeedsItsRight)
         form.rbBudgetDay->click();
         EXPECT_EQ(form.Workbench().fundsPeriod, MrpPeriodDay);
         EXPECT_EQ(form.chtBudget->PointCount(), budget.RecordCount());
+    }
+    {
+        // The page shown before any run, then after one: one date axis, over the run's dates.
+        TMRPForm form;
+        form.PageControl1->setCurrentWidget(form.tsBudget);
+        ShowAtDefaultSize(form);
+        Calculate(form);
+        form.PageControl1->setCurrentWidget(form.tsBudget);
+        form.rbBudgetWeek->click();
+        form.rbBudgetMonth->click();
+        form.grab();
+        auto dates = form.chtBudget->chart()->axes(Qt::Horizontal);
+        ASSERT_EQ(dates.size(), 1);
+        EXPECT_EQ(qobject_cast<QDateTimeAxis*>(dates.front())->min().date().year(), 2026);
+        EXPECT_EQ(form.chtBudget->chart()->axes(Qt::Vertical).size(), 1);
+        EXPECT_FALSE(DrawnTexts(*form.chtBudget).join(" ").contains("1970"));
     }
     {
         host.SetUser(2, "计划员");  // without the right of the funds page

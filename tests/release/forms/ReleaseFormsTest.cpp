@@ -88,6 +88,11 @@ TEST_F(ReleaseFormsTest, TheSinglePurchaseReleaseSplitsASuggestionIntoOrdersOfIt
     EXPECT_EQ(lines.FieldByName("tradername").AsString(), "宁波顺达车轮配件厂");
     Screenshot(form, "release-purchase");
     lines.First();
+    ShowAtDefaultSize(form);
+    for (const char* control : {"lbGoodsCode", "lbQuantity", "QxDBGrid1", "btOK", "btCancel"})
+        ExpectInside(form, Control<QWidget>(form, control));
+    for (const char* title : {"收货日期", "供应商", "单位", "数量", "单价", "金额", "备注"})
+        ExpectColumnShown(Control<DbGrid>(form, "QxDBGrid1"), title);
     EXPECT_EQ(Control<LookupCombo>(form, "cmbTrade").Value().AsInteger(), 1)
         << "the drop-downs follow the current line";
     EXPECT_EQ(Control<LookupCombo>(form, "cmbUnit").Value().AsInteger(), 9101);
