@@ -134,11 +134,9 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         case Qt::EditRole: {
             const Variant& value = dataSet->ValueAt(index.row(), field->Index());
             if (value.IsNull()) return QString();
+            // Numbers are edited as text: the spin boxes of the default editors clip at 99.99 and
+            // would keep a person from typing what the field's own check should refuse.
             switch (field->DataType()) {
-                case FieldType::Integer:
-                    return QVariant::fromValue<qlonglong>(value.AsInteger());
-                case FieldType::Float:
-                    return value.AsFloat();
                 case FieldType::DateTime: {
                     DateTime date = value.AsDateTime();
                     return QDate(date.Year(), date.Month(), date.Day());
@@ -184,13 +182,21 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         dataSet->Post();
     } catch (const std::exception& error) {
         if (dataSet->State() == DataSetState::Edit || dataSet->State() == DataSetState::Insert) dataSet->Cancel();
-        writing = false;
+        WriteEnded(index.row());
         mfg::ShowError(error);
         return false;
     }
-    writing = false;
-    RowsReset();
+    WriteEnded(index.row());
     return true;
+}
+
+void DataSetModel::WriteEnded(int row)
+{
+    writing = false;
+    // Field events may have changed other rows; the editor of the cell is still open, so the view
+    // hears of changed values, not of a reset that would take the editor away.
+    if (rows > 0 && !columns.empty()) emit dataChanged(index(0, 0), index(rows - 1, ColumnCount() - 1));
+    if (dataSet->RecNo() - 1 != row) emit CursorMoved(dataSet->RecNo() - 1);
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -247,13 +253,12 @@ void DataSetModel::RowsReset()
 
 void DataSetModel::RowChanged(int row)
 {
-    if (writing || row < 0 || row >= rows || columns.empty()) return;
+    if (row < 0 || row >= rows || columns.empty()) return;
     emit dataChanged(index(row, 0), index(row, ColumnCount() - 1));
 }
 
 void DataSetModel::RowInserted(int row)
 {
-    if (writing) return;
     beginInsertRows({}, row, row);
     ++rows;
     endInsertRows();
@@ -261,7 +266,7 @@ void DataSetModel::RowInserted(int row)
 
 void DataSetModel::RowRemoved(int row)
 {
-    if (writing || row < 0 || row >= rows) return;
+    if (row < 0 || row >= rows) return;
     beginRemoveRows({}, row, row);
     --rows;
     endRemoveRows();

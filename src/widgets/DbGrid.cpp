@@ -1,6 +1,7 @@
 #include "DbGrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <stdexcept>
 
@@ -137,6 +138,24 @@ void DbGrid::UpdateFrozenView()
     }
     frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width,
                         viewport()->height() + horizontalHeader()->height());
+}
+
+void DbGrid::keyPressEvent(QKeyEvent* event)
+{
+    DataSet* data = model.GetDataSet();
+    bool appending = allowAppend && event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && data &&
+                     data->Active() && editTriggers() != QAbstractItemView::NoEditTriggers &&
+                     data->RecNo() == data->RecordCount() &&
+                     !(data->State() == DataSetState::Insert && !data->Modified());
+    if (!appending) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    try {
+        data->Append();
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
 }
 
 void DbGrid::resizeEvent(QResizeEvent* event)

@@ -50,6 +50,10 @@ public:
     //! The column carrying the sort marker; -1 when none does.
     int SortMarkerColumn() const;
 
+    //! When set, Down on the last row appends a row to the dataset (its OnNewRecord fills it), as
+    //! the host's grids start a new line; not on a new row still untouched, nor while read-only.
+    void SetAllowAppend(bool value) { allowAppend = value; }
+
     //! Keeps the first `count` columns in place while the others scroll sideways (0: none); the
     //! "selected" check box column of a list screen is the usual one.
     void SetFrozenColumns(int count);
@@ -60,6 +64,7 @@ signals:
     void TitleClick(int column);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
@@ -72,6 +77,7 @@ private:
     QTableView* frozen = nullptr;  // drawn over the first columns, sharing model and selection
     int frozenCount = 0;
     bool sortOnTitleClick = true;
+    bool allowAppend = false;
     bool following = false;
 };
 

@@ -136,6 +136,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
     pgBom->addTab(tsSum, "子件合并");
     AddMenu(dgListGoodsBom);
     AddMenu(dgProc);
+    dgListGoodsBom->SetAllowAppend(true);
+    dgProc->SetAllowAppend(true);
 
     btnRead = new QPushButton("读入(&R)", this);
     btnRead->setObjectName("btnRead");

@@ -33,6 +33,7 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
     dgListGoodsBom = new DbGrid(this);
     dgListGoodsBom->setObjectName("dgListGoodsBom");
     dgListGoodsBom->SetDataSet(&rows.Rows());
+    dgListGoodsBom->SetAllowAppend(true);
     dgListGoodsBom->AddColumn("itemno", "序号", 50);
     dgListGoodsBom->AddColumn("GOODSCODE", "替代品编号", 90).readOnly = true;
     for (auto [field, title] : {std::pair<const char*, const char*>{"GOODSNAME", "名称"}, {"SPECS", "规格"}, {"UNITNAME", "单位"}})

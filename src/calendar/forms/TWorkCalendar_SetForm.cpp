@@ -49,6 +49,7 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
     QxDBGrid1->AddColumn("Month", "月", 60);
     QxDBGrid1->AddColumn("Day", "日", 60);
     QxDBGrid1->SetSortOnTitleClick(false);
+    QxDBGrid1->SetAllowAppend(true);
     N1 = Named(new QAction("新增记录", QxDBGrid1), "N1");
     N2 = Named(new QAction("删除记录", QxDBGrid1), "N2");
     QxDBGrid1->addAction(N1);

@@ -247,7 +247,7 @@ void TMRPForm::BuildDemandPage()
     }
     QxDBGrid1->SetFrozenColumns(1);
     QxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    QxDBGrid1->installEventFilter(this);
+    QxDBGrid1->SetAllowAppend(true);
     pm2 = Named(new QMenu(page), "pm2");
     N4 = NewAction(pm2, "N4", "删除记录");
     N5 = NewAction(pm2, "N5", "删除全部");
@@ -785,21 +785,6 @@ void TMRPForm::MrpGoodsChanged()
     lines.FieldByName("goodsid").SetValue(goods);
     lines.Post();
     DemandLineChanged();
-}
-
-bool TMRPForm::eventFilter(QObject* watched, QEvent* event)
-{
-    // Moving down past the last line starts a new one, as the host's grid does.
-    if (watched == QxDBGrid1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-        DataSet& lines = workbench.cdsMP;
-        if (lines.IsEmpty() || lines.RecNo() == lines.RecordCount()) {
-            lines.Append();
-            lines.Post();
-            return true;
-        }
-    }
-    return TManuRootForm::eventFilter(watched, event);
 }
 
 // ---- calculation -----------------------------------------------------------------------------

@@ -162,7 +162,6 @@ public:
 
 protected:
     void FormShow() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildDemandPage();

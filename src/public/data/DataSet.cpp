@@ -567,10 +567,14 @@ int DataSet::MoveBy(int distance)
 void DataSet::SetRecNo(int recNo)
 {
     CheckCanChange();
-    CheckBrowseMode();
     if (view.empty()) return;
+    // The row meant is the one at recNo now: ending the edit below may drop an untouched new row
+    // or move a posted one in the sort order, and the positions after it shift.
+    std::uint32_t target = view[static_cast<size_t>(std::clamp(recNo, 1, RecordCount()) - 1)];
+    if (target == CurrentSlot()) return;
+    CheckBrowseMode();
     std::uint32_t before = CurrentSlot();
-    cursor = std::clamp(recNo, 1, static_cast<int>(view.size())) - 1;
+    cursor = ViewIndexOf(target);
     bof = eof = false;
     FireScroll(before, false);
 }

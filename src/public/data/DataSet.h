@@ -187,6 +187,8 @@ public:
     bool Bof() const { return bof; }
     //! 1-based position among the visible rows; 0 when there is none.
     int RecNo() const { return cursor + 1; }
+    //! Moves to the visible row at `recNo` (clamped) as it stands before the move. The current row
+    //! is no move: an edit or a new row in progress there goes on.
     void SetRecNo(int recNo);
     //! Visible rows: those passing the filter, a row being inserted included.
     int RecordCount() const { return static_cast<int>(view.size()); }
