@@ -52,10 +52,19 @@ DbGridColumn& DataSetModel::AddColumn(std::string fieldName, std::string title, 
     column.fieldName = std::move(fieldName);
     column.width = width;
     columns.push_back(std::move(column));
-    const Field* field = dataSet && dataSet->Active() ? dataSet->FindField(columns.back().fieldName) : nullptr;
-    fieldIndex.push_back(field ? field->Index() : -1);
+    fieldIndex.push_back(BindField(columns.back()));
     endInsertColumns();
     return columns.back();
+}
+
+int DataSetModel::BindField(const DbGridColumn& column) const
+{
+    Field* field = dataSet && dataSet->Active() ? dataSet->FindField(column.fieldName) : nullptr;
+    if (!field) return -1;
+    // A refused value is told by the title the user reads above the cell, unless the screen named it.
+    std::string title(Trim(column.title));
+    if (!field->HasCaption() && !title.empty() && title != column.fieldName) field->SetCaption(title);
+    return field->Index();
 }
 
 int DataSetModel::ColumnIndexOf(std::string_view fieldName) const
@@ -243,10 +252,7 @@ void DataSetModel::RowsReset()
         }
     }
     fieldIndex.clear();
-    for (const auto& column : columns) {
-        const Field* field = dataSet && dataSet->Active() ? dataSet->FindField(column.fieldName) : nullptr;
-        fieldIndex.push_back(field ? field->Index() : -1);
-    }
+    for (const auto& column : columns) fieldIndex.push_back(BindField(column));
     endResetModel();
     if (dataSet && !writing) emit CursorMoved(dataSet->RecNo() - 1);
 }

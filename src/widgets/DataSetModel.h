@@ -79,6 +79,7 @@ private:
     void CurrentRowChanged(int row) override;
     Field* FieldOf(int column) const;
     void WriteEnded(int row);
+    int BindField(const DbGridColumn& column) const;
 
     DataSet* dataSet = nullptr;
     std::vector<DbGridColumn> columns;

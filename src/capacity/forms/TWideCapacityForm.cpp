@@ -174,6 +174,7 @@ void TWideCapacityForm::BuildGrids()
         ItemGridWorkShop->AddColumn(field, title, width).readOnly = true;
 
     ItemGridGoods = Named(new DbGrid(this), "ItemGridGoods");
+    cdsGoods.SetNumberRange("quantity", NumberRange::NonNegative());
     ItemGridGoods->SetDataSet(&cdsGoods);
     ItemGridGoods->AddColumn("selected", "选择", 40).checkBox = true;
     for (auto [field, title, width] : {Column{"billdate", "开单日期", 84},
