@@ -151,6 +151,12 @@ void DbGrid::keyPressEvent(QKeyEvent* event)
         QTableView::keyPressEvent(event);
         return;
     }
+    // What an open editor holds belongs to the row above; written later, it would end the new row.
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!editor->isHidden()) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
     try {
         data->Append();
     } catch (const std::exception& error) {

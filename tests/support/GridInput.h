@@ -21,6 +21,8 @@ inline void ClickCell(DbGrid& grid, int row, std::string_view field)
 {
     int column = grid.Model().ColumnIndexOf(field);
     if (column < 0) throw std::logic_error("no column " + std::string(field));
+    // A person clicks what is on the screen: the layout of a page just shown comes first.
+    QCoreApplication::processEvents();
     QModelIndex index = grid.Model().index(row, column);
     static_cast<QAbstractItemView&>(grid).scrollTo(index);
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
