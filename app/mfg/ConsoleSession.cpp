@@ -14,7 +14,7 @@ DateTime ParseDateOption(const std::string& text, const std::string& option)
 }
 
 ConsoleHost::ConsoleHost(const Session& session)
-    : host(OpenDatabase(session.url)), scope(host), users(host.DBStartup())
+    : host(OpenExistingDatabase(session.url)), scope(host), users(host.DBStartup())
 {
     SetCurrentUsers(&users);
     host.SetShopID(session.shop);

@@ -130,7 +130,7 @@ int RunCall(const Session& session, const std::string& command, const std::strin
 //! fixes getdate().
 int RunSql(const Session& session, const std::string& text, bool json)
 {
-    auto db = OpenDatabase(session.url);
+    auto db = OpenExistingDatabase(session.url);
     FixToday(*db, session);
     auto rows = db->Query(text);
     if (json) {

@@ -35,6 +35,7 @@
 #include "host/IniFile.h"
 #include "host/Users.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -873,8 +874,9 @@ int TMRPForm::FundsPeriodChosen() const
 
 double TMRPForm::DailyExpense() const
 {
-    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').trimmed().toStdString();
-    return Variant(text).AsFloat();
+    // The field shows "￥1,234.00"; what is left without the sign and the separators is read as typed.
+    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').toStdString();
+    return ParseUserNumber(text, "日常费用", NumberRange::NonNegative());
 }
 
 void TMRPForm::cbMinOrderClick()

@@ -435,6 +435,23 @@ TEST_F(MrpFormsTest, DemandLinesAppendedWithDownTakeWhatIsTypedIntoThem)
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
+// A slip in the expense field is told by the field's caption, on leaving it and on 计算, through
+// the guard at the event loop; the workbench stays open.
+TEST_F(MrpFormsTest, AnExpenseThatIsNoNumberIsToldAndTheWorkbenchLives)
+{
+    TMRPForm form;
+    form.show();
+    form.PageControl1->setCurrentWidget(form.tsBudget);
+    QLineEdit& expense = *form.edtDailyExpense;
+    QTest::keyClick(&expense, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&expense, "12元");
+    QTest::keyClick(&expense, Qt::Key_Return);
+    QTest::mouseClick(form.btnCalculate, Qt::LeftButton);
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"日常费用不是有效的数字: 12元", "日常费用不是有效的数字: 12元"}));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.Workbench().cdsGross.IsEmpty());
+}
+
 TEST_F(MrpFormsTest, TheCommandRUNMRPOpensTheWorkbenchModally)
 {
     ManufactureLoad();
