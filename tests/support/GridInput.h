@@ -16,6 +16,18 @@
 
 namespace mfg::test {
 
+//! Types `text` into a widget key by key; a character beyond ASCII ("元") comes as an input method
+//! hands it over, as text without a key code.
+inline void TypeKeys(QWidget* widget, std::string_view text)
+{
+    for (QChar c : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) {
+        if (c.unicode() < 128)
+            QTest::keyClicks(widget, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
 //! Clicks the cell of `row` in the column showing `field`.
 inline void ClickCell(DbGrid& grid, int row, std::string_view field)
 {
@@ -50,7 +62,7 @@ inline void TypeIntoCurrentCell(DbGrid& grid, std::string_view text)
     if (text.empty())
         QTest::keyClick(keys, Qt::Key_Backspace);
     else
-        QTest::keyClicks(keys, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        TypeKeys(keys, text);
     QTest::keyClick(keys, Qt::Key_Return);
     // The delegate commits on Return through a queued call, as the event loop would run it next.
     QCoreApplication::processEvents();

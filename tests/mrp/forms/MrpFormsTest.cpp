@@ -444,7 +444,7 @@ TEST_F(MrpFormsTest, AnExpenseThatIsNoNumberIsToldAndTheWorkbenchLives)
     form.PageControl1->setCurrentWidget(form.tsBudget);
     QLineEdit& expense = *form.edtDailyExpense;
     QTest::keyClick(&expense, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(&expense, "12元");
+    test::TypeKeys(&expense, "12元");
     QTest::keyClick(&expense, Qt::Key_Return);
     QTest::mouseClick(form.btnCalculate, Qt::LeftButton);
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"日常费用不是有效的数字: 12元", "日常费用不是有效的数字: 12元"}));
