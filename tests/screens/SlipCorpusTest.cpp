@@ -55,23 +55,15 @@ Place BomEditor(std::vector<std::unique_ptr<QWidget>>& screens, bool processes)
     return place;
 }
 
-Place HolidayDialog(std::vector<std::unique_ptr<QWidget>>& screens)
+//! A screen of one grid, shown, with the grid of that name.
+template <typename Screen>
+Place ShownWithGrid(std::vector<std::unique_ptr<QWidget>>& screens, const char* grid)
 {
-    auto dialog = std::make_unique<TWorkCalendar_SetForm>();
-    dialog->resize(400, 500);
-    dialog->show();
-    Place place{dialog.get(), dialog->QxDBGrid1, nullptr};
-    screens.push_back(std::move(dialog));
-    return place;
-}
-
-Place SalesToSchedule(std::vector<std::unique_ptr<QWidget>>& screens)
-{
-    auto form = std::make_unique<TSorderToMPSForm>();
-    form->resize(1000, 400);
-    form->show();
-    Place place{form.get(), form->findChild<DbGrid*>("QxDBGrid1"), nullptr};
-    screens.push_back(std::move(form));
+    auto screen = std::make_unique<Screen>();
+    screen->resize(1000, 500);
+    screen->show();
+    Place place{screen.get(), screen->template findChild<DbGrid*>(grid), nullptr};
+    screens.push_back(std::move(screen));
     return place;
 }
 
@@ -99,9 +91,10 @@ const std::vector<SlipField> kFields{
     {"BOM line waste rate", [](auto& s) { return BomEditor(s, false); }, "WASTERATE", "损耗率%", true},
     {"process working hours", [](auto& s) { return BomEditor(s, true); }, "usetime", "耗用工时", true},
     {"process preparation time", [](auto& s) { return BomEditor(s, true); }, "pretime", "准备时间", true},
-    {"holiday month", HolidayDialog, "Month", "月", false},
-    {"holiday day", HolidayDialog, "Day", "日", false},
-    {"sales line quantity", SalesToSchedule, "MNQTY", "数量", true},
+    {"holiday month", [](auto& s) { return ShownWithGrid<TWorkCalendar_SetForm>(s, "QxDBGrid1"); }, "Month", "月", false},
+    {"holiday day", [](auto& s) { return ShownWithGrid<TWorkCalendar_SetForm>(s, "QxDBGrid1"); }, "Day", "日", false},
+    {"sales line quantity", [](auto& s) { return ShownWithGrid<TSorderToMPSForm>(s, "QxDBGrid1"); }, "MNQTY", "数量",
+     true},
     {"demand quantity", [](auto& s) { return Workbench(s, false); }, "quantity", "本次计算数量", true},
     {"daily expense", [](auto& s) { return Workbench(s, true); }, "", "日常费用", true},
 };
