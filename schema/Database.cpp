@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include <filesystem>
 #include <mutex>
 
 #include <fmt/format.h>
@@ -47,6 +48,16 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& url)
         InstallPgRoutines(*server);
     }
     return db;
+}
+
+std::unique_ptr<Connection> OpenExistingDatabase(const std::string& url)
+{
+    if (!StartsWithNoCase(url, "postgresql://") && !StartsWithNoCase(url, "postgres://")) {
+        std::string path = StartsWithNoCase(url, "sqlite:") ? url.substr(7) : url;
+        if (!Trim(path).empty() && path != ":memory:" && !std::filesystem::exists(path))
+            throw DbError(fmt::format("数据库文件不存在: {} (新建数据库请用 mfg init)", path), "");
+    }
+    return OpenDatabase(url);
 }
 
 std::vector<std::string_view> SplitBatches(std::string_view text)

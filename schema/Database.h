@@ -10,8 +10,12 @@
 
 namespace mfg {
 
-//! Opens the module's database from a URL with the schema's routines in place.
+//! Opens the module's database from a URL with the schema's routines in place. A SQLite file that
+//! does not exist is created: for `mfg init` and the tests that build databases.
 std::unique_ptr<Connection> OpenDatabase(const std::string& url);
+//! OpenDatabase for a session: a SQLite file that does not exist is refused with its path, so a
+//! mistyped path never leaves an empty database behind.
+std::unique_ptr<Connection> OpenExistingDatabase(const std::string& url);
 
 //! Reports the file being loaded and how many of all files are done.
 using LoadProgress = std::function<void(std::string_view file, size_t done, size_t total)>;

@@ -9,7 +9,7 @@
 namespace mfg {
 
 DesktopSession::DesktopSession(std::string databaseUrl)
-    : url(std::move(databaseUrl)), host(OpenDatabase(url)), users(host.DBStartup())
+    : url(std::move(databaseUrl)), host(OpenExistingDatabase(url)), users(host.DBStartup())
 {
     host.SetDialogs(std::make_unique<QtDialogs>());
 }

@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "DesktopSession.h"
+#include "GuardedApplication.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "ModuleLibrary.h"
@@ -102,7 +103,7 @@ int main(int argc, char** argv)
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication application(argc, argv);
+    mfg::GuardedApplication application(argc, argv);
     QCoreApplication::setOrganizationName("mfg");
     QCoreApplication::setApplicationName("mfg-desktop");
     QCoreApplication::setApplicationVersion(MFG_VERSION);

@@ -60,7 +60,7 @@ std::string ReadPassword()
 }
 
 ConsoleHost::ConsoleHost(const Session& session, SessionUser who)
-    : host(OpenDatabase(session.url)), scope(host), users(host.DBStartup())
+    : host(OpenExistingDatabase(session.url)), scope(host), users(host.DBStartup())
 {
     SetCurrentUsers(&users);
     if (!host.DBStartup().TableExists("m_operator"))

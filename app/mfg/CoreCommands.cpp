@@ -175,7 +175,7 @@ void MakeReadOnly(Connection& db)
 //! then on it runs as the session's operator, and only an administrator's may write.
 int RunSql(const Session& session, const std::string& text, bool json)
 {
-    auto db = OpenDatabase(session.url);
+    auto db = OpenExistingDatabase(session.url);
     std::optional<ConsoleHost> console;
     if (HasOperators(*db)) {
         db.reset();

@@ -10,8 +10,12 @@ void SetAllRows(DataSet& dataSet, int mode)
     try {
         Field& selected = dataSet.FieldByName("selected");
         for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+            // A row that keeps its tick is left alone: the handlers of a tick (a completion date
+            // set from the delivery date) belong to a row that becomes ticked, not to one edited since.
+            int value = mode == 2 ? 1 - selected.AsInteger() : mode;
+            if (!selected.IsNull() && selected.AsInteger() == value) continue;
             dataSet.Edit();
-            selected.SetValue(mode == 2 ? 1 - selected.AsInteger() : mode);
+            selected.SetValue(value);
             dataSet.Post();
         }
         dataSet.First();

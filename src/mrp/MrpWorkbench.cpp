@@ -80,6 +80,7 @@ private:
 //! A suggestion list's own rules: a correction reprices its row, goods texts follow the goods.
 void KeepSuggestionRules(DataSet& suggestions)
 {
+    suggestions.SetNumberRange("fixqty", NumberRange::NonNegative());
     suggestions.OnFieldChange("goodsid", [](Field& goodsid) { FillGoodsTexts(goodsid); });
     suggestions.OnFieldChange("fixqty", [](Field& fixqty) {
         DataSet& row = fixqty.Owner();
@@ -143,6 +144,7 @@ MrpWorkbench::MrpWorkbench()
                     {"finishdate", Day}},
                    GoodsColumns,
                    {{"planqty", Num}, {"finishedqty", Num}, {"quantity", Num}, {"referbillid", Int}, {"shopid", Int}}});
+    cdsMP.SetNumberRange("quantity", NumberRange::NonNegative());
     cdsMP.OnNewRecord([](DataSet& data) {
         data.FieldByName("selected").SetValue(1);
         data.FieldByName("quantity").SetValue(0.0);

@@ -52,10 +52,19 @@ DbGridColumn& DataSetModel::AddColumn(std::string fieldName, std::string title, 
     column.fieldName = std::move(fieldName);
     column.width = width;
     columns.push_back(std::move(column));
-    const Field* field = dataSet && dataSet->Active() ? dataSet->FindField(columns.back().fieldName) : nullptr;
-    fieldIndex.push_back(field ? field->Index() : -1);
+    fieldIndex.push_back(BindField(columns.back()));
     endInsertColumns();
     return columns.back();
+}
+
+int DataSetModel::BindField(const DbGridColumn& column) const
+{
+    Field* field = dataSet && dataSet->Active() ? dataSet->FindField(column.fieldName) : nullptr;
+    if (!field) return -1;
+    // A refused value is told by the title the user reads above the cell, unless the screen named it.
+    std::string title(Trim(column.title));
+    if (!field->HasCaption() && !title.empty() && title != column.fieldName) field->SetCaption(title);
+    return field->Index();
 }
 
 int DataSetModel::ColumnIndexOf(std::string_view fieldName) const
@@ -136,11 +145,9 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         case Qt::EditRole: {
             const Variant& value = dataSet->ValueAt(index.row(), field->Index());
             if (value.IsNull()) return QString();
+            // Numbers are edited as text: the spin boxes of the default editors clip at 99.99 and
+            // would keep a person from typing what the field's own check should refuse.
             switch (field->DataType()) {
-                case FieldType::Integer:
-                    return QVariant::fromValue<qlonglong>(value.AsInteger());
-                case FieldType::Float:
-                    return value.AsFloat();
                 case FieldType::DateTime: {
                     DateTime date = value.AsDateTime();
                     return QDate(date.Year(), date.Month(), date.Day());
@@ -187,13 +194,21 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         dataSet->Post();
     } catch (const std::exception& error) {
         if (dataSet->State() == DataSetState::Edit || dataSet->State() == DataSetState::Insert) dataSet->Cancel();
-        writing = false;
+        WriteEnded(index.row());
         mfg::ShowError(error);
         return false;
     }
-    writing = false;
-    RowsReset();
+    WriteEnded(index.row());
     return true;
+}
+
+void DataSetModel::WriteEnded(int row)
+{
+    writing = false;
+    // Field events may have changed other rows; the editor of the cell is still open, so the view
+    // hears of changed values, not of a reset that would take the editor away.
+    if (rows > 0 && !columns.empty()) emit dataChanged(index(0, 0), index(rows - 1, ColumnCount() - 1));
+    if (dataSet->RecNo() - 1 != row) emit CursorMoved(dataSet->RecNo() - 1);
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -240,23 +255,19 @@ void DataSetModel::RowsReset()
         }
     }
     fieldIndex.clear();
-    for (const auto& column : columns) {
-        const Field* field = dataSet && dataSet->Active() ? dataSet->FindField(column.fieldName) : nullptr;
-        fieldIndex.push_back(field ? field->Index() : -1);
-    }
+    for (const auto& column : columns) fieldIndex.push_back(BindField(column));
     endResetModel();
     if (dataSet && !writing) emit CursorMoved(dataSet->RecNo() - 1);
 }
 
 void DataSetModel::RowChanged(int row)
 {
-    if (writing || row < 0 || row >= rows || columns.empty()) return;
+    if (row < 0 || row >= rows || columns.empty()) return;
     emit dataChanged(index(row, 0), index(row, ColumnCount() - 1));
 }
 
 void DataSetModel::RowInserted(int row)
 {
-    if (writing) return;
     beginInsertRows({}, row, row);
     ++rows;
     endInsertRows();
@@ -264,7 +275,7 @@ void DataSetModel::RowInserted(int row)
 
 void DataSetModel::RowRemoved(int row)
 {
-    if (writing || row < 0 || row >= rows) return;
+    if (row < 0 || row >= rows) return;
     beginRemoveRows({}, row, row);
     --rows;
     endRemoveRows();

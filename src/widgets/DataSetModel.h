@@ -82,6 +82,8 @@ private:
     void RowRemoved(int row) override;
     void CurrentRowChanged(int row) override;
     Field* FieldOf(int column) const;
+    void WriteEnded(int row);
+    int BindField(const DbGridColumn& column) const;
 
     DataSet* dataSet = nullptr;
     std::vector<DbGridColumn> columns;
@@ -89,7 +91,7 @@ private:
     int rows = 0;
     int sortColumn = -1;
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
-    bool writing = false;
+    bool writing = false;  // a cell is being written: the cursor moves it makes are not the user's
     bool autoColumns = false;  // every field shown because the grid was given no columns
 };
 

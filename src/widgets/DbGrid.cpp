@@ -1,5 +1,7 @@
 #include "DbGrid.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -270,14 +272,50 @@ bool DbGrid::eventFilter(QObject* watched, QEvent* event)
     return QTableView::eventFilter(watched, event);
 }
 
+void DbGrid::SetAllowAppend(bool value)
+{
+    if (!value) {
+        appendRow = nullptr;
+        return;
+    }
+    appendRow = [this] {
+        if (DataSet* data = model.GetDataSet()) data->Append();
+    };
+}
+
+bool DbGrid::CanAppend() const
+{
+    const DataSet* data = model.GetDataSet();
+    return appendRow && data && data->Active() && editTriggers() != NoEditTriggers &&
+           !(data->State() == DataSetState::Insert && !data->Modified());
+}
+
+void DbGrid::AppendRow()
+{
+    // What an open editor holds belongs to the row above; written later, it would end the new row.
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        bool columnControl = std::any_of(columnControls.begin(), columnControls.end(),
+                                         [editor](const auto& entry) { return entry.second == editor; });
+        if (!editor->isHidden() && !columnControl) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    CloseColumnControl();
+    try {
+        appendRow();
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+}
+
 void DbGrid::keyPressEvent(QKeyEvent* event)
 {
     // Down past the last row starts a new one, as in the host's grids.
-    bool atEnd = model.rowCount() == 0 || currentIndex().row() == model.rowCount() - 1;
-    if (appendRow && event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && atEnd &&
-        editTriggers() != NoEditTriggers) {
-        CloseColumnControl();
-        appendRow();
+    const DataSet* data = model.GetDataSet();
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && CanAppend() &&
+        data->RecNo() == data->RecordCount()) {
+        AppendRow();
         event->accept();
         return;
     }
@@ -289,9 +327,8 @@ void DbGrid::mousePressEvent(QMouseEvent* event)
     CloseColumnControl();
     QPoint at = event->position().toPoint();
     int below = model.rowCount() == 0 ? 0 : rowViewportPosition(model.rowCount() - 1) + rowHeight(model.rowCount() - 1);
-    if (appendRow && event->button() == Qt::LeftButton && !indexAt(at).isValid() && at.y() >= below &&
-        editTriggers() != NoEditTriggers) {
-        appendRow();
+    if (event->button() == Qt::LeftButton && !indexAt(at).isValid() && at.y() >= below && CanAppend()) {
+        AppendRow();
         event->accept();
         return;
     }

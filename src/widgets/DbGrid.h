@@ -53,6 +53,11 @@ public:
     //! The column carrying the sort marker; -1 when none does.
     int SortMarkerColumn() const;
 
+    //! When set, Down on the last row and a click below the rows append a row to the dataset (its
+    //! OnNewRecord fills it), as the host's grids start a new line; not on a new row still
+    //! untouched, nor while read-only. SetAppendRow gives a screen's own way of appending.
+    void SetAllowAppend(bool value);
+
     //! Keeps the first `count` columns in place while the others scroll sideways (0: none); the
     //! "selected" check box column of a list screen is the usual one.
     void SetFrozenColumns(int count);
@@ -71,7 +76,8 @@ public:
     //! row current and runs `clicked`. `text`, when given, is what the cells show instead of the field.
     void SetColumnButton(std::string_view fieldName, std::function<void()> clicked,
                          std::function<QString(int row)> text = {});
-    //! What Down on the last row and a click below the rows do: append a row (unset: nothing).
+    //! What Down on the last row and a click below the rows do: append a row (unset: nothing), under
+    //! the conditions of SetAllowAppend.
     void SetAppendRow(std::function<void()> append) { appendRow = std::move(append); }
 
     //! The widths the user gave columns by dragging their title edges, by field name (lower case).
@@ -101,6 +107,10 @@ private:
     void HeaderClicked(int section);
     void UpdateFrozenView();
     void SectionResized(int section, int size);
+    //! Whether the grid may start a new row now.
+    bool CanAppend() const;
+    //! Writes an open editor's value into its own row, then appends.
+    void AppendRow();
     //! The column of a field; throws std::out_of_range naming a field the grid does not show.
     int ColumnIndex(std::string_view fieldName) const;
 

@@ -11,6 +11,12 @@ if [ "${2:-sqlite}" = postgres ]; then
   case "$url" in *\?*) db="$url&schema=acceptance_$$" ;; *) db="$url?schema=acceptance_$$" ;; esac
 fi
 
+if "$mfg" --db "$dir/typo.db" sql "select 1" 2>"$dir/err"; then
+  echo "a database file that does not exist was opened"; exit 1
+fi
+grep -q "$dir/typo.db" "$dir/err" || { echo "the refusal does not name the path"; cat "$dir/err"; exit 1; }
+[ ! -e "$dir/typo.db" ] || { echo "a mistyped path left a file behind"; exit 1; }
+
 "$mfg" --db "$db" init --demo
 out=$("$mfg" --db "$db" sql "select top 3 Code, Name from L_Goods order by Code" --json)
 echo "$out"

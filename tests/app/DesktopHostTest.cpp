@@ -21,6 +21,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "DesktopSession.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
@@ -215,6 +219,17 @@ TEST_F(LoginDialogTest, OperatorWithoutPasswordSetsOneAtFirstLoginAndNeedsItAfte
     again.btnOkClick();
     EXPECT_NE(again.result(), QDialog::Accepted);
     EXPECT_FALSE(Message(again).isEmpty());
+}
+
+TEST_F(LoginDialogTest, AMistypedDatabasePathIsRefusedAndNoFileIsMade)
+{
+    const auto typo = std::filesystem::path(::testing::TempDir()) / ("typo-" + std::to_string(::getpid()) + ".db");
+    LoginDialog dialog(QString::fromStdString(typo.string()));
+    Type(dialog, "admin", "Admin#1");
+    dialog.btnOkClick();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_NE(Message(dialog).toStdString().find(typo.string()), std::string::npos) << Message(dialog).toStdString();
+    EXPECT_FALSE(std::filesystem::exists(typo));
 }
 
 TEST_F(LoginDialogTest, AdministratorChoosesTheBranchBeforeLoggingIn)

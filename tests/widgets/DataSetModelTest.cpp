@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "DbGrid.h"
+#include "GridInput.h"
 #include "ScreenTest.h"
 
 namespace mfg {
@@ -129,6 +130,54 @@ TEST_F(DataSetModelTest, FrozenColumnsStayWhileTheOthersScrollAndShareTheSelecti
     EXPECT_EQ(frozen.x(), grid.verticalHeader()->width() + grid.frameWidth());
     frozen.setCurrentIndex(At(2, 0));
     EXPECT_EQ(rows.RecNo(), 3);
+}
+
+// A planner's new line: Down on the last row starts it, typing fills it and nothing else; one left
+// empty goes without taking the cursor onto another row's data. The positions of the rows shift
+// when an untouched new row is dropped, and a click or a typed value must still reach the row meant.
+TEST_F(DataSetModelTest, ANewRowTakesWhatIsTypedIntoItAndAnEmptyOneGoesQuietly)
+{
+    grid.SetAllowAppend(true);
+    grid.resize(600, 300);
+    grid.show();
+    test::ClickCell(grid, 2, "Code");
+    QTest::keyClick(&grid, Qt::Key_Down);
+    ASSERT_EQ(rows.RecordCount(), 4);
+    EXPECT_EQ(grid.currentIndex().row(), 3);
+    QTest::keyClick(&grid, Qt::Key_Down);  // the new row is still untouched: no second one
+    EXPECT_EQ(rows.RecordCount(), 4);
+    test::TypeIntoCurrentCell(grid, "D");
+    test::TypeIntoCell(grid, 3, "Quantity", "7");
+    EXPECT_EQ(grid.Model().CellText(3, 1), "D");
+    EXPECT_EQ(grid.Model().CellText(3, 2), "7.00");
+    EXPECT_EQ(grid.Model().CellText(2, 1), "C");
+    EXPECT_EQ(grid.Model().CellText(2, 2), "1.00");
+    EXPECT_EQ(rows.PendingInsertCount(), 1);
+    EXPECT_EQ(rows.PendingUpdateCount(), 0);
+
+    QTest::keyClick(&grid, Qt::Key_Down);  // left empty: Up drops it and lands on the row above
+    ASSERT_EQ(grid.Model().rowCount(), 5);
+    QTest::keyClick(&grid, Qt::Key_Up);
+    EXPECT_EQ(grid.Model().rowCount(), 4);
+    EXPECT_EQ(rows.RecNo(), 4);
+    EXPECT_EQ(rows.FieldByName("Code").AsString(), "D");
+
+    // A row inserted in the middle and left empty: a click further down reaches the row clicked.
+    test::ClickCell(grid, 1, "Code");
+    rows.Insert();
+    ASSERT_EQ(grid.Model().rowCount(), 5);
+    test::TypeIntoCell(grid, 3, "Code", "CX");
+    EXPECT_EQ(grid.Model().rowCount(), 4);
+    EXPECT_EQ(grid.Model().CellText(2, 1), "CX");
+    EXPECT_EQ(grid.Model().CellText(3, 1), "D");
+    EXPECT_EQ(rows.PendingInsertCount(), 1);
+    EXPECT_EQ(rows.PendingUpdateCount(), 1);
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);  // a read-only grid takes no new rows
+    test::ClickCell(grid, 3, "Code");
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(rows.RecordCount(), 4);
 }
 
 }  // namespace

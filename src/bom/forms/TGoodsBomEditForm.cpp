@@ -262,6 +262,9 @@ void TGoodsBomEditForm::AddMenu(DbGrid* grid)
 bool TGoodsBomEditForm::LoadBom(int parentID)
 {
     if (!bom.Load(parentID)) return false;
+    bom.Lines().SetNumberRange("mnfQty", NumberRange::NonNegative());
+    bom.Lines().SetNumberRange("WASTERATE", NumberRange::Percent());
+    for (const char* field : {"usetime", "pretime"}) bom.Processes().SetNumberRange(field, NumberRange::NonNegative());
     dgListGoodsBom->SetDataSet(&bom.Lines());
     dgProc->SetDataSet(&bom.Processes());
     lblGoodsCode->setText(Text(bom.ParentCode()));

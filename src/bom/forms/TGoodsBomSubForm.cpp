@@ -32,6 +32,7 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
 
     dgListGoodsBom = new DbGrid(this);
     dgListGoodsBom->setObjectName("dgListGoodsBom");
+    rows.Rows().SetNumberRange("rate", NumberRange::NonNegative());
     dgListGoodsBom->SetDataSet(&rows.Rows());
     dgListGoodsBom->AddColumn("itemno", "序号", 50);
     dgListGoodsBom->AddColumn("GOODSCODE", "替代品编号", 90).readOnly = true;

@@ -46,10 +46,13 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
     layout->addLayout(boxes, 1, 1);
 
     QxDBGrid1 = Named(new DbGrid(this), "QxDBGrid1");
+    IBCDSTmp->SetNumberRange("Month", NumberRange{1, 12, true});
+    IBCDSTmp->SetNumberRange("Day", NumberRange{1, 31, true});
     QxDBGrid1->SetDataSet(IBCDSTmp.get());
     QxDBGrid1->AddColumn("Month", "月", 60);
     QxDBGrid1->AddColumn("Day", "日", 60);
     QxDBGrid1->SetSortOnTitleClick(false);
+    QxDBGrid1->SetAllowAppend(true);
     N1 = Named(new QAction("新增记录", QxDBGrid1), "N1");
     N2 = Named(new QAction("删除记录", QxDBGrid1), "N2");
     QxDBGrid1->addAction(N1);

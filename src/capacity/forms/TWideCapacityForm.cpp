@@ -169,6 +169,7 @@ void TWideCapacityForm::BuildGrids()
         ItemGridWorkShop->AddColumn(field, title).readOnly = true;
 
     ItemGridGoods = Named(new DbGrid(this), "ItemGridGoods");
+    cdsGoods.SetNumberRange("quantity", NumberRange::NonNegative());
     ItemGridGoods->SetDataSet(&cdsGoods);
     ItemGridGoods->AddColumn("selected", "选择", 40).checkBox = true;
     for (auto [field, title] : {std::pair{"billdate", "开单日期"},

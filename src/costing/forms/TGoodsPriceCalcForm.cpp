@@ -160,6 +160,8 @@ void TGoodsPriceCalcForm::BuildDataSets()
 
 void TGoodsPriceCalcForm::BuildGrid()
 {
+    for (const char* field : {"Quantity", "Price", "Amt"}) cdsGoodsBom.SetNumberRange(field, NumberRange::NonNegative());
+    cdsGoodsBom.SetNumberRange("WasteRate", NumberRange::Percent());
     dgListGoodsBom->SetDataSet(&cdsGoodsBom);
     dgListGoodsBom->SetSortOnTitleClick(false);
     struct Column {

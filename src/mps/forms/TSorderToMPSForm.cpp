@@ -48,6 +48,7 @@ TSorderToMPSForm::TSorderToMPSForm(QWidget* parent) : TManuRootForm("TSorderToMP
     layout->addLayout(bottom);
 
     DataSet& lines = conversion.Lines();
+    lines.SetNumberRange("MnQty", NumberRange::NonNegative());
     QxDBGrid1->SetDataSet(&lines);
     QxDBGrid1->SetSortOnTitleClick(false);
     QxDBGrid1->AddColumn("SELECTED", "选择", 40).checkBox = true;

@@ -36,6 +36,7 @@
 #include "host/IniFile.h"
 #include "host/Users.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -253,7 +254,7 @@ void TMRPForm::BuildDemandPage()
     }
     QxDBGrid1->SetFrozenColumns(1);
     QxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    QxDBGrid1->installEventFilter(this);
+    QxDBGrid1->SetAllowAppend(true);
     pm2 = Named(new QMenu(page), "pm2");
     N4 = NewAction(pm2, "N4", "删除记录");
     N5 = NewAction(pm2, "N5", "删除全部");
@@ -804,21 +805,6 @@ void TMRPForm::MrpGoodsChanged()
     DemandLineChanged();
 }
 
-bool TMRPForm::eventFilter(QObject* watched, QEvent* event)
-{
-    // Moving down past the last line starts a new one, as the host's grid does.
-    if (watched == QxDBGrid1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-        DataSet& lines = workbench.cdsMP;
-        if (lines.IsEmpty() || lines.RecNo() == lines.RecordCount()) {
-            lines.Append();
-            lines.Post();
-            return true;
-        }
-    }
-    return TManuRootForm::eventFilter(watched, event);
-}
-
 // ---- calculation -----------------------------------------------------------------------------
 
 void TMRPForm::btnCalculateClick()
@@ -908,8 +894,9 @@ int TMRPForm::FundsPeriodChosen() const
 
 double TMRPForm::DailyExpense() const
 {
-    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').trimmed().toStdString();
-    return Variant(text).AsFloat();
+    // The field shows "￥1,234.00"; what is left without the sign and the separators is read as typed.
+    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').toStdString();
+    return ParseUserNumber(text, "日常费用", NumberRange::NonNegative());
 }
 
 void TMRPForm::cbMinOrderClick()

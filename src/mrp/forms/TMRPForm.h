@@ -164,7 +164,6 @@ public:
 
 protected:
     void FormShow() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildDemandPage();

@@ -1,6 +1,7 @@
 #include "data/DataSet.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_set>
 
 #include <fmt/format.h>
@@ -182,9 +183,16 @@ void DataSet::BuildFields(const std::vector<FieldDef>& dataFields)
             if (!index.emplace(def.name, static_cast<int>(i)).second) Fail(fmt::format("字段 '{}' 重复", def.name));
             built.push_back(std::make_unique<Field>(Field::Key{}, *this, def.name, def.type, kind, static_cast<int>(i)));
         }
+        // The caption a grid gave a field outlives a reopen with other columns.
+        for (auto& field : built)
+            if (Field* before = FindField(field->name)) field->caption = before->caption;
         fields = std::move(built);
         fieldIndex = std::move(index);
         dataFieldCount = static_cast<int>(dataFields.size());
+    }
+    for (auto& field : fields) {
+        auto range = numberRanges.find(field->name);
+        field->range = range == numberRanges.end() ? std::nullopt : std::optional<NumberRange>(range->second);
     }
     fieldHandlers.assign(fields.size(), {});
     for (const auto& [handlerField, handler] : fieldChangeHandlers)
@@ -378,12 +386,26 @@ const Variant& DataSet::FieldOldValue(const Field& field) const
     return row.values[index];
 }
 
+Variant DataSet::TypedNumber(const Field& field, const std::string& text)
+{
+    // A cleared edit box means no value, unless the field has a range: then a number is wanted.
+    if (!field.range && Trim(text).empty()) return Variant();
+    NumberRange range = field.range.value_or(NumberRange::Signed(std::numeric_limits<double>::max()));
+    if (field.type == FieldType::Float) return ParseUserNumber(text, field.Caption(), range);
+    auto whole = ParseUserInteger(text, field.Caption(), static_cast<std::int64_t>(std::max(range.min, -9e18)),
+                                  static_cast<std::int64_t>(std::min(range.max, 9e18)));
+    CheckUserNumber(static_cast<double>(whole), field.Caption(), range);
+    return whole;
+}
+
 void DataSet::SetFieldValue(Field& field, const Variant& value)
 {
     if (!Active()) Fail(fmt::format("数据集未打开，不能修改字段 '{}'", field.name));
     auto convert = [&]() -> Variant {
         if (value.IsNull() || field.type == FieldType::Unknown || value.Type() == field.type) return value;
-        // A cleared edit box gives empty text; for a number or a date that means no value, as in the host.
+        bool number = field.type == FieldType::Float || field.type == FieldType::Integer;
+        if (value.Type() == FieldType::Text && number) return TypedNumber(field, value.AsString());
+        // A cleared edit box gives empty text; for a date that means no value, as in the host.
         if (value.Type() == FieldType::Text && field.type != FieldType::Text && Trim(value.AsString()).empty())
             return Variant();
         try {
@@ -435,6 +457,12 @@ void DataSet::CalcRow(std::uint32_t slot)
     }
     calculating = wasCalculating;
     calcSlot = previous;
+}
+
+void DataSet::SetNumberRange(std::string_view fieldName, NumberRange range)
+{
+    numberRanges.insert_or_assign(std::string(fieldName), range);
+    if (Field* field = FindField(fieldName)) field->range = range;
 }
 
 void DataSet::OnFieldChange(std::string_view fieldName, FieldChangeHandler handler)
@@ -567,10 +595,14 @@ int DataSet::MoveBy(int distance)
 void DataSet::SetRecNo(int recNo)
 {
     CheckCanChange();
-    CheckBrowseMode();
     if (view.empty()) return;
+    // The row meant is the one at recNo now: ending the edit below may drop an untouched new row
+    // or move a posted one in the sort order, and the positions after it shift.
+    std::uint32_t target = view[static_cast<size_t>(std::clamp(recNo, 1, RecordCount()) - 1)];
+    if (target == CurrentSlot()) return;
+    CheckBrowseMode();
     std::uint32_t before = CurrentSlot();
-    cursor = std::clamp(recNo, 1, static_cast<int>(view.size())) - 1;
+    cursor = ViewIndexOf(target);
     bof = eof = false;
     FireScroll(before, false);
 }
@@ -1004,7 +1036,8 @@ void DataSet::RunUpdates(Connection& connection, const UpdatePlan& plan) const
                                                              : row.values[static_cast<size_t>(binding.field)]);
             std::int64_t changed = connection.Execute(statement.text, bound);
             if (mustTouch && checkRowsAffected && changed == 0)
-                Fail(fmt::format("{} 没有找到要更改的记录(已被删除或修改)。语句: {}", statement.role, statement.text));
+                throw DataSetError("要保存的记录已被删除或修改, 请重新打开后再改",
+                                   fmt::format("{} {}: {}", name, statement.role, statement.text));
         }
     };
     run(plan.deletes, plan.deleteSql, true);

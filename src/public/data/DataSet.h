@@ -15,6 +15,7 @@
 #include "data/UpdateSql.h"
 #include "db/Connection.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 #include "types/Variant.h"
 
 namespace mfg {
@@ -25,7 +26,15 @@ class DataSet;
 //! and the field, state or statement concerned.
 class DataSetError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DataSetError(const std::string& message, std::string statement = {})
+        : std::runtime_error(message), statementText(std::move(statement))
+    {
+    }
+    //! The statement concerned, for the log; empty when none is.
+    const std::string& Statement() const { return statementText; }
+
+private:
+    std::string statementText;
 };
 
 //! What the dataset is doing with its current row.
@@ -68,8 +77,18 @@ public:
     DateTime AsDateTime() const { return Value().AsDateTime(); }
     bool AsBool() const { return Value().AsBool(); }
 
-    //! Sets the value, converted to the field's type (blank text into a non-text field becomes
-    //! null), then runs the field change handlers. The dataset must be in Edit or Insert state.
+    //! The name a person knows the field by (its grid column's title); the field name until one is set.
+    const std::string& Caption() const { return caption.empty() ? name : caption; }
+    bool HasCaption() const { return !caption.empty(); }
+    void SetCaption(std::string value) { caption = std::move(value); }
+    //! The numbers typed text may give the field (DataSet::SetNumberRange); without a range any
+    //! finite number is taken and blank text clears it, with one blank text is refused.
+    const std::optional<NumberRange>& Range() const { return range; }
+
+    //! Sets the value, converted to the field's type, then runs the field change handlers. Text
+    //! into a number field is read by ParseUserNumber (ParseUserInteger) with the caption and the
+    //! range, so a refusal is an InputError naming the caption; blank text into a date clears it.
+    //! The dataset must be in Edit or Insert state.
     void SetValue(const Variant& value);
     void Clear() { SetValue(Variant()); }
 
@@ -80,6 +99,8 @@ private:
     FieldType type;
     FieldKind kind;
     int index;
+    std::string caption;
+    std::optional<NumberRange> range;
 };
 
 //! Follows a dataset for a view (a table model). Rows are 0-based positions among the visible rows.
@@ -158,6 +179,9 @@ public:
     void AddField(std::string fieldName, FieldType type);
     //! Defines a calculated field, filled by OnCalcFields (before Open or CreateDataSet).
     void AddCalcField(std::string fieldName, FieldType type);
+    //! The numbers typed into a field may hold, kept by name so that it holds for the fields of
+    //! every later Open as well.
+    void SetNumberRange(std::string_view fieldName, NumberRange range);
     //! Forgets the defined fields; the dataset must be closed.
     void ClearFields();
     //! Opens an in-memory dataset, empty, with the defined fields.
@@ -187,6 +211,8 @@ public:
     bool Bof() const { return bof; }
     //! 1-based position among the visible rows; 0 when there is none.
     int RecNo() const { return cursor + 1; }
+    //! Moves to the visible row at `recNo` (clamped) as it stands before the move. The current row
+    //! is no move: an edit or a new row in progress there goes on.
     void SetRecNo(int recNo);
     //! Visible rows: those passing the filter, a row being inserted included.
     int RecordCount() const { return static_cast<int>(view.size()); }
@@ -366,6 +392,7 @@ private:
     void CalcRow(std::uint32_t slot);
     void StartNewRow(bool append);
     void SetFieldValue(Field& field, const Variant& value);
+    static Variant TypedNumber(const Field& field, const std::string& text);
     const Variant& FieldValue(const Field& field) const;
     const Variant& FieldOldValue(const Field& field) const;
     void ResetStore();
@@ -439,6 +466,7 @@ private:
     std::unordered_map<std::string, FieldChangeHandler, NameHash, NameEqual> fieldChangeHandlers;
     std::vector<FieldChangeHandler> fieldHandlers;  // by field index, resolved from fieldChangeHandlers
     FieldChangeHandler anyFieldChange;
+    std::unordered_map<std::string, NumberRange, NameHash, NameEqual> numberRanges;
 
     int controlsDisabled = 0;
     bool notificationsSuppressed = false;

@@ -155,13 +155,13 @@ BatchResult TranslateAndRun(sql::Translator& translator, std::string_view tsql, 
     try {
         program = translator.Translate(tsql);
     } catch (const sql::SqlError& e) {
-        throw DbError(fmt::format("{}\n语句: {}", e.what(), tsql), std::string(tsql));
+        throw DbError(e.what(), std::string(tsql));
     }
     try {
         return RunProgram(*program, params, backend);
     } catch (const DbError& e) {
         if (e.Statement() == tsql) throw;
-        throw DbError(fmt::format("{}\n原语句: {}", e.what(), tsql), std::string(tsql), e.Failure());
+        throw DbError(e.what(), fmt::format("{}\n{}", tsql, e.Statement()), e.Failure());
     }
 }
 

@@ -208,7 +208,7 @@ void PgConnection::Fail(PGresult* result, const std::string& sql)
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     bool duplicate = state && std::string_view(state) == "23505";
     PQclear(result);
-    throw DbError(fmt::format("{}\n语句: {}", Trim(message), sql), sql, duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
+    throw DbError(std::string(Trim(message)), sql, duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
 }
 
 void PgConnection::Exec(const std::string& sql)

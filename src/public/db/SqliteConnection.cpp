@@ -263,7 +263,7 @@ void SqliteConnection::Fail(const std::string& sql)
     if ((code & 0xff) == SQLITE_READONLY)
         throw DbError(fmt::format("数据库文件 {} 是只读的: 只能查询, 不能写入。", path), sql);
     bool duplicate = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY;
-    throw DbError(fmt::format("{}\n语句: {}", sqlite3_errmsg(handle), sql), sql,
+    throw DbError(sqlite3_errmsg(handle), sql,
                   duplicate ? DbFailure::DuplicateKey : DbFailure::Other);
 }
 
@@ -273,7 +273,7 @@ void SqliteConnection::Exec(const std::string& sql)
     if (sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         std::string message = error ? error : sqlite3_errmsg(handle);
         sqlite3_free(error);
-        throw DbError(fmt::format("{}\n语句: {}", message, sql), sql);
+        throw DbError(message, sql);
     }
 }
 

@@ -41,6 +41,7 @@ TMakePurchaseForm::TMakePurchaseForm(int releaseMode, QWidget* parent)
     Body().addLayout(choosers);
 
     SinglePurchaseRelease::DefineLines(cdsMake);
+    for (const char* field : {"quantity", "price"}) cdsMake.SetNumberRange(field, NumberRange::NonNegative());
     QxDBGrid1->SetDataSet(&cdsMake);
     QxDBGrid1->AddColumn("revdate", "收货日期", 100);
     QxDBGrid1->AddColumn("tradername", "供应商", 200).readOnly = true;

@@ -77,6 +77,7 @@ TMakeSorderForm::TMakeSorderForm(int kind, const MrpEngine& engine, DataSet& cds
     cdsManu.SetIndexFieldNames("goodsid");
     cdsManu.First();
 
+    cdsManu.SetNumberRange("manuqty", NumberRange::NonNegative());
     ItemGrid->SetDataSet(&cdsManu);
     struct Column {
         const char* field;

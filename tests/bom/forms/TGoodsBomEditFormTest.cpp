@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "DbGrid.h"
+#include "GridInput.h"
 #include "LookupCombo.h"
 #include "ScreenTest.h"
 #include "TBomReadForm.h"
@@ -145,6 +147,57 @@ TEST_F(TGoodsBomEditFormTest, TextThatIsNoNumberIsRefusedInTheGrid)
     EXPECT_TRUE(model.setData(cell, QString("0")));  // a number, but not above zero
     EXPECT_EQ(dialogs.Texts().back(), "数量应大于零");
     EXPECT_DOUBLE_EQ(form.Bom().Lines().FieldByName("MnfQty").AsFloat(), 1);
+}
+
+// Each grid of the editor that takes new rows: Down on the last row starts one, what is chosen and
+// typed lands in it and the row above keeps its values, a new row left empty goes, and 确定 stores
+// exactly that.
+TEST_F(TGoodsBomEditFormTest, RowsAppendedWithDownTakeWhatIsTypedIntoThem)
+{
+    struct Case {
+        DbGrid* grid;
+        QWidget* page;
+        LookupCombo* combo;
+        int chosen;
+        const char* field;
+        const char* typed;
+        const char* added;  // the new row as stored
+        const char* above;  // the row that was last, as stored before
+    };
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 21");  // audited in the demo
+    ASSERT_TRUE(form.LoadBom(21));
+    form.resize(1100, 520);
+    form.show();
+    const std::vector<Case> cases{
+        {form.dgListGoodsBom, form.tsMaterial, form.dlgcGoods, 128, "mnfQty", "4",
+         "select count(*) from L_GoodsBom where GoodsID = 21 and ElemGID = 128 and MnfQty = 4",
+         "select count(*) from L_GoodsBom where GoodsID = 21 and ElemGID = 102 and MnfQty = 0.8"},
+        {form.dgProc, form.tsProc, form.dlgcProc, 7, "usetime", "0.5",
+         "select count(*) from L_GoodsBomProc where GoodsID = 21 and COUNTWAGEITEMID = 7 and UseTime = 0.5",
+         "select count(*) from L_GoodsBomProc where GoodsID = 21 and COUNTWAGEITEMID = 2 and UseTime = 0.8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        form.pgBom->setCurrentWidget(c.page);
+        DbGrid& grid = *c.grid;
+        const int last = grid.Model().rowCount() - 1;
+        test::ClickCell(grid, last, c.field);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        ASSERT_EQ(grid.Model().rowCount(), last + 2);
+        c.combo->SetValue(c.chosen);
+        test::TypeIntoCell(grid, last + 1, c.field, c.typed);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QTest::keyClick(&grid, Qt::Key_Up);
+        EXPECT_EQ(grid.Model().rowCount(), last + 2);
+        EXPECT_EQ(grid.GetDataSet()->RecNo(), last + 2);
+    }
+    form.btnOk->click();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    for (const Case& c : cases) {
+        EXPECT_EQ(Stored(c.added), 1) << c.added;
+        EXPECT_EQ(Stored(c.above), 1) << c.above;
+    }
+    EXPECT_TRUE(dialogs.Messages().empty());
 }
 
 TEST_F(TGoodsBomEditFormTest, DeletingEverythingAsksFirst)

@@ -3,6 +3,7 @@
 // answers, the quick setting through the modal dialog, and opening through SHOWMNFFORM.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +14,10 @@
 #include <filesystem>
 
 #include "CalendarFixture.h"
+#include "CalendarSettings.h"
 #include "DatePicker.h"
+#include "DbGrid.h"
+#include "GridInput.h"
 #include "Manufacture.h"
 #include "ScreenTest.h"
 #include "TWorkCalendarForm.h"
@@ -141,6 +145,31 @@ TEST_F(WorkCalendarFormTest, TheQuickSettingRunsThroughTheDialogAndTheMonthFollo
     host.SqlExecute("update MNF_CALENDAR set ISHOLIDAY = 1 where WORKDATE = '2026-12-19'");  // written elsewhere
     Control<QPushButton>(form, "btnSetUp").click();
     EXPECT_EQ(CellColour(Control<QTableWidget>(form, "StringGrid1"), 3, 6), QColor(Qt::yellow));  // reloaded anyway
+}
+
+// A holiday typed into a new row, by the row menu or by Down on the last row, is that row's and is
+// saved as typed; the row above (10-3) stays, and a new row left empty is dropped.
+TEST_F(WorkCalendarFormTest, HolidaysTypedIntoNewRowsAreSavedAsTyped)
+{
+    TWorkCalendarForm form;
+    WhenShown("TWorkCalendar_SetForm", [](QWidget& dialog) {
+        auto& grid = Control<DbGrid>(dialog, "QxDBGrid1");
+        Control<QAction>(dialog, "N1").trigger();
+        test::TypeIntoCell(grid, 8, "Month", "7");
+        test::TypeIntoCell(grid, 8, "Day", "3");
+        QTest::keyClick(&grid, Qt::Key_Down);
+        test::TypeIntoCurrentCell(grid, "24");
+        test::TypeIntoCell(grid, 9, "Month", "12");
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QTest::keyClick(&grid, Qt::Key_Up);
+        EXPECT_EQ(grid.Model().rowCount(), 10);
+        EXPECT_EQ(grid.Model().CellText(7, 0).toStdString() + "-" + grid.Model().CellText(7, 1).toStdString(), "10-3");
+        Control<QPushButton>(dialog, "btnOk").click();
+    });
+    Control<QPushButton>(form, "btnSetUp").click();
+    std::vector<MonthDay> expected{{1, 1}, {1, 2}, {5, 1}, {5, 2}, {5, 3}, {10, 1}, {10, 2}, {10, 3}, {7, 3}, {12, 24}};
+    EXPECT_EQ(ReadCalendarSettings().settings.holidays.InUse(), expected);
+    EXPECT_TRUE(dialogs.Messages().empty());
 }
 
 TEST_F(WorkCalendarFormTest, WithoutTheRightTheQuickSettingDoesNotOpen)

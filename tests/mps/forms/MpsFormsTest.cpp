@@ -13,6 +13,7 @@
 
 #include "DatePicker.h"
 #include "DbGrid.h"
+#include "GridInput.h"
 #include "LookupCombo.h"
 #include "Manufacture.h"
 #include "ScreenTest.h"
@@ -110,6 +111,28 @@ TEST_F(MpsFormsTest, AConvertedOrderLineIsNotOfferedOnTheScreenAgain)
     DataSet& lines = again.Conversion().Lines();
     lines.First();
     EXPECT_EQ(lines.FieldByName("BillCode").AsString(), "XS-2026-12-04-0001");
+}
+
+// 全选 ticks the rows not yet ticked; a row ticked before keeps the completion date typed since.
+TEST_F(MpsFormsTest, SelectAllKeepsTheCompletionDateOfARowTickedBefore)
+{
+    TSorderToMPSForm form;
+    form.resize(1000, 400);
+    form.show();
+    auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+    ASSERT_EQ(grid.Model().rowCount(), 2);
+    test::ClickCell(grid, 0, "SELECTED");
+    QTest::keyClick(&grid, Qt::Key_Space);
+    DataSet& lines = form.Conversion().Lines();
+    lines.First();
+    ASSERT_EQ(lines.FieldByName("Selected").AsInteger(), 1);
+    const QModelIndex finish = grid.Model().index(0, grid.Model().ColumnIndexOf("MNENDDATE"));
+    ASSERT_TRUE(grid.Model().setData(finish, QDate(2027, 1, 15)));
+    Control<QPushButton>(form, "btn1").click();
+    EXPECT_EQ(grid.Model().CellText(0, finish.column()), "2027-01-15");
+    lines.Last();
+    EXPECT_EQ(lines.FieldByName("Selected").AsInteger(), 1);
+    EXPECT_FALSE(lines.FieldByName("MNEndDate").IsNull()) << "a row that becomes ticked takes its date";
 }
 
 TEST_F(MpsFormsTest, TheCommandSORDERTOMPSOpensTheScreenModally)

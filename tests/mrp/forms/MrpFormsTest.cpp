@@ -28,6 +28,7 @@
 #include "DatePicker.h"
 #include "DbGrid.h"
 #include "ExceptionPage.h"
+#include "GridInput.h"
 #include "FundsChart.h"
 
 #include <QtCharts/QDateTimeAxis>
@@ -585,6 +586,50 @@ TEST_F(MrpFormsTest, DemandLinesSortByTitleAndTypedLinesKeepTheirGoodsEditable)
     EXPECT_EQ(lines.RecordCount(), 2);
     form.N5->trigger();
     EXPECT_TRUE(lines.IsEmpty());
+}
+
+// Demand typed by hand: Down on the last line starts one, the goods chosen and the quantity typed
+// are that line's, the line above keeps its own, and a line left empty goes.
+TEST_F(MrpFormsTest, DemandLinesAppendedWithDownTakeWhatIsTypedIntoThem)
+{
+    TMRPForm form;
+    form.resize(1100, 600);
+    form.show();
+    DbGrid& grid = *form.QxDBGrid1;
+    DataSet& lines = form.Workbench().cdsMP;
+    for (auto [goods, quantity] : {std::pair{3, "5"}, std::pair{1, "7"}}) {
+        QTest::keyClick(&grid, Qt::Key_Down);
+        form.dlgcMrpGoods->SetValue(goods);
+        test::TypeIntoCell(grid, lines.RecordCount() - 1, "quantity", quantity);
+    }
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Up);
+    ASSERT_EQ(lines.RecordCount(), 2);
+    EXPECT_EQ(lines.RecNo(), 2);
+    lines.First();
+    EXPECT_EQ(lines.FieldByName("goodscode").AsString(), "3003");
+    EXPECT_DOUBLE_EQ(lines.FieldByName("quantity").AsFloat(), 5);
+    lines.Next();
+    EXPECT_EQ(lines.FieldByName("goodsid").AsInteger(), 1);
+    EXPECT_DOUBLE_EQ(lines.FieldByName("quantity").AsFloat(), 7);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// A slip in the expense field is told by the field's caption, on leaving it and on 计算, through
+// the guard at the event loop; the workbench stays open.
+TEST_F(MrpFormsTest, AnExpenseThatIsNoNumberIsToldAndTheWorkbenchLives)
+{
+    TMRPForm form;
+    form.show();
+    form.PageControl1->setCurrentWidget(form.tsBudget);
+    QLineEdit& expense = *form.edtDailyExpense;
+    QTest::keyClick(&expense, Qt::Key_A, Qt::ControlModifier);
+    test::TypeKeys(&expense, "12元");
+    QTest::keyClick(&expense, Qt::Key_Return);
+    QTest::mouseClick(form.btnCalculate, Qt::LeftButton);
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"日常费用不是有效的数字: 12元", "日常费用不是有效的数字: 12元"}));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.Workbench().cdsGross.IsEmpty());
 }
 
 TEST_F(MrpFormsTest, TheCommandRUNMRPOpensTheWorkbenchModally)

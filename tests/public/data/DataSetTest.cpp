@@ -155,11 +155,29 @@ TEST_F(DataSetTest, SettingAFieldOutsideEditIsAnErrorNamingIt)
         EXPECT_NE(std::string(e.what()).find("mnfqty"), std::string::npos);
     }
     lines.Edit();
-    EXPECT_THROW(lines.FieldByName("mnfqty").SetValue("abc"), DataSetError);
+    EXPECT_THROW(lines.FieldByName("mnfqty").SetValue("abc"), InputError);
     lines.FieldByName("mnfqty").SetValue("");
     EXPECT_TRUE(lines.FieldByName("mnfqty").IsNull());
     lines.FieldByName("mnfqty").SetValue("7");
     EXPECT_EQ(lines.FieldByName("mnfqty").Value().Type(), FieldType::Float);
+
+    // Typed text is refused by the caption a person reads, within the field's range, and the
+    // field keeps its value.
+    lines.FieldByName("mnfqty").SetCaption("数量");
+    lines.SetNumberRange("mnfqty", NumberRange::Positive());
+    for (auto [typed, message] : {std::pair{"12元", "数量不是有效的数字: 12元"},
+                                  {"0", "数量必须大于 0"},
+                                  {"nan", "数量不是有效的数字: nan"},
+                                  {"1e300", "数量必须在 0 到 1000000000000 之间: 1e+300"},
+                                  {"", "请输入数量"}}) {
+        try {
+            lines.FieldByName("mnfqty").SetValue(typed);
+            ADD_FAILURE() << typed;
+        } catch (const InputError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+    EXPECT_DOUBLE_EQ(lines.FieldByName("mnfqty").AsFloat(), 7);
 }
 
 TEST_F(DataSetTest, MovingPostsAnEditAndDropsAnUntouchedNewRow)
@@ -377,7 +395,7 @@ TEST_F(DataSetTest, AnUpdateThatFindsNoRowIsAnErrorAndStaysPending)
         lines.UpdateBatch(db);
         FAIL();
     } catch (const DataSetError& e) {
-        EXPECT_NE(std::string(e.what()).find("ModifySQL"), std::string::npos);
+        EXPECT_NE(e.Statement().find("ModifySQL"), std::string::npos);
     }
     EXPECT_EQ(db.transactionLog.back(), "rollback 1");
     EXPECT_EQ(lines.PendingUpdateCount(), 1);

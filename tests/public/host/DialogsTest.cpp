@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "HostFixture.h"
 #include "TestDatabase.h"
 #include "host/ConsoleDialogs.h"
 #include "host/Host.h"
@@ -86,6 +89,33 @@ TEST(CurrentHost, FreeMessageFunctionsReachTheDialogsOfTheCurrentHostAndScopesRe
     EXPECT_EQ(outerDialogs.Texts(), (std::vector<std::string>{"外层", "又回外层"}));
     EXPECT_EQ(innerDialogs.Texts(), (std::vector<std::string>{"内层?", "内层错误", "物料已添加完毕!"}));
     EXPECT_EQ(innerDialogs.Messages()[2].title, "提示");
+}
+
+class FailedStatementTest : public test::DemoHostTest {};
+
+// A failed statement shows the database's reason and where the statement went, never the statement.
+TEST_F(FailedStatementTest, TheUserSeesTheReasonAndTheLogFileHoldsTheStatement)
+{
+    const auto folder = std::filesystem::path(::testing::TempDir()) / ("failed-" + DatabaseName());
+    std::filesystem::remove_all(folder);
+    host.SetTempDirectory(folder);
+    try {
+        host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo) values (1, 1)");
+        host.SqlExecute("insert into MNF_ManuPlan (BillID, ItemNo) values (1, 1)");
+        FAIL();
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    const std::string shown = dialogs.Texts(MessageKind::Error).at(0);
+    const std::string log = (folder / "mfg-errors.log").string();
+    EXPECT_EQ(shown.find("insert"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("语句:"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(log), std::string::npos) << shown;
+    std::ifstream file(log);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(text.str().find("insert into MNF_ManuPlan"), std::string::npos);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ConsoleDialogs, WithoutATerminalQuestionsTakeTheDefaultAndSaySo)
