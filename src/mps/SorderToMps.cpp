@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "BillCode.h"
 #include "Calculations.h"
 #include "ManuPlanBill.h"
 #include "host/Host.h"
@@ -136,6 +137,9 @@ ConvertResult SorderToMps::Convert()
         WriteSelected();
     } catch (const DbError& error) {
         ShowError(error);
+        return ConvertResult::Failed;
+    } catch (const BillCodeError& error) {
+        ShowError(error.what());
         return ConvertResult::Failed;
     }
     ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);

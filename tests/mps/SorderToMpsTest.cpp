@@ -158,6 +158,22 @@ TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUs
     EXPECT_EQ(plans.rows[1][5].AsInteger() * 10 + plans.rows[1][6].AsInteger(), 21);
 }
 
+TEST_F(SorderToMpsTest, WithoutARuleForBillType43NothingIsWrittenAndTheTypeIsNamed)
+{
+    host.SqlExecute("delete from L_BillType where id = 43");
+    mps.Reload(kDecember1, kJanuary31);
+    SelectAllRows(mps.Lines());
+    ASSERT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));
+    SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
+
+    EXPECT_EQ(mps.Convert(), ConvertResult::Failed);
+    auto errors = dialogs.Texts(MessageKind::Error);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("单据类型 43 没有编号规则"), std::string::npos) << errors[0];
+    EXPECT_TRUE(NewPlans().rows.empty());
+    EXPECT_TRUE(mps.WrittenCodes().empty());
+}
+
 TEST_F(SorderToMpsTest, BillCodesCountWithinTheBranchAndARuleWithoutHeadHasNoDatePart)
 {
     auto today = DateTime::FromYmd(2026, 12, 6);
