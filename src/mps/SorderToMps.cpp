@@ -117,8 +117,9 @@ void SorderToMps::WriteSelected()
     writtenCodes.clear();
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
-        int key = GetNewKey("MNF_ManuPlan");
+        // The code first: a bill type without a rule stops the walk before a key is taken.
         std::string code = GetManuPlanBillCode(billDate);
+        int key = GetNewKey("MNF_ManuPlan");
         SqlExecute(fmt::format(
             "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, ReferCount,Frozen, "
             "GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,ReferItemNo ) Values( "
