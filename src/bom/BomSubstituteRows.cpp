@@ -1,6 +1,7 @@
 #include "BomSubstituteRows.h"
 
 #include <charconv>
+#include <cmath>
 #include <set>
 
 #include <fmt/format.h>
@@ -181,7 +182,8 @@ bool BomSubstituteRows::Validate()
             ShowInformation(fmt::format("第 {} 行，还没选择货品！", row));
             return false;
         }
-        if (rows.FieldByName("rate").AsFloat() <= 0) {
+        double rate = rows.FieldByName("rate").AsFloat();
+        if (!(rate > 0) || !std::isfinite(rate)) {
             ShowError(fmt::format("第 {} 行，替代品比率不能为0或小于0！", row));
             return false;
         }
