@@ -35,6 +35,7 @@
 #include "host/IniFile.h"
 #include "host/Users.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -815,7 +816,9 @@ void TMRPForm::btnCalculateClick()
     choice.lotFlags = (cbMinOrder->isChecked() ? MrpLotMinimum : 0) + (cbIncOrder->isChecked() ? MrpLotIncrement : 0);
     choice.withFunds = LookupSysParam("IsBand") == "1";
     choice.fundsPeriod = FundsPeriodChosen();
-    choice.dailyExpense = DailyExpense();
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    choice.dailyExpense = *dailyExpense;
     auto demand = workbench.GatherDemand(LookupSysParam("MultiMRP") == "1");
     if (!demand) return;
     for (LookupCombo* combo : {cmbGoods2, cmbGoods3}) combo->SetValue(Variant());
@@ -886,10 +889,13 @@ int TMRPForm::FundsPeriodChosen() const
     return PeriodOf(*rbBudgetDay, *rbBudgetWeek);
 }
 
-double TMRPForm::DailyExpense() const
+std::optional<double> TMRPForm::DailyExpense() const
 {
     std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').trimmed().toStdString();
-    return Variant(text).AsFloat();
+    std::string error;
+    auto value = TryParseUserNumber(text, "日常费用", NumberRange::NonNegative(), &error);
+    if (!value) ShowError(error);
+    return value;
 }
 
 void TMRPForm::cbMinOrderClick()
@@ -903,7 +909,9 @@ void TMRPForm::cbMinOrderClick()
 
 void TMRPForm::ShowFunds()
 {
-    workbench.RefillFunds(FundsPeriodChosen(), DailyExpense());
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    workbench.RefillFunds(FundsPeriodChosen(), *dailyExpense);
     chtBudget->Show(workbench.cdsBudget);
 }
 
@@ -914,7 +922,10 @@ void TMRPForm::rbBudgetDayClick()
 
 void TMRPForm::edtDailyExpenseExit()
 {
-    edtDailyExpense->setText(Text("￥" + FormatAmountText(FormatAmount(DailyExpense()))));
+    // A refused text stays for the user to correct; the funds keep the last accepted expense.
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    edtDailyExpense->setText(Text("￥" + FormatAmountText(FormatAmount(*dailyExpense))));
     ShowFunds();
 }
 
