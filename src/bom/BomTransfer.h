@@ -5,13 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace mfg {
+#include "types/CsvRecords.h"
 
-//! The fields of each record of a CSV text (RFC 4180: quoted fields may hold commas, quotes
-//! doubled and line breaks; a UTF-8 byte-order mark is passed over; blank lines are skipped).
-std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in);
-//! A field written for CSV, quoted when it needs it.
-std::string CsvField(const std::string& text);
+namespace mfg {
 
 //! The columns of the BOM exchange file, in order.
 inline constexpr const char* BomCsvHeader = "parent,component,mnfqty,masterqty,wasterate,process";
