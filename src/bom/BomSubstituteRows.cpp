@@ -1,6 +1,5 @@
 #include "BomSubstituteRows.h"
 
-#include <charconv>
 #include <cmath>
 #include <set>
 
@@ -42,16 +41,7 @@ BomSubstituteRows::BomSubstituteRows()
         set.FieldByName("rate").SetValue(1.0);
         set.FieldByName("goodsitemno").SetValue(itemNo);
         // The next sequence among the rows whose sequence is a number.
-        int largest = 0;
-        int column = set.FieldByName("itemno").Index();
-        for (int row = 0; row < set.RecordCount(); ++row) {
-            auto text = Trim(set.ValueAt(row, column).AsString());
-            int number = 0;
-            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-            if (!text.empty() && error == std::errc() && end == text.data() + text.size())
-                largest = std::max(largest, number);
-        }
-        set.FieldByName("itemno").SetValue(std::to_string(largest + 1));
+        set.FieldByName("itemno").SetValue(std::to_string(NextItemNo(set, "itemno")));
     });
     rows.OnFieldChange("subgoodsid", [this](Field& field) {
         for (auto [target, source] : {std::pair<const char*, const char*>{"GOODSCODE", "Code"},

@@ -1,8 +1,8 @@
 #include "GoodsBom.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <limits>
 
 #include <fmt/format.h>
 
@@ -105,10 +105,8 @@ int IntegerOf(const Variant& value)
 {
     if (value.IsNull()) return 0;
     if (value.Type() == FieldType::Integer || value.Type() == FieldType::Float) return static_cast<int>(value.AsInteger());
-    auto text = Trim(value.AsString());
-    int number = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc() && end == text.data() + text.size() ? number : 0;
+    auto number = TryParseUserNumber(value.AsString(), "", NumberRange::Signed(std::numeric_limits<int>::max()));
+    return number && *number == std::trunc(*number) ? static_cast<int>(*number) : 0;
 }
 
 //! The rows of `set` whose `field` equals `value`, from the last to the first so deletes keep positions.
