@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        mfg::NumberRange::Percent(), mfg::NumberRange::Signed()};
     const mfg::NumberRange& range = ranges[choice % 4];
     auto value = mfg::TryParseUserNumber(text, "数量", range);
-    if (value && (!std::isfinite(*value) || *value < range.min || *value > range.max || (*value == 0 && !range.zeroAllowed)))
+    if (value &&
+        (!std::isfinite(*value) || *value < range.min || *value > range.max || (*value == 0 && !range.zeroAllowed)))
         __builtin_trap();
     const std::int64_t min = (choice & 4) ? -1000 : 0, max = (choice & 8) ? 0xffffffffLL : 2147483647LL;
     const int base = (choice & 16) ? 16 : 10;

@@ -39,9 +39,11 @@ const std::vector<NumericArgument> Arguments{
     {{"mrp", "--goods", "3001:{}:2026-12-24", "--release", "manufacture"}, "--goods", {}},
     {{"mrp", "--sales", "XS-2026-12-01-0001:{}", "--release", "manufacture"}, "--sales", {}},
     // Hexadecimal digits: "abc" and "1e300" are masks.
-    {{"mrp", "--goods", "3001:1:2026-12-24", "--options", "{}", "--release", "manufacture"}, "--options",
+    {{"mrp", "--goods", "3001:1:2026-12-24", "--options", "{}", "--release", "manufacture"},
+     "--options",
      {"abc", "0", "1e300"}},
-    {{"mrp", "--goods", "3001:1:2026-12-24", "--daily-expense", "{}", "--release", "manufacture"}, "--daily-expense",
+    {{"mrp", "--goods", "3001:1:2026-12-24", "--daily-expense", "{}", "--release", "manufacture"},
+     "--daily-expense",
      {"0"}},
     {{"mps", "from-sales", "XS-2026-12-01-0001:{}", "--finish", "2026-12-24"}, "XS-2026-12-01-0001:", {}},
     // The quick setting's own rules take a day 0 and a holiday with only a month (which is dropped).
@@ -51,9 +53,10 @@ const std::vector<NumericArgument> Arguments{
 
 //! Every table a console command writes, the operation log aside.
 const std::vector<std::string> WrittenTables{
-    "L_GoodsBom", "L_GoodsBomProc", "L_GoodsBomsub", "L_Goods", "MNF_CALENDAR", "MNF_ManuPlan", "MNF_MANUORDER",
-    "MNF_MANUORDERDETAIL", "MNF_MANUORDERSUB", "MNF_MANUORDERPROC", "MNF_MRPRELEASE", "CM_MACHINING", "P_ORDER",
-    "P_ORDERDETAIL", "P_REQUEST", "P_REQUESTDETAIL", "m_operator", "m_privilege", "AG_KEYS", "AB_BILLPRINT"};
+    "L_GoodsBom",    "L_GoodsBomProc",      "L_GoodsBomsub",    "L_Goods",           "MNF_CALENDAR",   "MNF_ManuPlan",
+    "MNF_MANUORDER", "MNF_MANUORDERDETAIL", "MNF_MANUORDERSUB", "MNF_MANUORDERPROC", "MNF_MRPRELEASE", "CM_MACHINING",
+    "P_ORDER",       "P_ORDERDETAIL",       "P_REQUEST",        "P_REQUESTDETAIL",   "m_operator",     "m_privilege",
+    "AG_KEYS",       "AB_BILLPRINT"};
 
 std::string ShellQuoted(const std::string& text)
 {

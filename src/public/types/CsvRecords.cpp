@@ -25,9 +25,12 @@ std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in)
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (quoted) {
-            if (c != '"') field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
-            else quoted = false;
+            if (c != '"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                quoted = false;
         } else if (c == '"') {
             quoted = fieldStarted = true;
         } else if (c == ',') {
