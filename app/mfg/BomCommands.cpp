@@ -112,7 +112,9 @@ int RunImport(const Session& session, const std::string& file)
     }
     ConsoleHost console(session);
     if (!console.Permitted(BomFunctionNo, PrivKind::Append)) return 2;
-    auto results = ImportBomCsv(in);
+    auto imported = ImportBomCsv(in);
+    if (!imported) return 3;
+    const auto& results = *imported;
     int refused = 0;
     for (const auto& result : results) {
         if (!result.saved) ++refused;
@@ -302,7 +304,8 @@ void AddBomCommands(const CommandLine& line)
     auto* tree = bom->add_subcommand("tree", "展开产品结构清单: 每个节点的级次、编码、品名、数量、单位");
     tree->add_option("code", options->code, "产品编码")->required();
     tree->add_flag("--json", options->json, "以 JSON 输出");
-    tree->add_option("--qty", options->quantity, "按此产品数量展开 (默认父件数量)")->check(CLI::PositiveNumber);
+    AddNumberOption(tree, "--qty", options->quantity, ArgumentCaption("产品数量", "--qty"), NumberRange::Positive(),
+                    "按此产品数量展开 (默认父件数量)");
     line.OnChosen(tree,
                   [&session, options] { return RunTree(session, options->code, options->json, options->quantity); });
 

@@ -2,7 +2,6 @@
 // numbering check.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -53,15 +52,10 @@ void PrintSheet(std::ostream& out, const std::vector<CalendarDay>& days)
 }
 
 //! A whole number of an option; empty text is an empty field, as a grid cell left blank.
-Variant ParsePart(std::string_view text, const std::string& whole)
+Variant ParsePart(std::string_view text, const std::string& caption)
 {
-    text = Trim(text);
-    if (text.empty()) return {};
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        throw std::invalid_argument("--holiday 应为 月-日, 如 10-1: " + whole);
-    return value;
+    if (Trim(text).empty()) return {};
+    return ParseUserInteger(text, caption, 0, 9999);
 }
 
 RestWeekdays ParseRestDays(const std::string& text)
@@ -73,7 +67,7 @@ RestWeekdays ParseRestDays(const std::string& text)
         if (name.empty()) continue;
         auto found = std::find(WeekdayCodes.begin(), WeekdayCodes.end(), name);
         if (found == WeekdayCodes.end())
-            throw std::invalid_argument("--rest 只认 sun,mon,tue,wed,thu,fri,sat 或 none: " + part);
+            throw InputError("--rest", "--rest 只认 sun,mon,tue,wed,thu,fri,sat 或 none: " + part);
         rest[static_cast<std::size_t>(found - WeekdayCodes.begin())] = true;
     }
     return rest;
@@ -83,13 +77,14 @@ RestWeekdays ParseRestDays(const std::string& text)
 std::pair<int, int> ParseMonth(const std::string& text)
 {
     auto parts = Split(text, '-');
+    const std::string caption = ArgumentCaption("月份", "--month");
     if (parts.size() == 2) {
-        Variant year = ParsePart(parts[0], text), month = ParsePart(parts[1], text);
+        Variant year = ParsePart(parts[0], caption), month = ParsePart(parts[1], caption);
         if (!year.IsNull() && !month.IsNull() && month.AsInteger() >= 1 && month.AsInteger() <= 12 &&
             year.AsInteger() >= 1900 && year.AsInteger() <= 9999)
             return {static_cast<int>(year.AsInteger()), static_cast<int>(month.AsInteger())};
     }
-    throw std::invalid_argument("--month 应为 yyyy-mm, 月份 1 到 12: " + text);
+    throw InputError(caption, "--month 应为 yyyy-mm, 月份 1 到 12: " + text);
 }
 
 bool MayChangeCalendar()
@@ -156,8 +151,9 @@ int RunSet(const Session& session, const SetOptions& options)
         for (const std::string& text : options.holidays) {
             auto dash = text.find('-');
             std::string_view whole(text);
-            rows->AppendRecord({ParsePart(whole.substr(0, dash), text),
-                                dash == std::string::npos ? Variant() : ParsePart(whole.substr(dash + 1), text)});
+            const std::string caption = ArgumentCaption("节假日", "--holiday " + text);
+            rows->AppendRecord({ParsePart(whole.substr(0, dash), caption),
+                                dash == std::string::npos ? Variant() : ParsePart(whole.substr(dash + 1), caption)});
         }
     }
 

@@ -44,7 +44,7 @@ private:
 DateTime ParseDateOption(const std::string& text, const std::string& option)
 {
     auto date = DateTime::Parse(text);
-    if (!date) throw std::invalid_argument(option + " 的日期无效: " + text + " (应为 yyyy-mm-dd)");
+    if (!date) throw InputError(option, option + " 的日期无效: " + text + " (应为 yyyy-mm-dd)");
     return *date;
 }
 
@@ -57,6 +57,30 @@ std::string ReadPassword()
     std::getline(std::cin, password);
     if (!password.empty() && password.back() == '\r') password.pop_back();
     return password;
+}
+
+std::string ArgumentCaption(std::string_view what, std::string_view option)
+{
+    return fmt::format("{} ({})", what, option);
+}
+
+CLI::Option* AddNumberOption(CLI::App* command, const std::string& name, std::optional<double>& value,
+                             const std::string& caption, NumberRange range, const std::string& description)
+{
+    return command->add_option_function<std::string>(
+        name, [&value, caption, range](const std::string& text) { value = ParseUserNumber(text, caption, range); },
+        description);
+}
+
+CLI::Option* AddIntegerListOption(CLI::App* command, const std::string& name, std::vector<int>& values,
+                                  const std::string& caption, int min, int max, const std::string& description)
+{
+    return command->add_option_function<std::vector<std::string>>(
+        name,
+        [&values, caption, min, max](const std::vector<std::string>& texts) {
+            for (const auto& text : texts) values.push_back(static_cast<int>(ParseUserInteger(text, caption, min, max)));
+        },
+        description);
 }
 
 ConsoleHost::ConsoleHost(const Session& session, SessionUser who)

@@ -4,13 +4,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "host/Host.h"
 #include "host/Users.h"
 #include "types/DateTime.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 
@@ -42,12 +45,35 @@ struct CommandLine {
     }
 };
 
-//! A date given on the command line; an invalid one is an error naming the option.
+//! A date given on the command line; an invalid one is an InputError naming the option.
 DateTime ParseDateOption(const std::string& text, const std::string& option);
 
 //! A password from $MFG_PASSWORD, else one line of standard input (not echoed on a terminal);
 //! never from the command line, where others can read it.
 std::string ReadPassword();
+
+//! The caption of an argument in messages: what it is, and how it is written on the command line.
+std::string ArgumentCaption(std::string_view what, std::string_view option);
+
+//! Adds an option whose number goes through the one parser when the command line is read: text
+//! that is no finite number within `range` ends the command, before any work, with an InputError
+//! naming `caption`.
+CLI::Option* AddNumberOption(CLI::App* command, const std::string& name, std::optional<double>& value,
+                             const std::string& caption, NumberRange range, const std::string& description);
+//! The same for a whole number within [min, max].
+template <class Integer>
+CLI::Option* AddIntegerOption(CLI::App* command, const std::string& name, Integer& value, const std::string& caption,
+                              std::int64_t min, std::int64_t max, const std::string& description)
+{
+    return command->add_option_function<std::string>(
+        name, [&value, caption, min, max](const std::string& text) {
+            value = static_cast<Integer>(ParseUserInteger(text, caption, min, max));
+        },
+        description);
+}
+//! The same for an option given several times, each a whole number within [min, max].
+CLI::Option* AddIntegerListOption(CLI::App* command, const std::string& name, std::vector<int>& values,
+                                  const std::string& caption, int min, int max, const std::string& description);
 
 //! A host over the session's database, current while it lives, with its today fixed and the
 //! session's operator logged in: one who has a password proves it (ReadPassword), only one without

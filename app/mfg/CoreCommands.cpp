@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,6 +21,8 @@
 
 namespace mfg {
 namespace {
+
+constexpr int kMaxId = std::numeric_limits<int>::max();
 
 void PrintProgress(std::string_view file, size_t done, size_t total)
 {
@@ -221,12 +224,14 @@ int RunBillCode(const Session& session, int billType, const std::string& table, 
     }
     if (privilege && !console.Permitted(*privilege, PrivKind::Append)) return 3;
     auto date = dateText.empty() ? console.host.GetSystemTime().Date() : ParseDateOption(dateText, "--date");
-    if (console.host.GetValueOfSql("select count(*) from L_BillType where id=:t", 0, {{"t", billType}}).AsInteger() == 0) {
-        std::cerr << fmt::format("单据类型 {} 没有编号规则 (L_BillType)。\n", billType);
+    int serial = -1;
+    std::string code;
+    try {
+        code = GetBillCode(date, serial, billType, table);
+    } catch (const BillCodeError& error) {
+        std::cerr << error.what() << '\n';
         return 2;
     }
-    int serial = -1;
-    std::string code = GetBillCode(date, serial, billType, table);
     if (code.empty()) return 2;
     std::cout << code << '\n';
     return 0;
@@ -258,7 +263,8 @@ void AddCoreCommands(const CommandLine& line)
     init->add_flag("--demo", o.demo, "同时载入演示工厂数据");
     init->add_flag("--force", o.force, "删除已有的数据表后重建");
     init->add_option("--synthetic", o.synthetic, "生成合成工厂: small、medium、large、xlarge 或货品数");
-    init->add_option("--seed", o.seed, "合成工厂的随机种子 (默认 1), 同一种子生成同样的数据");
+    AddIntegerOption(init, "--seed", o.seed, ArgumentCaption("随机种子", "--seed"), 0,
+                     std::numeric_limits<std::int64_t>::max(), "合成工厂的随机种子 (默认 1), 同一种子生成同样的数据");
     line.OnChosen(init, [&session, options] {
         return RunInit(session, options->demo, options->force, options->synthetic, options->seed);
     });
@@ -269,7 +275,8 @@ void AddCoreCommands(const CommandLine& line)
     line.OnChosen(sql, [&session, options] { return RunSql(session, options->text, options->json); });
 
     auto* billcode = line.app.add_subcommand("billcode", "显示下一张单据的编号");
-    billcode->add_option("--type", o.billType, "单据类型 (2 采购订单, 5 采购申请, 42 生产订单, 43 主生产计划, 54 委外订单)")
+    AddIntegerOption(billcode, "--type", o.billType, ArgumentCaption("单据类型", "--type"), 1, kMaxId,
+                     "单据类型 (2 采购订单, 5 采购申请, 42 生产订单, 43 主生产计划, 54 委外订单)")
         ->required();
     billcode->add_option("--table", o.table, "单据表名, 如 P_ORDER")->required();
     billcode->add_option("--date", o.billDate, "单据日期 yyyy-mm-dd (默认今天)");
@@ -284,7 +291,8 @@ void AddCoreCommands(const CommandLine& line)
     userAdd->add_option("--name", o.userName, "姓名 (默认同编码)");
     // The password always comes from standard input; the flag stays for the scripts that name it.
     userAdd->add_flag("--password-stdin")->description("从标准输入读取口令 (总是如此)");
-    userAdd->add_option("--grant", o.grants, "授予的权限号 (全部种类), 可多个");
+    AddIntegerListOption(userAdd, "--grant", o.grants, ArgumentCaption("权限号", "--grant"), 1, kMaxId,
+                         "授予的权限号 (全部种类), 可多个");
     line.OnChosen(userAdd, [&session, options] {
         return RunUserAdd(session, options->userCode, options->userName, options->grants);
     });

@@ -94,7 +94,8 @@ void AddCostingCommands(const CommandLine& line)
         ->check(CLI::IsMember({"reference", "last", "stock"}));
     cost->add_option("--depth", options->depth, "BOM 层次: first 一级 (默认), last 末级")
         ->check(CLI::IsMember({"first", "last"}));
-    cost->add_option("--qty", options->qty, "预算数量 (默认 BOM 的母件数量)");
+    AddNumberOption(cost, "--qty", options->qty, ArgumentCaption("预算数量", "--qty"), NumberRange::NonNegative(),
+                    "预算数量 (默认 BOM 的母件数量)");
     cost->add_flag("--json", options->json, "以 JSON 输出");
     line.OnChosen(cost, [&session, options] { return RunCost(session, *options); });
 }

@@ -2,6 +2,7 @@
 // schedule and its audit.
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -34,7 +35,8 @@ std::pair<std::string, std::optional<int>> ParseLine(const std::string& text)
     if (colon == std::string::npos || colon + 1 == text.size()) return {text, std::nullopt};
     std::string item = text.substr(colon + 1);
     if (item.find_first_not_of("0123456789") != std::string::npos) return {text, std::nullopt};
-    return {text.substr(0, colon), static_cast<int>(ParseUserInteger(item, "订单行号", 1, INT32_MAX))};
+    return {text.substr(0, colon),
+            static_cast<int>(ParseUserInteger(item, ArgumentCaption("订单行号", text), 1, std::numeric_limits<int>::max()))};
 }
 
 //! Ticks the order lines named; prints those the list does not hold and returns false then.

@@ -1,10 +1,10 @@
 // mfg mrp: one MRP run from the console, demand from schedule lines, sales orders or typed goods,
 // results as text tables, JSON or a workbook with a sheet per result.
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <memory>
@@ -33,13 +33,13 @@ constexpr int MrpPrivilege = 2044;
 
 struct MrpOptions {
     std::vector<std::string> mps, sales, goods, with, without, lot;
-    std::string optionMask;
+    std::optional<std::uint32_t> optionMask;
     std::string optionsFrom;
     std::string period = "day";
     bool bookStock = false, includeUnaudited = false, json = false, exceptions = false;
     std::string earlyDays, lateDays;
     std::string xlsx;
-    double dailyExpense = 0;
+    std::optional<double> dailyExpense;
     std::string release, trader, workshop;
 };
 
@@ -90,7 +90,9 @@ std::vector<MrpLine> SalesLines(const std::vector<std::string>& arguments)
                           "d.goodsid, d.quantity, d.releasedqty from s_orderdetail d join s_order m on "
                           "d.billid=m.billid where d.closed=0 and m.billstate = 1 and m.billcode=" +
                           QuoteSql(parts[0]);
-        if (parts.size() > 1) sql += " and d.itemno=" + std::to_string(Variant(std::string(parts[1])).AsInteger());
+        if (parts.size() > 1)
+            sql += " and d.itemno=" + std::to_string(ParseUserInteger(parts[1], ArgumentCaption("销售订单行号", "--sales"),
+                                                                      1, std::numeric_limits<int>::max()));
         auto query = CreateAutoQuery(sql + " order by d.itemno", true);
         if (query->IsEmpty()) throw DemandError(fmt::format("没有已审核且未关闭的销售订单行 {}", argument));
         for (query->First(); !query->Eof(); query->Next()) {
@@ -122,30 +124,17 @@ std::vector<MrpLine> TypedLines(const std::vector<std::string>& arguments)
         if (id.IsNull()) throw DemandError(fmt::format("没有编码为 {} 的货品", parts[0]));
         MrpLine line;
         line.goodsid = static_cast<std::int32_t>(id.AsInteger());
-        line.quantity = Variant(std::string(parts[1])).AsFloat();
+        line.quantity = ParseUserNumber(parts[1], ArgumentCaption("需求数量", "--goods"), NumberRange::Positive());
         line.date = ParseDateOption(std::string(parts[2]), "--goods").Date();
-        if (line.quantity <= 0) throw DemandError(fmt::format("{} 的数量应大于 0", argument));
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
-//! The hexadecimal option bits of --options, "0x" before them or not.
-std::uint32_t ParseMask(const std::string& text)
-{
-    std::string_view digits = Trim(text);
-    if (StartsWithNoCase(digits, "0x")) digits.remove_prefix(2);
-    std::uint32_t mask = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mask, 16);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-        throw DemandError(fmt::format("--options 应为十六进制的选项位, 至多 8 位 (如 0x47ef), 而不是 {}", text));
-    return mask;
-}
-
 std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
 {
     std::uint32_t mask = base;
-    if (!o.optionMask.empty()) mask = ParseMask(o.optionMask);
+    if (o.optionMask) mask = *o.optionMask;
     auto bit = [](const std::string& name) {
         std::uint32_t value = MrpOptionByName(name);
         if (value == 0) throw DemandError(fmt::format("没有选项 {} (可用: {})", name, fmt::join(MrpOptionNames(), " ")));
@@ -419,7 +408,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     engine.FillManufactureSuggestions(manufacture);
     engine.FillPurchaseSuggestions(purchase, lotFlags);
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
-    if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense);
+    if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
     DataSet exceptions("cdsException");
     FillMrpExceptionTable(exceptions, FindMrpExceptions(engine, thresholds));
     if (!budget.Active()) {
@@ -499,7 +488,13 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_option("--mps", o.mps, "已审核的主生产计划单: all 或单据编号");
     mrp->add_option("--sales", o.sales, "销售订单: 单据编号[:行号]");
     mrp->add_option("--goods", o.goods, "手工需求: 货品编码:数量:yyyy-mm-dd");
-    mrp->add_option("--options", o.optionMask, "选项位 (十六进制, 如 0x47ef)");
+    mrp->add_option_function<std::string>(
+        "--options",
+        [&o](const std::string& text) {
+            o.optionMask = static_cast<std::uint32_t>(ParseUserInteger(
+                text, ArgumentCaption("选项位", "--options"), 0, std::numeric_limits<std::uint32_t>::max(), 16));
+        },
+        "选项位 (十六进制, 如 0x47ef)");
     mrp->add_option("--options-from", o.optionsFrom, "取 MRP 运算界面保存的参数 (System.ini 的 MRParam 节)");
     mrp->add_option("--with", o.with, "打开的选项 (optSaleQty 等)");
     mrp->add_option("--without", o.without, "关闭的选项");
@@ -507,7 +502,8 @@ void AddMrpCommands(const CommandLine& line)
     mrp->add_flag("--include-unaudited", o.includeUnaudited, "计算包含未审核单据");
     mrp->add_option("--period", o.period, "净需求期间: day, week 或 month");
     mrp->add_option("--lot", o.lot, "采购批量: min (最小订货批量), inc (订货批量增量)")->delimiter(',');
-    mrp->add_option("--daily-expense", o.dailyExpense, "资金预算的每日费用");
+    AddNumberOption(mrp, "--daily-expense", o.dailyExpense, ArgumentCaption("日常费用", "--daily-expense"),
+                    NumberRange::NonNegative(), "资金预算的每日费用");
     mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
     mrp->add_flag("--exceptions", o.exceptions, "只输出异常信息表");
     mrp->add_option("--early-days", o.earlyDays, "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");

@@ -2,6 +2,7 @@
 // itself to the command line; main parses, then runs the one chosen.
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 
 #include <CLI/CLI.hpp>
 
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     session.url = DefaultDatabase();
     app.add_option("--db", session.url, "数据库: SQLite 文件路径 (默认 $MFG_DB, 否则 ./mfg.db)");
     app.add_option("--today", session.today, "以此日期为今天 (yyyy-mm-dd), 用于演示与测试");
-    app.add_option("--shop", session.shop, "分支机构 (默认 1)");
+    mfg::AddIntegerOption(&app, "--shop", session.shop, mfg::ArgumentCaption("分支机构", "--shop"), 1,
+                          std::numeric_limits<int>::max(), "分支机构 (默认 1)");
     app.add_option("--user", session.user, "以此操作员 (编码或姓名) 执行, 默认管理员");
     app.require_subcommand(1);
     app.fallthrough();  // --db, --today, --shop, --user also after the command, as "billcode ... --shop 2"
@@ -40,9 +42,15 @@ int main(int argc, char** argv)
     mfg::AddCapacityCommands(line);
     mfg::AddMrpCommands(line);
 
-    CLI11_PARSE(app, argc, argv);
+    // A slip in an argument ends the command before any work, as a usage error does.
     try {
+        app.parse(argc, argv);
         return run ? run() : 0;
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const mfg::InputError& e) {
+        std::cerr << "错误: " << e.what() << '\n';
+        return 2;
     } catch (const std::exception& e) {
         std::cerr << "错误: " << e.what() << '\n';
         return 1;

@@ -1,6 +1,6 @@
 #include "BomSubstituteRows.h"
 
-#include <charconv>
+#include <cmath>
 #include <set>
 
 #include <fmt/format.h>
@@ -41,16 +41,7 @@ BomSubstituteRows::BomSubstituteRows()
         set.FieldByName("rate").SetValue(1.0);
         set.FieldByName("goodsitemno").SetValue(itemNo);
         // The next sequence among the rows whose sequence is a number.
-        int largest = 0;
-        int column = set.FieldByName("itemno").Index();
-        for (int row = 0; row < set.RecordCount(); ++row) {
-            auto text = Trim(set.ValueAt(row, column).AsString());
-            int number = 0;
-            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-            if (!text.empty() && error == std::errc() && end == text.data() + text.size())
-                largest = std::max(largest, number);
-        }
-        set.FieldByName("itemno").SetValue(std::to_string(largest + 1));
+        set.FieldByName("itemno").SetValue(std::to_string(NextItemNo(set, "itemno")));
     });
     rows.OnFieldChange("subgoodsid", [this](Field& field) {
         for (auto [target, source] : {std::pair<const char*, const char*>{"GOODSCODE", "Code"},
@@ -181,7 +172,8 @@ bool BomSubstituteRows::Validate()
             ShowInformation(fmt::format("第 {} 行，还没选择货品！", row));
             return false;
         }
-        if (rows.FieldByName("rate").AsFloat() <= 0) {
+        double rate = rows.FieldByName("rate").AsFloat();
+        if (!(rate > 0) || !std::isfinite(rate)) {
             ShowError(fmt::format("第 {} 行，替代品比率不能为0或小于0！", row));
             return false;
         }

@@ -12,7 +12,9 @@
 #include "GoodsBom.h"
 #include "host/Format.h"
 #include "host/Host.h"
+#include "host/Users.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -36,16 +38,40 @@ std::optional<int> IdOfCode(const char* table, const char* key, const std::strin
     return static_cast<int>(id.AsInteger());
 }
 
+//! The figures of one file line, checked as the editor checks typed ones.
+struct LineFigures {
+    double mnfQty = 0;
+    double masterQty = 0;
+    double wasteRate = 0;
+};
+
+LineFigures ReadFigures(const ImportLine& line)
+{
+    return {ParseUserNumber(line[MnfQtyColumn], "数量", NumberRange::Positive()),
+            ParseUserNumber(line[MasterQtyColumn], MasterQtyCaption, NumberRange::Positive()),
+            RoundToEx(ParseUserNumber(line[WasteRateColumn], "损耗率", NumberRange::Percent()), 4)};
+}
+
 //! Brings one parent's BOM in line with its lines of the file; the reasons it cannot be.
 std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>& lines)
 {
     std::vector<std::string> reasons;
-    bom.header.masterQty = lines.front()[MasterQtyColumn];
+    std::optional<double> masterQty;
     DataSet& set = bom.Lines();
     std::vector<bool> named(static_cast<size_t>(set.RecordCount()), false);
     for (const auto& line : lines) {
         auto refuse = [&](const std::string& why) { reasons.push_back(fmt::format("第 {} 行: {}", line.fileLine, why)); };
-        if (line[MasterQtyColumn] != bom.header.masterQty) {
+        LineFigures figures;
+        try {
+            figures = ReadFigures(line);
+        } catch (const InputError& error) {
+            refuse(error.what());
+            continue;
+        }
+        if (!masterQty) {
+            masterQty = figures.masterQty;
+            bom.header.masterQty = HeaderNumberText(*masterQty);
+        } else if (figures.masterQty != *masterQty) {
             refuse("父件数量与本父件的第一行不同");
             continue;
         }
@@ -62,21 +88,8 @@ std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>
                 continue;
             }
         }
-        std::string error;
-        auto mnfQty = ParseNumber(line[MnfQtyColumn], &error);
-        auto wasteRate = mnfQty ? ParseNumber(line[WasteRateColumn], &error) : std::nullopt;
-        if (!mnfQty || !wasteRate) {
-            refuse(error);
-            continue;
-        }
-        if (*mnfQty <= 0) {
-            refuse("数量应大于零");
-            continue;
-        }
-        if (*wasteRate < 0 || *wasteRate > 100) {
-            refuse("损耗率应在0-100之间");
-            continue;
-        }
+        // Refused lines change nothing: the parent is not written once any line is refused.
+        if (!reasons.empty()) continue;
         std::vector<Variant> key{*component, process ? Variant(*process) : Variant()};
         // A second file line of the same pair becomes a line of its own, for the duplicate check to refuse.
         bool existing = set.Locate("ElemGID;COUNTWAGEITEMID", key) && set.RecNo() <= static_cast<int>(named.size()) &&
@@ -89,10 +102,11 @@ std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>
             bom.SetComponent(*component);
             set.FieldByName("COUNTWAGEITEMID").SetValue(process ? Variant(*process) : Variant());
         }
-        set.FieldByName("MnfQty").SetValue(*mnfQty);
-        set.FieldByName("WasteRate").SetValue(*wasteRate);
+        set.FieldByName("MnfQty").SetValue(figures.mnfQty);
+        set.FieldByName("WasteRate").SetValue(figures.wasteRate);
         set.Post();
     }
+    if (!reasons.empty()) return reasons;
     // Lines the file no longer names go, the last first so the positions of the others stay.
     for (size_t row = named.size(); row-- > 0;) {
         if (named[row]) continue;
@@ -139,61 +153,25 @@ BomImportResult ImportParent(const std::string& code, const std::vector<ImportLi
 
 }  // namespace
 
-std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in)
+bool IsBomCsvHeader(const std::vector<std::string>& record)
 {
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record;
-    std::string field;
-    bool quoted = false, fieldStarted = false;
-    auto endRecord = [&] {
-        if (fieldStarted || !field.empty() || !record.empty()) {
-            record.push_back(field);
-            records.push_back(std::move(record));
-        }
-        record.clear();
-        field.clear();
-        fieldStarted = false;
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            if (c != '"') field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
-            else quoted = false;
-        } else if (c == '"') {
-            quoted = fieldStarted = true;
-        } else if (c == ',') {
-            record.push_back(field);
-            field.clear();
-            fieldStarted = true;
-        } else if (c == '\n') {
-            endRecord();
-        } else if (c != '\r') {
-            field += c;
-        }
-    }
-    endRecord();
-    return records;
+    auto names = Split(BomCsvHeader, ',');
+    if (record.size() != names.size()) return false;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!EqualsNoCase(Trim(record[i]), names[i])) return false;
+    return true;
 }
 
-std::string CsvField(const std::string& text)
+std::optional<std::vector<BomImportResult>> ImportBomCsv(std::istream& in)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::vector<BomImportResult> ImportBomCsv(std::istream& in)
-{
+    if (!HasNewPrivilege2(BomFunctionNo, static_cast<int>(PrivKind::Append), true)) return std::nullopt;
     auto records = ReadCsvRecords(in);
     std::vector<std::string> order;
     std::map<std::string, std::vector<ImportLine>> byParent;
     for (size_t i = 0; i < records.size(); ++i) {
         ImportLine line{static_cast<int>(i) + 1, records[i]};
-        if (i == 0 && !ParseNumber(line[MnfQtyColumn])) continue;  // the line naming the columns
+        // Only the very names of the columns make a header: a first line with a slip is data.
+        if (i == 0 && IsBomCsvHeader(line.fields)) continue;
         const std::string code{Trim(line[ParentColumn])};
         if (!byParent.contains(code)) order.push_back(code);
         byParent[code].push_back(std::move(line));

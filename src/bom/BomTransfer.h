@@ -1,16 +1,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace mfg {
+#include "types/CsvRecords.h"
 
-//! The fields of each record of a CSV text (RFC 4180: quoted fields may hold commas, quotes
-//! doubled and line breaks; a UTF-8 byte-order mark is passed over; blank lines are skipped).
-std::vector<std::vector<std::string>> ReadCsvRecords(std::istream& in);
-//! A field written for CSV, quoted when it needs it.
-std::string CsvField(const std::string& text);
+namespace mfg {
 
 //! The columns of the BOM exchange file, in order.
 inline constexpr const char* BomCsvHeader = "parent,component,mnfqty,masterqty,wasterate,process";
@@ -23,12 +20,17 @@ struct BomImportResult {
     std::vector<std::string> reasons;  //!< why it was refused; notes of questions passed over when saved
 };
 
+//! True when a record names exactly the columns of BomCsvHeader (blanks and letter case aside).
+bool IsBomCsvHeader(const std::vector<std::string>& record);
+
 //! Imports component lines (parent code, component code, MnfQty, MasterQty, WasteRate, process
-//! code; a first line naming the columns is skipped). Each parent's lines become its BOM: lines of
-//! the same component and process keep their substitutes and get the new figures, new ones are
-//! appended, lines missing from the file go. Each parent is checked like a save and written in a
-//! transaction of its own; a refused parent leaves its stored BOM untouched.
-std::vector<BomImportResult> ImportBomCsv(std::istream& in);
+//! code; a first line naming the columns is skipped, any other first line is data). Each parent's
+//! lines become its BOM: lines of the same component and process keep their substitutes and get
+//! the new figures, new ones are appended, lines missing from the file go. Each parent is checked
+//! like a save and written in a transaction of its own; a parent with any refused line leaves its
+//! stored BOM untouched. Nothing is read without the append right of the BOMs (2047): the host
+//! says so and the result is empty.
+std::optional<std::vector<BomImportResult>> ImportBomCsv(std::istream& in);
 
 //! Writes the stored component lines of a parent in the import format, with the header line.
 void ExportBomCsv(int parentID, std::ostream& out);

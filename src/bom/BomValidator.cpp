@@ -13,6 +13,7 @@
 #include "host/Host.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -51,27 +52,29 @@ private:
     }
 
     //! V1 to V4 on one header number; the value when it is usable.
-    std::optional<double> HeaderNumber(const std::string& text, const char* emptyRule, const char* emptyMessage)
+    std::optional<double> HeaderNumber(const std::string& text, std::string_view caption, const char* emptyRule,
+                                       const char* emptyMessage)
     {
         if (Trim(text).empty()) {
             Report(emptyRule, BomProblemKind::Information, emptyMessage);
             return std::nullopt;
         }
         std::string error;
-        auto value = ParseNumber(text, &error);
+        // The sign has messages of its own (V2, V4); "inf", "nan" and "12元" are refused here.
+        auto value = TryParseUserNumber(text, caption, NumberRange::Signed(), &error);
         if (!value) Report(emptyRule, BomProblemKind::Error, error);
         return value;
     }
 
     bool CheckHeader()
     {
-        auto masterQty = HeaderNumber(bom.header.masterQty, "V1", "父件数量不能为空！");
+        auto masterQty = HeaderNumber(bom.header.masterQty, MasterQtyCaption, "V1", "父件数量不能为空！");
         if (!going) return false;
         if (masterQty && *masterQty <= 0 && !Report("V2", BomProblemKind::Information, "父件数量不能小于或等于零！"))
             return false;
-        auto useTime = HeaderNumber(bom.header.useTime, "V3", "耗用工时不能为空！");
+        auto useTime = HeaderNumber(bom.header.useTime, UseTimeCaption, "V3", "耗用工时不能为空！");
         if (!going) return false;
-        auto preTime = HeaderNumber(bom.header.preTime, "V3", "准备时间不能为空！");
+        auto preTime = HeaderNumber(bom.header.preTime, PreTimeCaption, "V3", "准备时间不能为空！");
         if (!going) return false;
         if (useTime && *useTime < 0 && !Report("V4", BomProblemKind::Information, "耗用工时不能小于零小时！"))
             return false;
@@ -111,8 +114,27 @@ private:
                 Report("V5d", BomProblemKind::Error, "子件的工序不在父件的工序流程中!");
                 continue;
             }
+            if (auto problem = LineFigureProblem(lines, copyHeader)) {
+                Report("V5e", BomProblemKind::Error, fmt::format("第 {} 行，{}", row, *problem));
+                continue;
+            }
             if (copyHeader) bom.CopyHeaderToCurrentLine();
         }
+    }
+
+    //! The editor refuses such figures as they are typed; a line written by other means (SQL, an
+    //! older import) may still hold them, and must not be saved or audited with them. A line's
+    //! parent quantity counts only beside a usable header (a wrong header is refused by V1, V2).
+    static std::optional<std::string> LineFigureProblem(DataSet& lines, bool headerUsable)
+    {
+        const Field& mnfQty = lines.FieldByName("MnfQty");
+        if (mnfQty.IsNull() || !(mnfQty.AsFloat() > 0) || !std::isfinite(mnfQty.AsFloat())) return "数量应大于零";
+        const Field& masterQty = lines.FieldByName("MasterQty");
+        if (headerUsable && !masterQty.IsNull() && (!(masterQty.AsFloat() > 0) || !std::isfinite(masterQty.AsFloat())))
+            return "父件数量不能小于或等于零！";
+        double wasteRate = lines.FieldByName("WasteRate").AsFloat();
+        if (!(wasteRate >= 0 && wasteRate <= 100)) return "损耗率应在0-100之间";
+        return std::nullopt;
     }
 
     void CheckProcesses()

@@ -1,7 +1,8 @@
 #include "GoodsBom.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
+#include <limits>
 
 #include <fmt/format.h>
 
@@ -10,6 +11,7 @@
 #include "host/Host.h"
 #include "host/LookupCache.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -103,10 +105,8 @@ int IntegerOf(const Variant& value)
 {
     if (value.IsNull()) return 0;
     if (value.Type() == FieldType::Integer || value.Type() == FieldType::Float) return static_cast<int>(value.AsInteger());
-    auto text = Trim(value.AsString());
-    int number = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc() && end == text.data() + text.size() ? number : 0;
+    auto number = TryParseUserNumber(value.AsString(), "", NumberRange::Signed(std::numeric_limits<int>::max()));
+    return number && *number == std::trunc(*number) ? static_cast<int>(*number) : 0;
 }
 
 //! The rows of `set` whose `field` equals `value`, from the last to the first so deletes keep positions.
@@ -120,6 +120,15 @@ std::vector<int> RowsWith(const DataSet& set, std::string_view field, std::int64
         if (!v.IsNull() && IntegerOf(v) == value) rows.push_back(row);
     }
     return rows;
+}
+
+//! A header field's value as the lines take it; none while the text is empty or no finite number.
+std::optional<double> HeaderValue(const std::string& text, std::string_view caption)
+{
+    if (Trim(text).empty()) return std::nullopt;
+    auto value = TryParseUserNumber(text, caption, NumberRange::Signed());
+    if (!value) return std::nullopt;
+    return FormatQuantity(*value);
 }
 
 }  // namespace
@@ -149,16 +158,6 @@ int NextItemNo(const DataSet& set, std::string_view field)
 
 std::string HeaderNumberText(double value) { return fmt::format("{:.7g}", value); }
 
-std::optional<double> ParseNumber(std::string_view text, std::string* error)
-{
-    try {
-        return Variant(std::string(text)).AsFloat();
-    } catch (const ConversionError& e) {
-        if (error) *error = e.what();
-        return std::nullopt;
-    }
-}
-
 GoodsBom::GoodsBom() { PrepareSets(); }
 
 void GoodsBom::PrepareSets()
@@ -172,6 +171,9 @@ void GoodsBom::PrepareSets()
     for (DataSet* set : {&lineSet, &processSet, &substituteSet}) set->SetUseTrans(false);
 
     lineSet.OnNewRecord([this](DataSet&) { LineNewRecord(); });
+    // MRP, the cost budget and the prints read Quantity; whatever set the line, it is posted with
+    // the ratio the tree and the editor show.
+    lineSet.BeforePost([this](DataSet&) { KeepQuantityRatio(); });
     lineSet.AfterScroll([this](DataSet& set) {
         previousComponent.reset();
         if (set.IsEmpty() || set.FieldByName("ElemGID").IsNull()) return;
@@ -262,20 +264,12 @@ void GoodsBom::SetIfDifferent(Field& field, const Variant& value)
     field.SetValue(value);
 }
 
-std::optional<double> GoodsBom::HeaderValue(const std::string& text) const
-{
-    if (Trim(text).empty()) return std::nullopt;
-    auto value = ParseNumber(text);
-    if (!value) return std::nullopt;
-    return FormatQuantity(*value);
-}
-
 void GoodsBom::LineNewRecord()
 {
     Host& host = CurrentHost();
     lineSet.FieldByName("GoodsID").SetValue(parentID);
     lineSet.FieldByName("Quantity").SetValue(1.0);
-    if (auto masterQty = HeaderValue(header.masterQty)) lineSet.FieldByName("MnfQty").SetValue(*masterQty);
+    if (auto masterQty = HeaderValue(header.masterQty, MasterQtyCaption)) lineSet.FieldByName("MnfQty").SetValue(*masterQty);
     lineSet.FieldByName("WasteRate").SetValue(0.0);
     lineSet.FieldByName("Orderno").SetValue(NextOrderNo(lineSet));
     lineSet.FieldByName("ItemNo").SetValue(NextItemNo(lineSet));
@@ -296,10 +290,15 @@ void GoodsBom::SetComponent(int goodsID)
 
 void GoodsBom::ApplyHeaderToLine(bool clearWorkLine)
 {
-    for (auto [field, text] : {std::pair<const char*, const std::string*>{"MasterQty", &header.masterQty},
-                               {"UseTime", &header.useTime},
-                               {"PreTime", &header.preTime}})
-        if (auto value = HeaderValue(*text)) SetIfDifferent(lineSet.FieldByName(field), *value);
+    struct HeaderField {
+        const char* field;
+        const std::string* text;
+        std::string_view caption;
+    };
+    for (auto [field, text, caption] : {HeaderField{"MasterQty", &header.masterQty, MasterQtyCaption},
+                                        HeaderField{"UseTime", &header.useTime, UseTimeCaption},
+                                        HeaderField{"PreTime", &header.preTime, PreTimeCaption}})
+        if (auto value = HeaderValue(*text, caption)) SetIfDifferent(lineSet.FieldByName(field), *value);
     bool chosen = header.workLineID && *header.workLineID > 0;
     if (chosen) SetIfDifferent(lineSet.FieldByName("WorkLineID"), *header.workLineID);
     else if (clearWorkLine) SetIfDifferent(lineSet.FieldByName("WorkLineID"), Variant());
@@ -308,7 +307,16 @@ void GoodsBom::ApplyHeaderToLine(bool clearWorkLine)
 void GoodsBom::CopyHeaderToCurrentLine()
 {
     ApplyHeaderToLine(true);
+    KeepQuantityRatio();
     lineSet.Post();
+}
+
+void GoodsBom::KeepQuantityRatio()
+{
+    double mnfQty = lineSet.FieldByName("MnfQty").AsFloat();
+    double masterQty = lineSet.FieldByName("MasterQty").AsFloat();
+    if (!(mnfQty > 0 && masterQty > 0 && std::isfinite(mnfQty) && std::isfinite(masterQty))) return;
+    SetIfDifferent(lineSet.FieldByName("Quantity"), mnfQty / masterQty);
 }
 
 void GoodsBom::ComponentChanged()
@@ -349,7 +357,7 @@ void GoodsBom::MnfQtyChanged()
 {
     Field& field = lineSet.FieldByName("MnfQty");
     if (field.IsNull()) return;
-    if (field.AsFloat() <= 0) {
+    if (!(field.AsFloat() > 0) || !std::isfinite(field.AsFloat())) {
         ShowInformation("数量应大于零");
         field.SetValue(1.0);
         return;
@@ -364,7 +372,7 @@ void GoodsBom::WasteRateChanged()
     Field& field = lineSet.FieldByName("WasteRate");
     if (field.IsNull()) return;
     double rate = field.AsFloat();
-    if (rate < 0 || rate > 100) {
+    if (!(rate >= 0 && rate <= 100)) {
         ShowInformation("损耗率应在0-100之间");
         field.SetValue(0.0);
         return;
@@ -397,10 +405,10 @@ void GoodsBom::UpdateProcessTotals()
     header.preTime = HeaderNumberText(FormatQuantity(preTotal));
 }
 
-bool GoodsBom::SetNumberText(DataSet& set, std::string_view field, std::string_view text)
+bool GoodsBom::SetNumberText(DataSet& set, std::string_view field, std::string_view caption, std::string_view text)
 {
     std::string error;
-    auto value = ParseNumber(text, &error);
+    auto value = Trim(text).empty() ? 0.0 : TryParseUserNumber(text, caption, NumberRange::Signed(), &error);
     if (!value) {
         ShowError(error);
         return false;

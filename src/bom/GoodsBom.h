@@ -31,9 +31,10 @@ std::string NextOrderNo(const DataSet& set, std::string_view field = "Orderno");
 int NextItemNo(const DataSet& set, std::string_view field = "ItemNo");
 //! The header field text of a number: general format with 7 significant digits, as the editor shows it.
 std::string HeaderNumberText(double value);
-//! The number a header or grid text holds; an error message naming the text when it holds none.
-//! Empty text reads as 0.
-std::optional<double> ParseNumber(std::string_view text, std::string* error = nullptr);
+//! Captions of the header fields, as the user's messages name them.
+inline constexpr std::string_view MasterQtyCaption = "父件数量";
+inline constexpr std::string_view UseTimeCaption = "耗用工时";
+inline constexpr std::string_view PreTimeCaption = "准备时间";
 
 //! The BOM of one parent goods as the editor holds it: the header and the three row sets of
 //! component lines (BomLineSet), process lines (BomProcessSet) and substitutes (BomSubstituteSet).
@@ -72,9 +73,10 @@ public:
     //! Sets the current line's component (rule of a component change: goods data, header values,
     //! default substitutes); appends a line when the set is empty.
     void SetComponent(int goodsID);
-    //! Sets a number field of the current row of `set` from typed text; non-numeric text is
-    //! refused with ShowError and leaves the field as it was. True when the value was taken.
-    bool SetNumberText(DataSet& set, std::string_view field, std::string_view text);
+    //! Sets a number field of the current row of `set` from typed text; text that is no finite
+    //! number is refused with ShowError naming `caption` and leaves the field as it was; empty text
+    //! clears it. True when the value was taken.
+    bool SetNumberText(DataSet& set, std::string_view field, std::string_view caption, std::string_view text);
     //! Deletes the current component line and its substitutes.
     void DeleteLine();
     //! Appends a process line with the next numbering; left in Insert.
@@ -103,7 +105,8 @@ public:
     void CopyFrom(int sourceID, bool withProcesses, bool withSubstitutes);
 
     //! Gives the current line the header's parent quantity, working hours, preparation time and
-    //! work line (none when no work line is chosen); fields that already agree are left alone.
+    //! work line (none when no work line is chosen), and its Quantity as MnfQty / MasterQty; fields
+    //! that already agree are left alone.
     void CopyHeaderToCurrentLine();
 
     //! Discards the pending changes of the three sets.
@@ -118,7 +121,7 @@ private:
     void ProcessTimeChanged(Field& field);
     void FillSubstituteGoods();
     void ApplyHeaderToLine(bool clearWorkLine);
-    std::optional<double> HeaderValue(const std::string& text) const;
+    void KeepQuantityRatio();
     void SetIfDifferent(Field& field, const Variant& value);
 
     DataSet lineSet{"BomLineSet"};

@@ -5,6 +5,7 @@
 #include "host/Dialogs.h"
 #include "host/Format.h"
 #include "host/Host.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -102,7 +103,7 @@ void CostBudget::SetBasis(PriceBasis value)
 
 void CostBudget::SetQty(double value)
 {
-    product.qty = value;
+    product.qty = CheckUserNumber(value, "数量", NumberRange::NonNegative());
     for (auto& line : lines) {
         line.quantity = FormatQuantity(line.baseQty.value_or(0) * value);
         PostLine(line);
@@ -225,21 +226,25 @@ void CostBudget::EditLine(size_t index, const std::function<void(CostLine&)>& ch
 
 void CostBudget::SetLineQuantity(size_t index, double value)
 {
+    CheckUserNumber(value, "数量", NumberRange::NonNegative());
     EditLine(index, [value](CostLine& line) { line.quantity = value; });
 }
 
 void CostBudget::SetLineWasteRate(size_t index, double value)
 {
+    CheckUserNumber(value, "损耗率%", NumberRange::Percent());
     EditLine(index, [value](CostLine& line) { line.wasteRate = value; });
 }
 
 void CostBudget::SetLinePrice(size_t index, double value)
 {
+    CheckUserNumber(value, "单价", NumberRange::NonNegative());
     EditLine(index, [value](CostLine& line) { line.price = value; });
 }
 
 void CostBudget::SetLineAmt(size_t index, double value)
 {
+    CheckUserNumber(value, "间接费用", NumberRange::NonNegative());
     EditLine(index, [value](CostLine& line) { line.amt = value; });
 }
 

@@ -76,6 +76,8 @@ public:
     //! Puts a component on a line: names, waste and quantity from the product's BOM (one per
     //! product when the component is not in it), then the price.
     void PickComponent(size_t index, int componentId);
+    //! The line setters and SetQty refuse a value that is not finite or lies outside the field's
+    //! range (negative, a waste rate above 100) with an InputError naming the column, changing nothing.
     void SetLineQuantity(size_t index, double value);
     void SetLineWasteRate(size_t index, double value);
     void SetLinePrice(size_t index, double value);

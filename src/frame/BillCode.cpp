@@ -61,6 +61,8 @@ bool IsSchemaTable(std::string_view table)
 BillCodeRule ReadBillCodeRule(int billType, DateTime billDate)
 {
     auto row = CreateAutoQuery("select * from L_BillType where id=:BillType ", true, {{"BillType", billType}});
+    if (row->IsEmpty())
+        throw BillCodeError(fmt::format("单据类型 {} 没有编号规则 (L_BillType), 无法生成单据编号, 未写入任何单据。", billType));
     BillCodeRule rule;
     rule.head = Trim(row->FieldByName("Head").AsString());
     rule.sepa = Trim(row->FieldByName("Sepa").AsString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,14 @@ struct BillCodeRule {
     std::string condition;  //!< the same period Q as " and ..." conditions on BillDate
 };
 
-//! Reads the rule row of `billType` and applies it to `billDate`.
+//! A bill code that cannot be made: the message names the bill type and what is missing.
+class BillCodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+//! Reads the rule row of `billType` and applies it to `billDate`; throws BillCodeError when
+//! L_BillType has no row for it, so that no bill is written without a code.
 BillCodeRule ReadBillCodeRule(int billType, DateTime billDate);
 //! The last `width` digits of `serialNo` written with 15 digits and leading zeros.
 std::string SerialDigits(int serialNo, int width);

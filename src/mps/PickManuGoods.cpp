@@ -1,10 +1,9 @@
 #include "PickManuGoods.h"
 
-#include <cstdlib>
-
 #include "host/Host.h"
 #include "host/PinYin.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -23,17 +22,6 @@ std::string_view CharacterAt(std::string_view text, size_t pos)
 }
 
 bool SameCharacter(std::string_view a, std::string_view b) { return a.size() == 1 ? EqualsNoCase(a, b) : a == b; }
-
-//! A quantity typed into edQty; nothing when blank, not a number or 0.
-std::optional<double> TypedQuantity(std::string_view text)
-{
-    std::string trimmed(Trim(text));
-    if (trimmed.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(trimmed.c_str(), &end);
-    if (end != trimmed.c_str() + trimmed.size() || value == 0) return std::nullopt;
-    return value;
-}
 
 }  // namespace
 
@@ -135,11 +123,22 @@ void PickManuGoods::AddTo(DataSet& target, PickTarget kind, std::string_view qua
     }
     int goodsId = GoodsID();
     if (goodsId <= 0) return;
+    // A blank quantity or 0 (as the field opens) leaves the line's own; anything else must be a
+    // quantity, or nothing is added.
+    std::optional<double> quantity;
+    if (!Trim(quantityText).empty()) {
+        std::string error;
+        quantity = TryParseUserNumber(quantityText, "数量", NumberRange::NonNegative(), &error);
+        if (!quantity) {
+            ShowError(error);
+            return;
+        }
+        if (*quantity == 0) quantity.reset();
+    }
     bool substitutes = kind == PickTarget::Substitutes;
     target.Append();
     target.FieldByName(substitutes ? "subgoodsid" : "elemgid").SetValue(goodsId);
-    if (auto quantity = TypedQuantity(quantityText))
-        target.FieldByName(substitutes ? "quantity" : "MnfQty").SetValue(*quantity);
+    if (quantity) target.FieldByName(substitutes ? "quantity" : "MnfQty").SetValue(*quantity);
     target.Post();
 }
 

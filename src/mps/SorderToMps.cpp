@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "BillCode.h"
 #include "Calculations.h"
 #include "ManuPlanBill.h"
 #include "host/Host.h"
@@ -120,8 +121,9 @@ void SorderToMps::WriteSelected()
         const std::string itemNo = lines.FieldByName("ItemNO").AsString();
         // The schedule line alone is written: the schema marks its order line as taken (MPSREFERED),
         // so that a rerun after a kill does not offer it again.
-        int key = GetNewKey("MNF_ManuPlan");
         std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
+            // The code first: a bill type without a rule stops the walk before a key is taken.
+            int key = GetNewKey("MNF_ManuPlan");
             SqlExecute(fmt::format(
                 "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, "
                 "ReferCount,Frozen, GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,"
@@ -142,6 +144,9 @@ ConvertResult SorderToMps::Convert()
         WriteSelected();
     } catch (const DbError& error) {
         ShowError(error);
+        return ConvertResult::Failed;
+    } catch (const BillCodeError& error) {
+        ShowError(error.what());
         return ConvertResult::Failed;
     }
     ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);

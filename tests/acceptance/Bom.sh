@@ -35,7 +35,7 @@ fi
 cat "$dir/out"
 grep -q '^3003: 2 行, 已保存' "$dir/out"
 grep -q '^2001: 1 行, 未导入' "$dir/out"
-grep -q "'abc' 不是有效的浮点数" "$dir/out"
+grep -q '第 5 行: 数量不是有效的数字: abc' "$dir/out"
 grep -q '保存 1 个, 拒绝 2 个' "$dir/out"
 [ "$(run sql "select count(*) as n from L_GoodsBom where GoodsID = 3" --json | grep -o '"n": [0-9]*')" = '"n": 2' ]
 

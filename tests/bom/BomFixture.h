@@ -17,7 +17,7 @@ protected:
     {
         bom.AppendLine();
         bom.SetComponent(component);
-        if (mnfQty) bom.SetNumberText(bom.Lines(), "MnfQty", mnfQty);
+        if (mnfQty) bom.SetNumberText(bom.Lines(), "MnfQty", "数量", mnfQty);
         bom.Lines().Post();
     }
     //! Appends substitute `goodsID` to line 1 (钢管 1001) of 车架焊接件 2011, as its third.

@@ -2,6 +2,8 @@
 
 #include "BomFixture.h"
 #include "BomStore.h"
+#include "BomTree.h"
+#include "CostBudget.h"
 
 namespace mfg {
 namespace {
@@ -34,6 +36,47 @@ TEST_F(BomTest, SavingWritesTheThreeSetsAndMarksTheParent)
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 101").AsInteger(), 0);
     EXPECT_EQ(Stored("select count(*) from L_GoodsBomsub where GoodsID = 101").AsInteger(), 0);
     EXPECT_EQ(Stored("select CANCMB from L_Goods where GoodsID = 101").AsInteger(), 1);
+}
+
+TEST_F(BomTest, EverySavePathKeepsQuantityTheRatioOfMnfQtyToMasterQty)
+{
+    Load(3);  // 儿童自行车 3003: line 1 is 车轮组件 2007 with MnfQty 2 for one parent, Quantity 2
+    DataSet& lines = bom.Lines();
+    lines.First();
+    lines.Edit();
+    lines.FieldByName("MnfQty").SetValue(1.0);
+    lines.Post();
+    ASSERT_TRUE(SaveBom(bom));
+    EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3 and ElemGID = 17").AsFloat(), 1);
+
+    // A new parent quantity, a line read from 轮辋辐条组 2008 (stated for two) and a new line.
+    Load(3);
+    bom.header.masterQty = "2";
+    bom.CopyFrom(18, false, false);
+    AddLine(101, "3");
+    ASSERT_TRUE(SaveBom(bom));
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and abs(Quantity - MnfQty / MasterQty) > 1e-9")
+                  .AsInteger(),
+              0);
+    EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3 and ElemGID = 17").AsFloat(), 0.5);
+    EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3 and ElemGID = 104").AsFloat(), 36);
+    EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3 and ElemGID = 101").AsFloat(), 1.5);
+
+    // The cost budget reads Quantity, the tree MnfQty / MasterQty: for the BOM's two parents they agree.
+    CostBudget budget;
+    budget.SelectProduct(3);
+    BomIndex index;
+    index.Read();
+    auto header = ReadBomBrowseHeader(3);
+    ASSERT_TRUE(header);
+    BomTree tree = BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText());
+    ASSERT_EQ(budget.Lines().size(), 12u);
+    for (const auto& line : budget.Lines()) {
+        auto node = std::find_if(tree.nodes.begin(), tree.nodes.end(),
+                                 [&](const BomTreeNode& n) { return n.level == 1 && n.goodsID == line.elemGid; });
+        ASSERT_NE(node, tree.nodes.end()) << line.goodsCode;
+        EXPECT_DOUBLE_EQ(line.quantity, node->mnfQty) << line.goodsCode;
+    }
 }
 
 TEST_F(BomTest, AFailureInTheLastSetRollsBackTheWholeSave)

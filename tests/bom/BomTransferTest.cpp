@@ -4,6 +4,7 @@
 
 #include "BomFixture.h"
 #include "BomTransfer.h"
+#include "host/Users.h"
 
 namespace mfg {
 namespace {
@@ -33,7 +34,7 @@ TEST_F(BomTest, ImportSavesGoodParentsAndSaysWhyOthersAreRefused)
         "2002,1099,1,1,0,\n"        // no such component
         "4004,1001,1,1,0,\n"        // no such parent
         "1001,1002,1,1,0,\n");      // a purchased material has no BOM
-    auto results = ImportBomCsv(in);
+    auto results = *ImportBomCsv(in);
     ASSERT_EQ(results.size(), 5u);
     EXPECT_TRUE(results[0].saved);
     EXPECT_EQ(results[0].lines, 2);
@@ -45,7 +46,7 @@ TEST_F(BomTest, ImportSavesGoodParentsAndSaysWhyOthersAreRefused)
     EXPECT_EQ(results[1].reasons, std::vector<std::string>{"物料清单产生循环引用:\r\n2001->2001"});
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 11").AsInteger(), 4);
     ASSERT_EQ(results[2].reasons.size(), 2u);
-    EXPECT_EQ(results[2].reasons[0], "第 5 行: '两米' 不是有效的浮点数");
+    EXPECT_EQ(results[2].reasons[0], "第 5 行: 数量不是有效的数字: 两米");
     EXPECT_EQ(results[2].reasons[1], "第 6 行: 子件编码 1099 不存在");
     EXPECT_EQ(results[3].reasons, std::vector<std::string>{"父件编码 4004 不存在"});
     EXPECT_EQ(results[4].reasons,
@@ -63,11 +64,58 @@ TEST_F(BomTest, AnExportedBomImportsBackUnchanged)
               "2008,1004,72,2,1,GX04\n");
     auto before = Stored("select sum(MnfQty * 1000 + ItemNo) from L_GoodsBom where GoodsID = 18").AsFloat();
     std::istringstream in(out.str());
-    auto results = ImportBomCsv(in);
+    auto results = *ImportBomCsv(in);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_TRUE(results[0].saved);
     EXPECT_DOUBLE_EQ(Stored("select sum(MnfQty * 1000 + ItemNo) from L_GoodsBom where GoodsID = 18").AsFloat(), before);
     EXPECT_EQ(Stored("select count(*) from L_GoodsBomsub where GoodsID = 18").AsInteger(), 1);  // kept with its line
+}
+
+TEST_F(BomTest, AFirstLineWithASlipIsRefusedAsDataNotTakenForTheHeader)
+{
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 12");
+    const auto before = Stored("select sum(ElemGID * 1000 + MnfQty) from L_GoodsBom where GoodsID = 12").AsFloat();
+    // No header: the first line is 2002's 1002 line with "3x" typed for 3.
+    std::istringstream in("2002,1002,3x,1,3,\n2002,1001,2.5,1,3,\n2002,1031,0.35,1,inf,\n2002,1022,1,nan,0,\n");
+    auto results = *ImportBomCsv(in);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_FALSE(results[0].saved);
+    EXPECT_EQ(results[0].reasons, (std::vector<std::string>{"第 1 行: 数量不是有效的数字: 3x",
+                                                            "第 3 行: 损耗率不是有效的数字: inf",
+                                                            "第 4 行: 父件数量不是有效的数字: nan"}));
+    EXPECT_DOUBLE_EQ(Stored("select sum(ElemGID * 1000 + MnfQty) from L_GoodsBom where GoodsID = 12").AsFloat(), before);
+    EXPECT_EQ(Stored("select MnfQty from L_GoodsBom where GoodsID = 12 and ElemGID = 102").AsFloat(), 1);
+
+    // Only the very column names make a header; a header with a slip is a line to refuse.
+    EXPECT_TRUE(IsBomCsvHeader({"parent", " Component", "mnfqty", "masterqty", "wasterate", "process"}));
+    EXPECT_FALSE(IsBomCsvHeader({"parent", "componnet", "mnfqty", "masterqty", "wasterate", "process"}));
+    std::istringstream misspelt("parent,componnet,mnfqty,masterqty,wasterate,process\n");
+    auto refused = *ImportBomCsv(misspelt);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].reasons, std::vector<std::string>{"父件编码 parent 不存在"});
+}
+
+TEST_F(BomTest, AnImportNeedsTheRightsOfTheBoms)
+{
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 3");
+    Users users(host.DBStartup());
+    CurrentUsersScope usersScope(users);
+    int planner = users.AddUser({"mrp", "计划员", "", 1});
+    users.GrantAllKinds(planner, 2044);
+    host.SetUser(planner, "计划员");
+    std::istringstream in("3003,1017,3,1,0,\n");
+    EXPECT_FALSE(ImportBomCsv(in));
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(dialogs.Texts()[0].find("2047"), std::string::npos) << dialogs.Texts()[0];
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3").AsInteger(), 9);
+
+    users.Grant(planner, 2047, static_cast<int>(PrivKind::Append));
+    std::istringstream again("3003,1017,3,2,0,\n");
+    auto results = ImportBomCsv(again);
+    ASSERT_TRUE(results);
+    EXPECT_TRUE((*results)[0].saved);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3").AsInteger(), 1);
+    EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3").AsFloat(), 1.5);
 }
 
 }  // namespace

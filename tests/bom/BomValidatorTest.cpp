@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BomFixture.h"
+#include "BomStore.h"
 #include "BomValidator.h"
 
 namespace mfg {
@@ -42,6 +43,44 @@ TEST_F(BomValidatorTest, HeaderChecksComeFirstInTheirOrder)
     EXPECT_EQ(Refusal().second, "准备时间不能小于零小时！");
     bom.header.preTime = "半小时";
     EXPECT_EQ(Refusal().first, MessageKind::Error);
+}
+
+TEST_F(BomValidatorTest, AParentQuantityThatIsNoFiniteNumberIsRefusedByItsCaption)
+{
+    Load(3);
+    bom.Lines().First();
+    bom.Lines().Edit();
+    bom.Lines().FieldByName("MnfQty").SetValue(1.0);
+    bom.Lines().Post();
+    for (const char* text : {"inf", "nan", "1e300", "12元"}) {
+        bom.header.masterQty = text;
+        auto [kind, message] = Refusal();
+        EXPECT_EQ(kind, MessageKind::Error) << text;
+        EXPECT_EQ(message.rfind("父件数量", 0), 0u) << message;
+        EXPECT_FALSE(SaveBom(bom)) << text;
+    }
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and MasterQty = 1 and MnfQty = 2 and "
+                     "ElemGID = 17")
+                  .AsInteger(),
+              1);
+}
+
+TEST_F(BomValidatorTest, FiguresWrittenFromOutsideTheEditorAreRefusedByCheckAndAudit)
+{
+    host.SqlExecute("update L_GoodsBom set MnfQty = 0 where GoodsID = 3 and ItemNo = 2");
+    host.SqlExecute("update L_GoodsBom set WasteRate = 150 where GoodsID = 3 and ItemNo = 3");
+    host.SqlExecute("update L_GoodsBom set MasterQty = -1 where GoodsID = 3 and ItemNo = 4");
+    host.SqlExecute("update L_GoodsBom set MnfQty = -2 where GoodsID = 3 and ItemNo = 5");
+    Load(3);
+    bom.header.masterQty = "1";
+    std::vector<std::string> messages;
+    for (const auto& problem : CheckBom(bom)) messages.push_back(problem.rule + " " + problem.message);
+    EXPECT_EQ(messages, (std::vector<std::string>{"V5e 第 2 行，数量应大于零", "V5e 第 3 行，损耗率应在0-100之间",
+                                                  "V5e 第 4 行，父件数量不能小于或等于零！", "V5e 第 5 行，数量应大于零"}));
+    dialogs.Clear();
+    EXPECT_FALSE(AuditBom(bom));
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"第 2 行，数量应大于零"});
+    EXPECT_EQ(Stored("select max(State) from L_GoodsBom where GoodsID = 3").AsInteger(), 0);
 }
 
 TEST_F(BomValidatorTest, LineChecksNameTheRowAndUseErrorsWhereMarked)

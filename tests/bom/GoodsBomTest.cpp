@@ -91,7 +91,7 @@ TEST_F(BomTest, QuantityAndWasteRulesSetBadValuesBackWithTheirMessages)
     EXPECT_DOUBLE_EQ(lines.FieldByName("WasteRate").AsFloat(), 0);
     lines.FieldByName("WasteRate").SetValue(12.345678);
     EXPECT_DOUBLE_EQ(lines.FieldByName("WasteRate").AsFloat(), 12.3457);
-    EXPECT_FALSE(bom.SetNumberText(lines, "MnfQty", "两个"));
+    EXPECT_FALSE(bom.SetNumberText(lines, "MnfQty", "数量", "两个"));
     EXPECT_DOUBLE_EQ(lines.FieldByName("MnfQty").AsFloat(), 1);
     ASSERT_EQ(dialogs.Texts().size(), 3u);
     EXPECT_EQ(dialogs.Texts()[0], "数量应大于零");

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <set>
 
 #include <fmt/format.h>
@@ -9,6 +11,7 @@
 #include "CostingFactory.h"
 #include "host/Format.h"
 #include "host/HostFixture.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -142,6 +145,32 @@ TEST_F(CostBudgetTest, LinesEditedByHand)
     budget.DeleteLine(7);
     EXPECT_EQ(budget.Lines().size(), 2u);
     EXPECT_DOUBLE_EQ(budget.Product().amount, 46);
+}
+
+TEST_F(CostBudgetTest, FiguresOutsideTheirColumnsAreRefusedByCaptionAndChangeNothing)
+{
+    budget.SelectProduct(9001);
+    const double amount = budget.Product().amount;
+    const std::string lines = Describe(budget);
+    auto refused = [&](const std::function<void()>& edit, const char* caption) {
+        try {
+            edit();
+            ADD_FAILURE() << caption;
+        } catch (const InputError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(caption, 0), 0u) << error.what();
+        }
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double slip : {-2.0, nan, inf, 1e300}) {
+        refused([&] { budget.SetQty(slip); }, "数量");
+        refused([&] { budget.SetLineQuantity(0, slip); }, "数量");
+        refused([&] { budget.SetLinePrice(0, slip); }, "单价");
+        refused([&] { budget.SetLineAmt(0, slip); }, "间接费用");
+        refused([&] { budget.SetLineWasteRate(0, slip); }, "损耗率%");
+    }
+    refused([&] { budget.SetLineWasteRate(0, 150); }, "损耗率%");
+    EXPECT_EQ(Describe(budget), lines);
+    EXPECT_DOUBLE_EQ(budget.Product().amount, amount);
 }
 
 TEST_F(CostBudgetTest, NoProductOrNoBomCostsNothing)

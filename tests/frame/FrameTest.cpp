@@ -53,6 +53,22 @@ TEST_F(BillCodeTest, TheNextSerialOfTheDemoMonth)
     EXPECT_EQ(GetBillCode(DateTime::FromYmd(2026, 12, 6), serial, 43, "MNF_ManuPlan"), "JH-2026-12-0004");
 }
 
+TEST_F(BillCodeTest, ABillTypeWithoutARuleIsRefusedBeforeAnyBillIsWritten)
+{
+    host.SqlExecute("delete from L_BillType where id = 2");
+    int serial = -1;
+    try {
+        GetBillCode(DateTime::FromYmd(2026, 12, 6), serial, 2, "P_ORDER");
+        ADD_FAILURE() << "a code without a rule";
+    } catch (const BillCodeError& error) {
+        EXPECT_NE(std::string(error.what()).find("单据类型 2 没有编号规则"), std::string::npos) << error.what();
+    }
+    bool written = false;
+    EXPECT_THROW(WriteNewBill(DateTime::FromYmd(2026, 12, 6), 2, "P_ORDER", [&](const std::string&) { written = true; }),
+                 BillCodeError);
+    EXPECT_FALSE(written);
+}
+
 TEST_F(BillCodeTest, ALongBranchCodeIsRefusedWithTheMessage)
 {
     host.SqlExecute("update L_SysParam set ParamValue = '1' where ParamName = 'ShopBillCode'");

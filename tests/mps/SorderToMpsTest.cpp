@@ -48,6 +48,20 @@ protected:
             "ReMark, BillID from MNF_ManuPlan where BillID > 4 order by BillCode");
     }
 
+    //! Ticks every listed line, gives the one due too early a later finish, converts expecting a
+    //! failure, and returns the one error shown.
+    std::string FailedConversionError()
+    {
+        mps.Reload(kDecember1, kJanuary31);
+        SelectAllRows(mps.Lines());
+        EXPECT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));
+        SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
+        EXPECT_EQ(mps.Convert(), ConvertResult::Failed);
+        auto errors = dialogs.Texts(MessageKind::Error);
+        EXPECT_EQ(errors.size(), 1u);
+        return errors.empty() ? std::string() : errors[0];
+    }
+
     SorderToMps mps;
 };
 
@@ -143,15 +157,7 @@ TEST_F(SorderToMpsTest, ThreeLinesBecomeThreeBillsWithConsecutiveCodes)
 TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUser)
 {
     test::RefuseWrites(host.DBStartup(), "MNF_ManuPlan", "insert", "new.GoodsID = 3", "schedule line refused");
-    mps.Reload(kDecember1, kJanuary31);
-    SelectAllRows(mps.Lines());
-    ASSERT_TRUE(mps.Locate("XS-2026-12-04-0001", 1));
-    SetCurrent("MNEndDate", DateTime::FromYmd(2027, 1, 12));
-
-    EXPECT_EQ(mps.Convert(), ConvertResult::Failed);
-    auto errors = dialogs.Texts(MessageKind::Error);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("schedule line refused"), std::string::npos);
+    EXPECT_NE(FailedConversionError().find("schedule line refused"), std::string::npos);
     EXPECT_FALSE(dialogs.WasShown("已成功将所选的订单记录转入主生产计划!"));
     // Each insert stands alone, as the screen always did: the two lines before the refused one stay.
     auto plans = NewPlans();
@@ -159,6 +165,14 @@ TEST_F(SorderToMpsTest, AFailedInsertEndsTheWalkKeepsTheBillsBeforeAndTellsTheUs
     EXPECT_EQ(mps.WrittenCodes(), (std::vector<std::string>{"JH-2026-12-0004", "JH-2026-12-0005"}));
     EXPECT_EQ(plans.rows[0][5].AsInteger() * 10 + plans.rows[0][6].AsInteger(), 11);
     EXPECT_EQ(plans.rows[1][5].AsInteger() * 10 + plans.rows[1][6].AsInteger(), 21);
+}
+
+TEST_F(SorderToMpsTest, WithoutARuleForBillType43NothingIsWrittenAndTheTypeIsNamed)
+{
+    host.SqlExecute("delete from L_BillType where id = 43");
+    EXPECT_NE(FailedConversionError().find("单据类型 43 没有编号规则"), std::string::npos);
+    EXPECT_TRUE(NewPlans().rows.empty());
+    EXPECT_TRUE(mps.WrittenCodes().empty());
 }
 
 std::string NextManuPlanCode(DateTime billDate)

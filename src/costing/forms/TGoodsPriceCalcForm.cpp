@@ -28,6 +28,7 @@
 #include "host/Host.h"
 #include "host/LookupCache.h"
 #include "host/Users.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -436,12 +437,17 @@ void TGoodsPriceCalcForm::cdsGoodsBomAfterPost()
     const CostLine& before = budget.Lines()[line];
     auto typed = [this](const char* field) { return cdsGoodsBom.FieldByName(field).AsFloat(); };
     // Only what the user typed goes to the core, so that an untouched indirect cost stays none.
-    if (typed("Quantity") != before.quantity) budget.SetLineQuantity(line, typed("Quantity"));
-    if (typed("WasteRate") != before.wasteRate) budget.SetLineWasteRate(line, typed("WasteRate"));
-    if (typed("Price") != before.price) budget.SetLinePrice(line, typed("Price"));
-    if (!cdsGoodsBom.FieldByName("Amt").IsNull() && typed("Amt") != before.amt.value_or(0))
-        budget.SetLineAmt(line, typed("Amt"));
-    budget.SetLineMemo(line, cdsGoodsBom.FieldByName("Memo").AsString());
+    try {
+        if (typed("Quantity") != before.quantity) budget.SetLineQuantity(line, typed("Quantity"));
+        if (typed("WasteRate") != before.wasteRate) budget.SetLineWasteRate(line, typed("WasteRate"));
+        if (typed("Price") != before.price) budget.SetLinePrice(line, typed("Price"));
+        if (!cdsGoodsBom.FieldByName("Amt").IsNull() && typed("Amt") != before.amt.value_or(0))
+            budget.SetLineAmt(line, typed("Amt"));
+        budget.SetLineMemo(line, cdsGoodsBom.FieldByName("Memo").AsString());
+    } catch (const InputError& error) {
+        // The grid shows the line as the budget keeps it again.
+        ShowError(error.what());
+    }
     ShowLine(line);
     ShowProduct();
 }

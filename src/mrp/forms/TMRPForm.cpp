@@ -818,7 +818,9 @@ void TMRPForm::btnCalculateClick()
     choice.lotFlags = (cbMinOrder->isChecked() ? MrpLotMinimum : 0) + (cbIncOrder->isChecked() ? MrpLotIncrement : 0);
     choice.withFunds = LookupSysParam("IsBand") == "1";
     choice.fundsPeriod = FundsPeriodChosen();
-    choice.dailyExpense = DailyExpense();
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    choice.dailyExpense = *dailyExpense;
     auto demand = workbench.GatherDemand(LookupSysParam("MultiMRP") == "1");
     if (!demand) return;
     for (LookupCombo* combo : {cmbGoods2, cmbGoods3}) combo->SetValue(Variant());
@@ -892,11 +894,13 @@ int TMRPForm::FundsPeriodChosen() const
     return PeriodOf(*rbBudgetDay, *rbBudgetWeek);
 }
 
-double TMRPForm::DailyExpense() const
+std::optional<double> TMRPForm::DailyExpense() const
 {
-    // The field shows "￥1,234.00"; what is left without the sign and the separators is read as typed.
-    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').toStdString();
-    return ParseUserNumber(text, "日常费用", NumberRange::NonNegative());
+    std::string text = edtDailyExpense->text().remove(QChar(0xFFE5)).remove(',').trimmed().toStdString();
+    std::string error;
+    auto value = TryParseUserNumber(text, "日常费用", NumberRange::NonNegative(), &error);
+    if (!value) ShowError(error);
+    return value;
 }
 
 void TMRPForm::cbMinOrderClick()
@@ -910,7 +914,9 @@ void TMRPForm::cbMinOrderClick()
 
 void TMRPForm::ShowFunds()
 {
-    workbench.RefillFunds(FundsPeriodChosen(), DailyExpense());
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    workbench.RefillFunds(FundsPeriodChosen(), *dailyExpense);
     chtBudget->Show(workbench.cdsBudget);
 }
 
@@ -921,7 +927,10 @@ void TMRPForm::rbBudgetDayClick()
 
 void TMRPForm::edtDailyExpenseExit()
 {
-    edtDailyExpense->setText(Text("￥" + FormatAmountText(FormatAmount(DailyExpense()))));
+    // A refused text stays for the user to correct; the funds keep the last accepted expense.
+    auto dailyExpense = DailyExpense();
+    if (!dailyExpense) return;
+    edtDailyExpense->setText(Text("￥" + FormatAmountText(FormatAmount(*dailyExpense))));
     ShowFunds();
 }
 

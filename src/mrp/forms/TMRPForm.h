@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -192,7 +193,7 @@ private:
     void ShowGoodsFilter(LookupCombo& combo, QLineEdit& name, QLineEdit& specs, DataSet& view);
     int NetPeriodChosen() const;
     int FundsPeriodChosen() const;
-    double DailyExpense() const;
+    std::optional<double> DailyExpense() const;
     void ShowFunds();
     //! Exports a grid's visible columns under a title, with export privilege 2044 only.
     void ExportGrid(DbGrid& grid, const std::string& title);

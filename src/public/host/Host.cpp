@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +14,7 @@
 
 #include "host/ConsoleDialogs.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -56,30 +57,12 @@ std::filesystem::path DefaultTempFolder()
     return OwnFolder(system / fmt::format("mfg-{}", ::getuid()));
 }
 
-std::optional<int> ParseInt(std::string_view text)
-{
-    text = Trim(text);
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
-std::optional<double> ParseNumber(std::string_view text)
-{
-    text = Trim(text);
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
 // Upgrades are named as decimal numbers ("3.30", "3.40"), so "3.5" comes after "3.40"; a name that
 // is no number compares as text.
 int CompareVersions(std::string_view a, std::string_view b)
 {
-    auto x = ParseNumber(a);
-    auto y = ParseNumber(b);
+    auto x = TryParseUserNumber(a, "版本", NumberRange::Signed());
+    auto y = TryParseUserNumber(b, "版本", NumberRange::Signed());
     if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
     return CompareNoCase(Trim(a), Trim(b));
 }
@@ -165,8 +148,9 @@ const Decimals& Host::GetDecimals()
 {
     if (decimalsRead) return decimals;
     auto read = [this](std::string_view name, int fallback) {
-        auto value = ParseInt(LookupSysParam(name));
-        return value && *value >= 0 && *value <= 10 ? *value : fallback;
+        // A setting that is no number from 0 to 10 leaves the default: the formats must work.
+        auto value = TryParseUserNumber(LookupSysParam(name), name, NumberRange::NonNegative(10));
+        return value && *value == std::trunc(*value) ? static_cast<int>(*value) : fallback;
     };
     Decimals defaults;
     decimals.quantity = read("QuantityDecimals", defaults.quantity);

@@ -1,7 +1,9 @@
 #include "host/IniFile.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -11,6 +13,7 @@
 
 #include "host/FileReplace.h"
 #include "types/TextUtil.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -94,25 +97,33 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
     return entry ? entry->value : std::string(defaultValue);
 }
 
+namespace {
+
+//! The caption of a setting in messages: its section and key, as the file writes them.
+std::string SettingCaption(std::string_view section, std::string_view key) { return fmt::format("[{}] {}", section, key); }
+
+//! Like a missing key, text that is no number at all leaves the default; a number the setting
+//! cannot hold ("99999999999" for an integer, "1.5" for an integer, "1e300") is refused by its name.
+bool IsAnyNumber(std::string_view text)
+{
+    return TryParseUserNumber(text, "", NumberRange::Signed(std::numeric_limits<double>::max())).has_value();
+}
+
+}  // namespace
+
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const
 {
     const auto* entry = FindEntry(section, key);
-    if (!entry) return defaultValue;
-    std::string_view text = entry->value;
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : defaultValue;
+    if (!entry || !IsAnyNumber(entry->value)) return defaultValue;
+    return static_cast<int>(ParseUserInteger(entry->value, SettingCaption(section, key), std::numeric_limits<int>::min(),
+                                             std::numeric_limits<int>::max()));
 }
 
 double IniFile::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const
 {
     const auto* entry = FindEntry(section, key);
-    if (!entry) return defaultValue;
-    std::string_view text = entry->value;
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : defaultValue;
+    if (!entry || !IsAnyNumber(entry->value)) return defaultValue;
+    return ParseUserNumber(entry->value, SettingCaption(section, key), NumberRange::Signed());
 }
 
 bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
@@ -122,10 +133,8 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
     auto text = ToLowerAscii(entry->value);
     if (text == "true" || text == "yes" || text == "on") return true;
     if (text == "false" || text == "no" || text == "off") return false;
-    double number = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return number != 0;
-    return defaultValue;
+    if (!IsAnyNumber(text)) return defaultValue;
+    return ParseUserNumber(text, SettingCaption(section, key), NumberRange::Signed()) != 0;
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)

@@ -95,18 +95,22 @@ double ParseUserNumber(std::string_view text, std::string_view caption, NumberRa
     return CheckUserNumber(value == 0 ? 0.0 : value, caption, range);
 }
 
-std::int64_t ParseUserInteger(std::string_view text, std::string_view caption, std::int64_t min, std::int64_t max)
+std::int64_t ParseUserInteger(std::string_view text, std::string_view caption, std::int64_t min, std::int64_t max,
+                              int base)
 {
     std::string ascii = AsciiDigits(text);
     std::string_view trimmed = Trim(ascii);
     if (trimmed.empty()) Refuse(caption, fmt::format("请输入{}", caption));
     if (trimmed.front() == '+') trimmed.remove_prefix(1);
+    std::string_view digits = trimmed;
+    if (base == 16 && digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits.remove_prefix(2);
     std::int64_t value = 0;
-    auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-    if (error == std::errc::result_out_of_range || (error == std::errc() && end == trimmed.data() + trimmed.size() &&
-                                                    (value < min || value > max)))
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    const bool whole = end == digits.data() + digits.size();
+    if (error == std::errc::result_out_of_range || (error == std::errc() && whole && (value < min || value > max)))
         Refuse(caption, fmt::format("{}必须在 {} 到 {} 之间: {}", caption, min, max, trimmed));
-    if (error != std::errc() || end != trimmed.data() + trimmed.size())
+    if (error != std::errc() || !whole)
         Refuse(caption, fmt::format("{}必须是整数: {}", caption, trimmed));
     return value;
 }

@@ -47,8 +47,10 @@ double ParseUserNumber(std::string_view text, std::string_view caption, NumberRa
 double CheckUserNumber(double value, std::string_view caption, NumberRange range = NumberRange::NonNegative());
 
 //! A whole number from a person or a file, within [min, max]: "1.5", "12个", "99999999999" for an
-//! int and anything that is no number throw InputError naming `caption`.
-std::int64_t ParseUserInteger(std::string_view text, std::string_view caption, std::int64_t min, std::int64_t max);
+//! int and anything that is no number throw InputError naming `caption`. With `base` 16 the digits
+//! are hexadecimal, after an optional "0x".
+std::int64_t ParseUserInteger(std::string_view text, std::string_view caption, std::int64_t min, std::int64_t max,
+                              int base = 10);
 
 //! ParseUserNumber without the throw: the message goes to `error` when given.
 std::optional<double> TryParseUserNumber(std::string_view text, std::string_view caption, NumberRange range,

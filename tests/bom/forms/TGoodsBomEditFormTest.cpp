@@ -137,6 +137,24 @@ TEST_F(TGoodsBomEditFormTest, ARuleFailureKeepsTheFormOpenWithTheEdits)
     EXPECT_EQ(form.edMasterQty->text(), "0");
 }
 
+TEST_F(TGoodsBomEditFormTest, AParentQuantityThatIsNoFiniteNumberIsNeitherStoredNorReportedSaved)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    for (const char* typed : {"inf", "nan", "1e300"}) {
+        dialogs.Clear();
+        form.edMasterQty->setFocus();
+        form.edMasterQty->selectAll();
+        QTest::keyClicks(form.edMasterQty, typed);
+        QTest::mouseClick(form.btnOk, Qt::LeftButton);
+        EXPECT_EQ(form.ModalResult(), mrNone) << typed;
+        auto errors = dialogs.Texts(MessageKind::Error);
+        ASSERT_EQ(errors.size(), 1u) << typed;
+        EXPECT_EQ(errors[0].rfind("父件数量", 0), 0u) << errors[0];
+        EXPECT_EQ(form.edMasterQty->text().toStdString(), typed);
+    }
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and MasterQty = 1"), 9);
+}
+
 TEST_F(TGoodsBomEditFormTest, TextThatIsNoNumberIsRefusedInTheGrid)
 {
     ASSERT_TRUE(form.LoadBom(3));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -478,6 +479,20 @@ TEST_F(MrpFormsTest, TheFundsPageFollowsTheDailyExpenseAndNeedsItsRight)
         Calculate(form);
         DataSet& budget = form.Workbench().cdsBudget;
         ASSERT_FALSE(budget.IsEmpty());
+        // Slips are refused by the field's caption, leaving the text to correct and the funds as they were.
+        for (const char* slip : {"12元", "-5", "inf", "nan", "1e300"}) {
+            dialogs.Clear();
+            form.edtDailyExpense->setFocus();
+            form.edtDailyExpense->selectAll();
+            // keyClicks takes ASCII only: "元" arrives as the text of a key event, as an input method sends it.
+            for (QChar c : QString::fromUtf8(slip))
+                QTest::sendKeyEvent(QTest::Click, form.edtDailyExpense, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::keyClick(form.edtDailyExpense, Qt::Key_Return);
+            ASSERT_EQ(dialogs.Texts(MessageKind::Error).size(), 1u) << slip;
+            EXPECT_EQ(dialogs.Texts(MessageKind::Error)[0].rfind("日常费用", 0), 0u) << slip;
+            form.btnCalculate->click();
+            EXPECT_EQ(dialogs.Texts(MessageKind::Error).size(), 2u) << "计算 refuses it too: " << slip;
+        }
         form.edtDailyExpense->setText("1234.567");
         emit form.edtDailyExpense->editingFinished();
         EXPECT_EQ(form.edtDailyExpense->text(), "￥1234.57");

@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "host/IniFile.h"
+#include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
@@ -89,6 +90,23 @@ TEST_F(IniFileTest, ValuesThatDoNotReadAsTheAskedTypeGiveTheDefault)
     EXPECT_EQ(settings->ReadString("A", "empty", "d"), "");
     EXPECT_TRUE(settings->ValueExists("A", "empty"));
     EXPECT_EQ(settings->ReadString("A", "spaced"), "v");
+}
+
+TEST_F(IniFileTest, ANumberTheSettingCannotHoldIsRefusedByItsName)
+{
+    auto settings = IniFile::Parse("[MRParam]\nRunParam=99999999999\nHalf=1.5\nRate=1e300\nFlag=nan\nWide=＋１２\n");
+    ASSERT_TRUE(settings);
+    for (const char* key : {"RunParam", "Half"}) {
+        try {
+            settings->ReadInteger("MRParam", key, 1);
+            ADD_FAILURE() << key;
+        } catch (const InputError& error) {
+            EXPECT_NE(std::string(error.what()).find(std::string("[MRParam] ") + key), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_THROW(settings->ReadFloat("MRParam", "Rate", 0), InputError);
+    EXPECT_TRUE(settings->ReadBool("MRParam", "Flag", true));  // no number: the default
+    EXPECT_EQ(settings->ReadInteger("MRParam", "Wide", 0), 12);
 }
 
 TEST_F(IniFileTest, AMalformedOrHalfWrittenFileReadsAsEmpty)

@@ -65,5 +65,13 @@ TEST(UserNumber, IntegersRefuseFractionsAndWhatOverflows)
     }
 }
 
+TEST(UserNumber, HexadecimalMasksTakeTheirDigitsOnly)
+{
+    EXPECT_EQ(ParseUserInteger("0x47ef", "选项位", 0, 0xffffffff, 16), 0x47ef);
+    EXPECT_EQ(ParseUserInteger("FF", "选项位", 0, 0xffffffff, 16), 0xff);
+    for (const char* slip : {"12元", "-1", "0x", "nan", "O'Brien", "", "1ffffffff"})
+        EXPECT_THROW(ParseUserInteger(slip, "选项位", 0, 0xffffffff, 16), InputError) << slip;
+}
+
 }  // namespace
 }  // namespace mfg
