@@ -66,7 +66,7 @@ TEST_F(BomTest, EverySavePathKeepsQuantityTheRatioOfMnfQtyToMasterQty)
     CostBudget budget;
     budget.SelectProduct(3);
     BomIndex index;
-    index.Read();
+    index.Read(3, BomReach::Components);
     auto header = ReadBomBrowseHeader(3);
     ASSERT_TRUE(header);
     BomTree tree = BuildBomTree(index, header->goods, header->RootQuantity(), header->MasterQtyText());
