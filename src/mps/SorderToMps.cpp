@@ -121,9 +121,8 @@ void SorderToMps::WriteSelected()
         const std::string itemNo = lines.FieldByName("ItemNO").AsString();
         // The schedule line alone is written: the schema marks its order line as taken (MPSREFERED),
         // so that a rerun after a kill does not offer it again.
+        int key = GetNewKey("MNF_ManuPlan");
         std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
-            // The code first: a bill type without a rule stops the walk before a key is taken.
-            int key = GetNewKey("MNF_ManuPlan");
             SqlExecute(fmt::format(
                 "Insert Into MNF_ManuPlan(BillID,ItemNo,BillKind,BillState,BillDate, ShopId,BillCode, "
                 "ReferCount,Frozen, GoodsID,QUANTITY,FinishDate,ReleasedQty,OPID,Closed,SFlag,ReMark,ReferBillID,"

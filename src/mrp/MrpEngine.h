@@ -92,6 +92,8 @@ public:
     //! What the last run could not take as stored (a negative lead time, demand it could not plan)
     //! and what stopped it (a BOM cycle).
     std::vector<std::string> warnings;
+    //! The warning a run gives for demand of a goods it has no usable goods record for.
+    static std::string MissingGoodsWarning(std::int32_t goodsid);
     //! Called between stages of Load and Calculate when set.
     Progress progress;
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <fmt/format.h>
 
@@ -70,8 +71,10 @@ public:
             BelowSafety(record);
             Flush();
         }
+        // A goods without a record is named above with its date, quantity and document already.
         for (const auto& warning : engine.warnings)
-            found.push_back({MrpExceptionKind::Unplanned, 0, engine.today, 0, {}, {}, 0, warning});
+            if (!namedWithoutRecord.count(warning))
+                found.push_back({MrpExceptionKind::Unplanned, 0, engine.today, 0, {}, {}, 0, warning});
         return std::move(found);
     }
 
@@ -119,7 +122,9 @@ private:
     {
         const MrpGoodsRecord* goods = engine.FindGoods(record.goodsid);
         const bool made = goods && (goods->kind == 2 || goods->kind == 3);
-        if ((goods && !made) || (made && engine.bom.count(record.goodsid)) || record.sources.empty()) return;
+        // A goods with a BOM but no record (a virtual item) passes its demand on to its components.
+        if ((goods && !made) || engine.bom.count(record.goodsid) || record.sources.empty()) return;
+        if (!goods) namedWithoutRecord.insert(MrpEngine::MissingGoodsWarning(record.goodsid));
         const auto& [date, pegs] = *record.sources.begin();
         double quantity = 0;
         for (const auto& [_, bucket] : record.buckets) quantity += bucket.gross;
@@ -259,6 +264,7 @@ private:
     ReceiptsByGoods receipts;
     std::vector<MrpException> pending;
     std::vector<MrpException> found;
+    std::unordered_set<std::string> namedWithoutRecord;  // the engine's warnings these messages replace
 };
 
 }  // namespace

@@ -150,6 +150,12 @@ bool MrpEngine::Calculate(const std::vector<MrpLine>& plan, const std::vector<Mr
     return true;
 }
 
+std::string MrpEngine::MissingGoodsWarning(std::int32_t goodsid)
+{
+    return fmt::format("需求货品 {} 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
+                       MrpGoodsCode(goodsid));
+}
+
 void MrpEngine::WarnUnplannedDemand()
 {
     std::unordered_set<std::int32_t> named;
@@ -158,10 +164,7 @@ void MrpEngine::WarnUnplannedDemand()
         const MrpGoodsRecord* record = FindGoods(line.goodsid);
         // A goods that was not loaded but has a BOM (a virtual item) passes its demand on to its components.
         if (!record && !bom.count(line.goodsid))
-            warnings.push_back(
-                fmt::format("需求货品 {} 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), "
-                            "其需求未能计算",
-                            MrpGoodsCode(line.goodsid)));
+            warnings.push_back(MissingGoodsWarning(line.goodsid));
         else if (record && (!record->isMrp || record->kind < 1))
             warnings.push_back(
                 fmt::format("需求货品 {} 不参与MRP运算, 其需求没有生成建议", MrpGoodsCode(line.goodsid)));

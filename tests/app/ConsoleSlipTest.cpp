@@ -54,7 +54,7 @@ const std::vector<NumericArgument> Arguments{
 //! Every table a console command writes, the operation log aside.
 const std::vector<std::string> WrittenTables{
     "L_GoodsBom",    "L_GoodsBomProc",      "L_GoodsBomsub",    "L_Goods",           "MNF_CALENDAR",   "MNF_ManuPlan",
-    "MNF_MANUORDER", "MNF_MANUORDERDETAIL", "MNF_MANUORDERSUB", "MNF_MANUORDERPROC", "MNF_MRPRELEASE", "CM_MACHINING",
+    "MNF_MANUORDER", "MNF_MANUORDERDETAIL", "MNF_MANUORDERSUB", "MNF_MANUORDERPROC", "CM_MACHINING",
     "P_ORDER",       "P_ORDERDETAIL",       "P_REQUEST",        "P_REQUESTDETAIL",   "m_operator",     "m_privilege",
     "AG_KEYS",       "AB_BILLPRINT"};
 

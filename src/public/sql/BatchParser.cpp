@@ -129,6 +129,8 @@ private:
         Step step;
         step.kind = Step::Kind::Declare;
         while (true) {
+            // A cursor is named without an @: say what was meant, not that a variable is missing.
+            if (Peek(1).Is("cursor")) Fail("不支持的 T-SQL 语法: declare cursor");
             if (Peek().kind != TokenKind::Variable) Fail("DECLARE 缺少变量名");
             step.variables.push_back(VariableParam(Peek().text));
             ++pos;
