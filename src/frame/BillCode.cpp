@@ -123,7 +123,13 @@ std::string WriteWithFreshCode(Connection& db, const CodeMaker& makeCode, const 
         } catch (const DbError& e) {
             if (e.Failure() != DbFailure::DuplicateKey || attempt == kCodeAttempts) throw;
         }
-        ++serialNo;
+        // Other users may have written well past the refused code meanwhile: a step of one would
+        // lose to each of them in turn. The next free serial is read again, and never taken at or
+        // below the refused one, which another branch's bill may hold outside this numbering.
+        const int refused = serialNo;
+        serialNo = -1;
+        makeCode(serialNo);
+        serialNo = std::max(serialNo, refused + 1);
     }
 }
 

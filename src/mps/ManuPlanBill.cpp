@@ -6,11 +6,6 @@
 #include "types/TextUtil.h"
 
 namespace mfg {
-namespace {
-
-constexpr int kManuPlanBillType = 43;
-
-}  // namespace
 
 std::string GetManuPlanBillCode(DateTime billDate, int& serialNo)
 {

@@ -9,6 +9,9 @@
 
 namespace mfg {
 
+//! The bill type of schedule lines in L_BillType.
+constexpr int kManuPlanBillType = 43;
+
 //! The code of a new schedule bill dated `billDate`: head, the date part when the rule has both,
 //! the separator, and the serial. A serial of -1 asks for the one after the highest of the branch
 //! in the rule's period, which is written back. Unlike other bills no branch code goes in and a

@@ -115,6 +115,8 @@ void SorderToMps::WriteSelected()
     DataSet& lines = qrySorderDetail;
     DateTime billDate = EarliestFinishDate();
     writtenCodes.clear();
+    // A bill type without a code rule stops here, before a key is taken.
+    ReadBillCodeRule(kManuPlanBillType, billDate);
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
         const std::string billId = lines.FieldByName("BillID").AsString();
