@@ -42,6 +42,7 @@ TEST(FromSalesKilled, ARerunConvertsWhatIsLeftAndNoLineTwice)
                                  [moment](const std::string&, std::chrono::milliseconds elapsed) { return elapsed >= moment; });
         killed += result.killed;
     }
+    ASSERT_GT(killed, 0) << "every conversion ended before its kill";
     auto last = RunConsole(convert);
     ASSERT_FALSE(last.killed);
 
