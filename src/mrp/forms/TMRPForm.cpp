@@ -7,7 +7,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +25,7 @@
 #include "LookupCombo.h"
 #include "ProgressDialog.h"
 #include "ReleaseScreens.h"
+#include "ResultPageControls.h"
 #include "RowSelection.h"
 #include "TMakePurchaseForm.h"
 #include "TSelectListForm.h"
@@ -62,53 +62,6 @@ void RunSelection(Take take)
     if (dialog.ShowModal() == mrOk && dialog.cdsList().Active()) take(dialog.cdsList());
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* caption)
-{
-    return Named(new QPushButton(Text(caption), parent), name);
-}
-
-QCheckBox* NewBox(QWidget* parent, const char* name, const char* caption, bool checked)
-{
-    auto* box = Named(new QCheckBox(Text(caption), parent), name);
-    box->setChecked(checked);
-    return box;
-}
-
-QAction* NewAction(QMenu* menu, const char* name, const char* caption)
-{
-    auto* action = menu->addAction(Text(caption));
-    action->setObjectName(name);
-    return action;
-}
-
-QLineEdit* NewLabelEdit(QWidget* parent, const char* name)
-{
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setReadOnly(true);
-    return edit;
-}
-
-//! The period radio buttons "日", "周", "月" of a page, month chosen, after the label "工作历: ".
-void AddPeriodButtons(QHBoxLayout& row, QWidget* page, QRadioButton*& day, QRadioButton*& week, QRadioButton*& month,
-                      const char* dayName, const char* weekName, const char* monthName)
-{
-    auto* group = new QButtonGroup(page);
-    row.addWidget(new QLabel("工作历: ", page));
-    day = Named(new QRadioButton("日", page), dayName);
-    week = Named(new QRadioButton("周", page), weekName);
-    month = Named(new QRadioButton("月", page), monthName);
-    for (QRadioButton* button : {day, week, month}) {
-        group->addButton(button);
-        row.addWidget(button);
-    }
-    month->setChecked(true);
-}
-
-int PeriodOf(const QRadioButton& day, const QRadioButton& week)
-{
-    return day.isChecked() ? MrpPeriodDay : week.isChecked() ? MrpPeriodWeek : MrpPeriodMonth;
-}
-
 //! The stages of a run as the progress dialog names them.
 std::string_view StageCaption(std::string_view stage)
 {
@@ -142,25 +95,10 @@ private:
     std::vector<int> hidden;
 };
 
-using ColumnList = std::vector<std::pair<const char*, const char*>>;
-
 const ColumnList kDemandColumns{{"billdate", "单据日期"},    {"billcode", "单据编号"},  {"finishdate", "完工日期"},
                                 {"goodscode", "货品编号"},   {"goodsname", "货品名称"}, {"specs", "规格"},
                                 {"unitname", "单位"},        {"planqty", "计划数量"},   {"finishedqty", "已下达数量"},
                                 {"quantity", "本次计算数量"}};
-const ColumnList kGoodsColumns{
-    {"goodscode", "货品编号"}, {"goodsname", "货品名称"}, {"specs", "规格"}, {"unitname", "单位"}};
-
-ColumnList GoodsAnd(std::initializer_list<std::pair<const char*, const char*>> after, const char* first = nullptr,
-                    const char* firstLabel = nullptr)
-{
-    ColumnList columns;
-    if (first) columns.emplace_back(first, firstLabel);
-    columns.insert(columns.end(), kGoodsColumns.begin(), kGoodsColumns.end());
-    columns.insert(columns.end(), after.begin(), after.end());
-    return columns;
-}
-
 }  // namespace
 
 TMRPForm::TMRPForm(QWidget* parent) : TManuRootForm("TMRPForm", parent)
@@ -309,237 +247,6 @@ void TMRPForm::BuildOptions(QWidget& page)
             grid->addWidget(rows[row][column], row, column);
     grid->addWidget(btnCalculate, 3, 5);
     page.layout()->addWidget(group);
-}
-
-namespace {
-
-//! Results are shown as the host formats them: the engine's fractions of a unit are no reading.
-NumberFormat ResultFormat(std::string_view field)
-{
-    if (EqualsNoCase(field, "price")) return NumberFormat::Price;
-    if (EqualsNoCase(field, "amount")) return NumberFormat::Amount;
-    return NumberFormat::Quantity;
-}
-
-}  // namespace
-
-DbGrid* TMRPForm::NewResultGrid(QWidget* page, const char* name, DataSet& data, const ColumnList& columns)
-{
-    auto* grid = Named(new DbGrid(page), name);
-    grid->SetDataSet(&data);
-    grid->SetSortOnTitleClick(false);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (const auto& [field, label] : columns) {
-        DbGridColumn& column = grid->AddColumn(field, label);
-        column.readOnly = true;
-        column.checkBox = EqualsNoCase(field, "selected");
-        if (data.FieldByName(field).DataType() == FieldType::Float)
-            grid->SetColumnFormat(grid->ColumnCount() - 1, ResultFormat(field));
-        if (EqualsNoCase(field, "price")) column.displayFormat = "0.########";
-        if (EqualsNoCase(field, "amount")) column.displayFormat = "0.##";
-        if (EqualsNoCase(field, "class")) column.alignment = Qt::AlignHCenter;
-    }
-    return grid;
-}
-
-LookupCombo* TMRPForm::NewGoodsFilter(QWidget* page, const char* name)
-{
-    auto* combo = Named(new LookupCombo(page), name);
-    combo->SetLookupDataSet(&workbench.cdsGoods);
-    combo->SetKeyField("goodsid");
-    combo->SetListField("goodscode");
-    combo->AddDropDownColumn("goodscode", "货品编号");
-    combo->AddDropDownColumn("goodsname", "货品名称");
-    combo->AddDropDownColumn("specs", "规格");
-    combo->SetTag(4);
-    combo->SetActionButtons({"查找#", "置空"});
-    return combo;
-}
-
-void TMRPForm::BuildTreePage()
-{
-    TabSheet2 = Named(new QWidget(PageControl1), "TabSheet2");
-    PageControl1->addTab(TabSheet2, "毛需求-树");
-    TreeView1 = Named(new TreeItemsView(TabSheet2), "TreeView1");
-    TreeView1->SetTree(&workbench.goodsTree, "货品");
-    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    pm1 = Named(new QMenu(TabSheet2), "pm1");
-    N1 = NewAction(pm1, "N1", "全部展开");
-    N2 = NewAction(pm1, "N2", "全部收拢");
-    (new QVBoxLayout(TabSheet2))->addWidget(TreeView1);
-}
-
-void TMRPForm::BuildGrossPage()
-{
-    TabSheet3 = Named(new QWidget(PageControl1), "TabSheet3");
-    PageControl1->addTab(TabSheet3, "毛需求-表");
-    cmbGoods2 = NewGoodsFilter(TabSheet3, "cmbGoods2");
-    edtGoodsName2 = NewLabelEdit(TabSheet3, "edtGoodsName2");
-    edtSpecs2 = NewLabelEdit(TabSheet3, "edtSpecs2");
-    DBGrid2 =
-        NewResultGrid(TabSheet3, "DBGrid2", workbench.cdsGross, GoodsAnd({{"quantity", "数量"}}, "class", "级次"));
-    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    auto* filter = new QHBoxLayout;
-    filter->addWidget(new QLabel("货品:", TabSheet3));
-    filter->addWidget(cmbGoods2);
-    filter->addWidget(new QLabel("货品名称:", TabSheet3));
-    filter->addWidget(edtGoodsName2);
-    filter->addWidget(new QLabel("规格:", TabSheet3));
-    filter->addWidget(edtSpecs2);
-    auto* layout = new QVBoxLayout(TabSheet3);
-    layout->addLayout(filter);
-    layout->addWidget(DBGrid2);
-}
-
-void TMRPForm::BuildNetPage()
-{
-    TabSheet4 = Named(new QWidget(PageControl1), "TabSheet4");
-    PageControl1->addTab(TabSheet4, "净 需 求");
-    QWidget* page = TabSheet4;
-    cmbGoods3 = NewGoodsFilter(page, "cmbGoods3");
-    edtGoodsName3 = NewLabelEdit(page, "edtGoodsName3");
-    edtSpecs3 = NewLabelEdit(page, "edtSpecs3");
-    btnNetRequireExcel = NewButton(page, "btnNetRequireExcel", "导出Excel");
-    DBGrid3 = NewResultGrid(page, "DBGrid3", workbench.cdsNet,
-                            GoodsAnd({{"needdate", "日期"},
-                                      {"gross", "毛需求量"},
-                                      {"onhand", "当前库存"},
-                                      {"safeqty", "安全库存"},
-                                      {"wasteqty", "损耗量"},
-                                      {"usedqty", "已占用量"},
-                                      {"saleqty", "销售在订"},
-                                      {"oversaleqty", "超期销售在订"},
-                                      {"prequestqty", "已请待订"},
-                                      {"purchaseqty", "采购在订"},
-                                      {"overpurchaseqty", "超期采购在订"},
-                                      {"requestqty", "已请待配"},
-                                      {"distributeqty", "已配待调"},
-                                      {"manufactureqty", "在加工量"},
-                                      {"manuorderqty", "加工预约量"},
-                                      {"subqty", "使用替代品"},
-                                      {"netqty", "净需求量"}},
-                                     "class", "级次"));
-    DBGrid3->SetFrozenColumns(5);
-    auto* filter = new QHBoxLayout;
-    filter->addWidget(new QLabel("货品:", page));
-    filter->addWidget(cmbGoods3);
-    filter->addWidget(new QLabel("货品名称:", page));
-    filter->addWidget(edtGoodsName3);
-    filter->addWidget(new QLabel("规格:", page));
-    filter->addWidget(edtSpecs3);
-    AddPeriodButtons(*filter, page, rbDay, rbWeek, rbMonth, "rbDay", "rbWeek", "rbMonth");
-    filter->addStretch();
-    filter->addWidget(btnNetRequireExcel);
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(filter);
-    layout->addWidget(DBGrid3);
-}
-
-void TMRPForm::BuildManufacturePage()
-{
-    TabSheet5 = Named(new QWidget(PageControl1), "TabSheet5");
-    PageControl1->addTab(TabSheet5, "生产建议");
-    QWidget* page = TabSheet5;
-    BitBtn1 = NewButton(page, "BitBtn1", "全选");
-    BitBtn2 = NewButton(page, "BitBtn2", "反选");
-    BitBtn3 = NewButton(page, "BitBtn3", "全清");
-    btnMakeManu = NewButton(page, "btnMakeManu", "对选中的建议下达生产加工单");
-    btnMakeConsign = NewButton(page, "btnMakeConsign", "对选中的建议下达委托加工单");
-    btnMnfExcel = NewButton(page, "btnMnfExcel", "导出Excel");
-    DBGrid4 = NewResultGrid(page, "DBGrid4", workbench.cdsManuSug,
-                            GoodsAnd({{"sugqty", "数量"},
-                                      {"fixqty", "修正数量"},
-                                      {"released", "已下达"},
-                                      {"price", "单价"},
-                                      {"amount", "金额"},
-                                      {"startdate", "生产日期"},
-                                      {"finisheddate", "完工日期"},
-                                      {"manufacture", "下达生产加工单"},
-                                      {"consign", "下达委托加工单"}},
-                                     "selected", "选择"));
-    for (const char* hidden : {"manufacture", "consign"})
-        DBGrid4->SetColumnVisible(DBGrid4->Model().ColumnIndexOf(hidden), false);
-    DBGrid4->SetFrozenColumns(5);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) buttons->addWidget(button);
-    buttons->addStretch();
-    for (QPushButton* button : {btnMakeManu, btnMakeConsign, btnMnfExcel}) buttons->addWidget(button);
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(buttons);
-    layout->addWidget(DBGrid4);
-}
-
-void TMRPForm::BuildPurchasePage()
-{
-    TabSheet6 = Named(new QWidget(PageControl1), "TabSheet6");
-    PageControl1->addTab(TabSheet6, "采购建议");
-    QWidget* page = TabSheet6;
-    BitBtn4 = NewButton(page, "BitBtn4", "全选");
-    BitBtn5 = NewButton(page, "BitBtn5", "反选");
-    BitBtn6 = NewButton(page, "BitBtn6", "全清");
-    cbMinOrder = NewBox(page, "cbMinOrder", "参考最小订货批量", false);
-    cbIncOrder = NewBox(page, "cbIncOrder", "参考订货批量增量", false);
-    cbIncOrder->setEnabled(false);
-    btnMakePurchase = NewButton(page, "btnMakePurchase", "对选中的建议下达采购订单");
-    btnMakePRequest = NewButton(page, "btnMakePRequest", "对选中的建议下达请购单");
-    btnPurExcel = NewButton(page, "btnPurExcel", "导出Excel");
-    DBGrid5 = NewResultGrid(page, "DBGrid5", workbench.cdsPurSug,
-                            GoodsAnd({{"netqty", "净需求量"},
-                                      {"minOrderQty", "最小批量"},
-                                      {"incOrderQty", "批量增量"},
-                                      {"sugqty", "建议采购量"},
-                                      {"fixqty", "修正数量"},
-                                      {"released", "已下达"},
-                                      {"price", "单价"},
-                                      {"amount", "金额"},
-                                      {"orderdate", "下单日期"},
-                                      {"revdate", "收货日期"},
-                                      {"purchase", "下达采购订单"},
-                                      {"prequest", "下达请购单"}},
-                                     "selected", "选择"));
-    DBGrid5->SetFrozenColumns(5);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {BitBtn4, BitBtn5, BitBtn6}) buttons->addWidget(button);
-    buttons->addWidget(cbMinOrder);
-    buttons->addWidget(cbIncOrder);
-    buttons->addStretch();
-    for (QPushButton* button : {btnMakePurchase, btnMakePRequest, btnPurExcel}) buttons->addWidget(button);
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(buttons);
-    layout->addWidget(DBGrid5);
-}
-
-void TMRPForm::BuildBudgetPage()
-{
-    tsBudget = Named(new QWidget(PageControl1), "tsBudget");
-    PageControl1->addTab(tsBudget, "资金预算");
-    QWidget* page = tsBudget;
-    edtDailyExpense = Named(new QLineEdit("￥0.00", page), "edtDailyExpense");
-    ItemGridBudget = NewResultGrid(page, "ItemGridBudget", workbench.cdsBudget,
-                                   {{"Date", "日期"},
-                                    {"Stock", "当前库存"},
-                                    {"CalcCharge", "预计收款"},
-                                    {"CalcPay", "预计付款"},
-                                    {"MrpPurSug", "MRP计划采购"},
-                                    {"DailyExpense", "日常费用"},
-                                    {"Laborage", "工资"},
-                                    {"Onhand", "结存资金"},
-                                    {"StoreLower", "储备下限"},
-                                    {"Hardup", "充足+短缺-"}});
-    for (int column = 1; column < ItemGridBudget->ColumnCount(); ++column)
-        ItemGridBudget->SetColumnFormat(column, NumberFormat::Amount);
-    ItemGridBudget->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    chtBudget = Named(new FundsChart(page), "chtBudget");
-    auto* row = new QHBoxLayout;
-    AddPeriodButtons(*row, page, rbBudgetDay, rbBudgetWeek, rbBudgetMonth, "rbBudgetDay", "rbBudgetWeek",
-                     "rbBudgetMonth");
-    row->addWidget(new QLabel("日常费用:", page));
-    row->addWidget(edtDailyExpense);
-    row->addStretch();
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(row);
-    layout->addWidget(ItemGridBudget, 1);
-    layout->addWidget(chtBudget, 1);
 }
 
 void TMRPForm::ConnectHandlers()

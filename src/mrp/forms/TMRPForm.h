@@ -176,9 +176,6 @@ private:
     void BuildPurchasePage();
     void BuildBudgetPage();
     void ConnectHandlers();
-    DbGrid* NewResultGrid(QWidget* page, const char* name, DataSet& data,
-                          const std::vector<std::pair<const char*, const char*>>& columns);
-    LookupCombo* NewGoodsFilter(QWidget* page, const char* name);
 
     //! The control of each key of the settings file, in MrpParamKeys order.
     std::vector<std::pair<std::string_view, QAbstractButton*>> OptionControls() const;
