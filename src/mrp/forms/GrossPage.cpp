@@ -3,8 +3,6 @@
 
 #include <QAbstractItemView>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -41,12 +39,7 @@ void TMRPForm::BuildGrossPage()
         NewResultGrid(TabSheet3, "DBGrid2", workbench.cdsGross, GoodsAnd({{"quantity", "数量"}}, "class", "级次"));
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     auto* filter = new QHBoxLayout;
-    filter->addWidget(new QLabel("货品:", TabSheet3));
-    filter->addWidget(cmbGoods2);
-    filter->addWidget(new QLabel("货品名称:", TabSheet3));
-    filter->addWidget(edtGoodsName2);
-    filter->addWidget(new QLabel("规格:", TabSheet3));
-    filter->addWidget(edtSpecs2);
+    AddGoodsFilter(*filter, TabSheet3, cmbGoods2, edtGoodsName2, edtSpecs2);
     auto* layout = new QVBoxLayout(TabSheet3);
     layout->addLayout(filter);
     layout->addWidget(DBGrid2);

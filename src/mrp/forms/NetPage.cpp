@@ -2,8 +2,6 @@
 #include "TMRPForm.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -46,12 +44,7 @@ void TMRPForm::BuildNetPage()
                                      "class", "级次"));
     DBGrid3->SetFrozenColumns(5);
     auto* filter = new QHBoxLayout;
-    filter->addWidget(new QLabel("货品:", page));
-    filter->addWidget(cmbGoods3);
-    filter->addWidget(new QLabel("货品名称:", page));
-    filter->addWidget(edtGoodsName3);
-    filter->addWidget(new QLabel("规格:", page));
-    filter->addWidget(edtSpecs3);
+    AddGoodsFilter(*filter, page, cmbGoods3, edtGoodsName3, edtSpecs3);
     AddPeriodButtons(*filter, page, rbDay, rbWeek, rbMonth, "rbDay", "rbWeek", "rbMonth");
     filter->addStretch();
     filter->addWidget(btnNetRequireExcel);

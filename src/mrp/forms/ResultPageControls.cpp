@@ -62,6 +62,16 @@ QLineEdit* NewLabelEdit(QWidget* parent, const char* name)
 }
 
 // The period radio buttons "日", "周", "月" of a page, month chosen, after the label "工作历: ".
+void AddGoodsFilter(QHBoxLayout& row, QWidget* page, LookupCombo* combo, QLineEdit* name, QLineEdit* specs)
+{
+    row.addWidget(new QLabel("货品:", page));
+    row.addWidget(combo);
+    row.addWidget(new QLabel("货品名称:", page));
+    row.addWidget(name);
+    row.addWidget(new QLabel("规格:", page));
+    row.addWidget(specs);
+}
+
 void AddPeriodButtons(QHBoxLayout& row, QWidget* page, QRadioButton*& day, QRadioButton*& week, QRadioButton*& month,
                       const char* dayName, const char* weekName, const char* monthName)
 {

@@ -30,6 +30,8 @@ QCheckBox* NewBox(QWidget* parent, const char* name, const char* caption, bool c
 QAction* NewAction(QMenu* menu, const char* name, const char* caption);
 //! A named read-only box that shows the name or specs of the goods filtered on.
 QLineEdit* NewLabelEdit(QWidget* parent, const char* name);
+//! The goods combo with the name and specs of its goods after it, each after its label.
+void AddGoodsFilter(QHBoxLayout& row, QWidget* page, LookupCombo* combo, QLineEdit* name, QLineEdit* specs);
 //! The period radio buttons "日", "周", "月" of a page, month chosen, after the label "工作历: ".
 void AddPeriodButtons(QHBoxLayout& row, QWidget* page, QRadioButton*& day, QRadioButton*& week, QRadioButton*& month,
                       const char* dayName, const char* weekName, const char* monthName);
