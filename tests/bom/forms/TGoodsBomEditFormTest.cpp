@@ -293,9 +293,10 @@ TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved
     ASSERT_EQ(grid.Model().rowCount(), lines + 1);
     TypeCode(grid, "1011");
     EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 111);
-    ASSERT_TRUE(grid.Model().setData(grid.Model().index(lines, grid.Model().ColumnIndexOf("mnfQty")), 4.0));
+    test::TypeIntoCell(grid, lines, "mnfQty", "4");
     Press(grid, Qt::Key_Down);
     ASSERT_EQ(grid.Model().rowCount(), lines + 2);
+    ASSERT_EQ(grid.currentIndex().row(), lines + 1) << "Down leaves the cursor on the new line";
     grid.setCurrentIndex(grid.Model().index(lines + 1, code));
     TypeCode(grid, "1014");
     EXPECT_EQ(form.Bom().Lines().FieldByName("ElemGID").AsInteger(), 114);
@@ -310,10 +311,12 @@ TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved
         QApplication::setActiveWindow(dialog);
         subs.setFocus();
         int row = 0;
-        for (int goods : {112, 113, 115}) {
+        for (const char* goods : {"1012", "1013", "1015"}) {
             Press(subs, Qt::Key_Down);  // past the last row (on an empty list: the first)
             ASSERT_EQ(subs.Model().rowCount(), ++row);
-            dialog->dlgcGoods->SetValue(goods);  // the new row takes it; the others keep theirs
+            ASSERT_EQ(subs.currentIndex().row(), row - 1) << "Down leaves the cursor on the new row";
+            subs.setCurrentIndex(subs.Model().index(row - 1, subs.Model().ColumnIndexOf("GOODSCODE")));
+            TypeCode(subs, goods);  // the new row takes it; the others keep theirs
         }
         EXPECT_EQ(subs.Model().rowCount(), 3);
         dialog->btnOk->click();
