@@ -2,17 +2,13 @@
 // and every one of them has its print record.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <functional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ConsoleRun.h"
 #include "Database.h"
 #include "TestDatabase.h"
 
@@ -35,33 +31,11 @@ protected:
     //! returns the lines it printed.
     std::set<std::string> ReleaseUntil(const std::function<bool()>& due)
     {
-        int out[2];
-        if (pipe(out) != 0) throw std::runtime_error("pipe");
-        const std::string today = TestToday().ToIsoString();
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, STDERR_FILENO);
-            execl(MFG_CONSOLE, MFG_CONSOLE, "--db", url.c_str(), "--today", today.c_str(), "mrp", "--mps", "all",
-                  "--release", "manufacture", "--workshop", "CJ04", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        int status = 0;
-        while (waitpid(child, &status, WNOHANG) == 0) {
-            if (!due()) continue;
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            break;
-        }
-        std::string printed;
-        char buffer[4096];
-        for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
-        close(out[0]);
+        auto result = RunConsole({"--db", url, "--today", TestToday().ToIsoString(), "mrp", "--mps", "all",
+                                  "--release", "manufacture", "--workshop", "CJ04"},
+                                 {}, {}, [&](const std::string&, std::chrono::milliseconds) { return due(); });
         std::set<std::string> codes;
-        std::istringstream lines(printed);
+        std::istringstream lines(result.out);
         for (std::string line; std::getline(lines, line);) codes.insert(line);
         return codes;
     }
