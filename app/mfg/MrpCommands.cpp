@@ -37,7 +37,7 @@ struct MrpOptions {
     std::string optionsFrom;
     std::string period = "day";
     bool bookStock = false, includeUnaudited = false, json = false, exceptions = false;
-    std::string earlyDays, lateDays;
+    std::optional<int> earlyDays, lateDays;
     std::string xlsx;
     std::optional<double> dailyExpense;
     std::string release, trader, workshop;
@@ -327,16 +327,6 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
     return codes.empty() ? 1 : 0;
 }
 
-//! A threshold of the exception messages in working days.
-int ThresholdDays(const std::string& text, std::string_view option)
-{
-    try {
-        return static_cast<int>(ParseUserInteger(text, option, 0, 250));
-    } catch (const InputError& error) {
-        throw DemandError(error.what());
-    }
-}
-
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
@@ -370,8 +360,8 @@ int RunMrp(const Session& session, const MrpOptions& o)
             else if (flag == "inc") lotFlags |= MrpLotIncrement;
             else throw DemandError("--lot 应为 min, inc 或 min,inc");
         }
-        if (!o.earlyDays.empty()) thresholds.earlyDays = ThresholdDays(o.earlyDays, "--early-days");
-        if (!o.lateDays.empty()) thresholds.lateDays = ThresholdDays(o.lateDays, "--late-days");
+        if (o.earlyDays) thresholds.earlyDays = *o.earlyDays;
+        if (o.lateDays) thresholds.lateDays = *o.lateDays;
         if (!o.mps.empty()) plan = ScheduleLines(o.mps, console.host.ShopID());
         for (auto& line : SalesLines(o.sales)) plan.push_back(std::move(line));
         for (auto& line : TypedLines(o.goods)) plan.push_back(std::move(line));
@@ -506,8 +496,11 @@ void AddMrpCommands(const CommandLine& line)
                     NumberRange::NonNegative(), "资金预算的每日费用");
     mrp->add_flag("--json", o.json, "以一个 JSON 对象输出全部结果");
     mrp->add_flag("--exceptions", o.exceptions, "只输出异常信息表");
-    mrp->add_option("--early-days", o.earlyDays, "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");
-    mrp->add_option("--late-days", o.lateDays, "到货早于需要多少个工作日以上才提示推迟 (默认取 --options-from 的设置或 0)");
+    // A threshold of the exception messages in working days, named by its option alone.
+    AddIntegerOption(mrp, "--early-days", o.earlyDays, "--early-days", 0, 250,
+                     "到货晚于需要多少个工作日以上才提示提前 (默认取 --options-from 的设置或 0)");
+    AddIntegerOption(mrp, "--late-days", o.lateDays, "--late-days", 0, 250,
+                     "到货早于需要多少个工作日以上才提示推迟 (默认取 --options-from 的设置或 0)");
     mrp->add_option("--xlsx", o.xlsx, "导出到工作簿, 每项结果一张工作表");
     mrp->add_option("--release", o.release, "下达全部建议: purchase, request, manufacture 或 outsource, 输出单据编号");
     mrp->add_option("--trader", o.trader, "下达的往来单位 (供应商或加工单位) 编码");
