@@ -400,7 +400,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
     DataSet exceptions("cdsException");
-    FillMrpExceptionTable(exceptions, FindMrpExceptions(engine, thresholds));
+    FillMrpExceptionTable(exceptions, FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds));
     if (!budget.Active()) {
         budget.AddField("date", FieldType::DateTime);
         budget.CreateDataSet();

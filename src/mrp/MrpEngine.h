@@ -30,6 +30,10 @@ public:
     //! holds a cycle, with every result left empty. Does nothing before a successful Load.
     bool Calculate(const std::vector<MrpLine>& plan, const std::vector<MrpLine>& orders, std::uint32_t runOptions);
 
+    //! The open purchase, import, manufacture and outsourcing orders behind purchaseOrders and
+    //! manufactureOrders, line by line with their documents, under the filters of the last Load.
+    std::vector<MrpReceiptDocument> ReadReceiptDocuments() const;
+
     //! The working day `days` before the one on or before `date`, held to the first and the last day
     //! of the calendar; with notBeforeToday not before today.
     DateTime OffsetWorkDays(DateTime date, int days, bool notBeforeToday) const;

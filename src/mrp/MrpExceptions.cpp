@@ -18,11 +18,13 @@ namespace {
 
 constexpr double Epsilon = 1e-9;
 
-//! An open receipt as the netting booked it.
+//! An open order line as the netting booked it, with its document.
 struct Receipt {
     DateTime date;
     double quantity = 0;
-    std::string_view billname;
+    std::string billname;
+    std::string billcode;
+    std::int32_t itemno = 0;
     bool inHorizon = true;  //!< booked by the netting; later ones may only be brought in
 };
 
@@ -48,10 +50,11 @@ std::string_view BillName(std::int32_t billtype)
 
 class ExceptionPass {
 public:
-    ExceptionPass(const MrpEngine& engine, const MrpExceptionThresholds& thresholds)
+    ExceptionPass(const MrpEngine& engine, const std::vector<MrpReceiptDocument>& documents,
+                  const MrpExceptionThresholds& thresholds)
         : engine(engine), thresholds(thresholds), lastWorkDay(engine.OffsetWorkDays(engine.today, 0, false))
     {
-        CollectReceipts();
+        CollectReceipts(documents);
     }
 
     std::vector<MrpException> Run()
@@ -79,21 +82,32 @@ public:
     }
 
 private:
-    void CollectReceipts()
+    //! Each open order line on the date the netting books it: overdue purchase lines today when
+    //! they count, otherwise not at all.
+    void CollectReceipts(const std::vector<MrpReceiptDocument>& documents)
     {
-        auto collect = [&](const std::vector<MrpLine>& lines, bool overdueAllowed, std::string_view name) {
-            for (const auto& line : lines) {
-                DateTime date = line.date;
-                if (date < engine.today && overdueAllowed)
-                    date = engine.today;
-                else if (date < engine.today && name == PurchaseName)
-                    continue;
-                receipts[line.goodsid].push_back({date, line.quantity, name, date <= engine.horizonEnd});
+        const bool purchases = engine.options & optPurchaseQty;
+        const bool manufactures = engine.options & optManufactureQty;
+        if (!purchases && !manufactures) return;
+        for (const auto& document : documents) {
+            if (!(document.purchase ? purchases : manufactures)) continue;
+            DateTime date = document.date;
+            if (date < engine.today && document.purchase) {
+                if (!(engine.options & optOverPOrder)) continue;
+                date = engine.today;
             }
-        };
-        if (engine.options & optPurchaseQty)
-            collect(engine.purchaseOrders, engine.options & optOverPOrder, PurchaseName);
-        if (engine.options & optManufactureQty) collect(engine.manufactureOrders, false, "加工单");
+            // A manufacture order comes once more for what was drawn against it: one receipt.
+            auto& list = receipts[document.goodsid];
+            auto same = std::find_if(list.begin(), list.end(), [&](const Receipt& r) {
+                return r.date == date && r.billcode == document.billcode && r.itemno == document.itemno &&
+                       r.billname == document.billname;
+            });
+            if (same != list.end())
+                same->quantity += document.quantity;
+            else
+                list.push_back({date, document.quantity, document.billname, document.billcode, document.itemno,
+                                date <= engine.horizonEnd});
+        }
     }
 
     //! The rises of the cumulative net requirement that become suggestions (made and bought goods
@@ -148,11 +162,23 @@ private:
                  "超期销售订单按今天计划"});
     }
 
+    //! Of several receipts that are not all needed, those furthest out are cancelled: the latest is
+    //! judged first, and the earlier ones without what is cancelled after them.
     void Receipts(const MrpNetRecord& record, const std::vector<Suggestion>& suggestions)
     {
         auto list = receipts.find(record.goodsid);
         if (list == receipts.end()) return;
-        for (const auto& receipt : list->second) {
+        std::vector<Receipt>& latestFirst = list->second;
+        std::stable_sort(latestFirst.begin(), latestFirst.end(),
+                         [](const Receipt& a, const Receipt& b) { return a.date > b.date; });
+        std::vector<const Receipt*> cancelled;
+        auto cancelledUpTo = [&](DateTime date) {
+            double quantity = 0;
+            for (const Receipt* receipt : cancelled)
+                if (receipt->date <= date) quantity += receipt->quantity;
+            return quantity;
+        };
+        for (const auto& receipt : latestFirst) {
             auto shortage = std::find_if(suggestions.begin(), suggestions.end(), [&](const Suggestion& s) {
                 return s.date < receipt.date && WorkDaysBetween(s.date, receipt.date) > thresholds.earlyDays;
             });
@@ -164,16 +190,19 @@ private:
             }
             if (!receipt.inHorizon) continue;
             // Without this receipt, the first date on which the goods would fall short is when it is needed.
-            auto needed =
-                std::find_if(record.buckets.lower_bound(receipt.date), record.buckets.end(),
-                             [&](const auto& entry) { return entry.second.netqty + receipt.quantity > Epsilon; });
-            if (needed == record.buckets.end())
+            auto needed = std::find_if(
+                record.buckets.lower_bound(receipt.date), record.buckets.end(), [&](const auto& entry) {
+                    return entry.second.netqty + cancelledUpTo(entry.first) + receipt.quantity > Epsilon;
+                });
+            if (needed == record.buckets.end()) {
                 AddReceipt(MrpExceptionKind::Cancel, record.goodsid, receipt.date, receipt,
                            fmt::format("{} 到货, 计划期内不需要", receipt.date.ToIsoString()));
-            else if (WorkDaysBetween(receipt.date, needed->first) > thresholds.lateDays)
+                cancelled.push_back(&receipt);
+            } else if (WorkDaysBetween(receipt.date, needed->first) > thresholds.lateDays) {
                 AddReceipt(
                     MrpExceptionKind::RescheduleOut, record.goodsid, needed->first, receipt,
                     fmt::format("{} 到货, 可推迟到 {}", receipt.date.ToIsoString(), needed->first.ToIsoString()));
+            }
         }
     }
 
@@ -244,7 +273,7 @@ private:
     void AddReceipt(MrpExceptionKind kind, std::int32_t goodsid, DateTime date, const Receipt& receipt,
                     std::string text)
     {
-        Add({kind, goodsid, date, receipt.quantity, std::string(receipt.billname), {}, 0, std::move(text)});
+        Add({kind, goodsid, date, receipt.quantity, receipt.billname, receipt.billcode, receipt.itemno, std::move(text)});
     }
 
     //! Moves the messages of one goods to the result, by date.
@@ -255,7 +284,6 @@ private:
         pending.clear();
     }
 
-    static constexpr std::string_view PurchaseName = "采购订单";
     static inline const std::vector<MrpPegLine> NoPegs;
 
     const MrpEngine& engine;
@@ -297,9 +325,10 @@ std::vector<MrpExceptionKind> MrpExceptionKinds()
             MrpExceptionKind::Unplanned};
 }
 
-std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const MrpExceptionThresholds& thresholds)
+std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const std::vector<MrpReceiptDocument>& receipts,
+                                            const MrpExceptionThresholds& thresholds)
 {
-    return ExceptionPass(engine, thresholds).Run();
+    return ExceptionPass(engine, receipts, thresholds).Run();
 }
 
 void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages)

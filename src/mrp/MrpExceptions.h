@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "MrpRecords.h"
 #include "types/DateTime.h"
 
 namespace mfg {
@@ -47,8 +48,10 @@ struct MrpException {
 };
 
 //! The exception messages of the engine's last Calculate, read from its netted records without
-//! changing them; goods in net-record order, each goods' messages by date.
-std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const MrpExceptionThresholds& thresholds);
+//! changing them; goods in net-record order, each goods' messages by date. `receipts` are the open
+//! orders of the run (MrpEngine::ReadReceiptDocuments), named in the messages about them.
+std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const std::vector<MrpReceiptDocument>& receipts,
+                                            const MrpExceptionThresholds& thresholds);
 
 //! Appends one row per message to `cdsException`: kind (caption), goodsid, goodscode, goodsname,
 //! needdate, quantity, billname, billcode, itemno, text; the goods texts from the goods cache.

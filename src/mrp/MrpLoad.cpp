@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <exception>
 #include <string>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -33,10 +34,12 @@ std::string GoodsSql(const std::string& stockColumn, const std::string& shop, bo
            columns + "from l_goods g\njoin l_goodsunit u on (g.goodsid = u.goodsid and u.isbase = 1)\n" + scope;
 }
 
-std::string OrderSql(const std::string& head, const std::string& detail, const std::string& shop, const std::string& state)
+//! Open order lines of a purchase or import order table; `extra` adds columns after the quantity.
+std::string OrderSql(const std::string& head, const std::string& detail, const std::string& shop, const std::string& state,
+                     const std::string& extra = {})
 {
-    return "select d.goodsid, d.chargedate as revdate, round((d.unitquantity-d.referqty)*u.rate, 4) quantity from " +
-           head + " m join " + detail + " d on m.billid=d.billid\nand m.shopid = " + shop +
+    return "select d.goodsid, d.chargedate as revdate, round((d.unitquantity-d.referqty)*u.rate, 4) quantity" + extra +
+           " from " + head + " m join " + detail + " d on m.billid=d.billid\nand m.shopid = " + shop +
            " join l_goodsunit u on d.unitid=u.unitid\nwhere\nd.closed=0 and d.referqty<d.unitquantity and "
            "(m.validdate+1>= getdate() or m.validdate is null)" +
            state;
@@ -50,23 +53,31 @@ std::string SalesSql(const std::string& head, const std::string& detail, const s
            "and d.referqty<d.unitquantity and (m.validdate+1>= getdate() or m.validdate is null)" + state;
 }
 
-std::string ManufactureSql(const std::string& shop, const std::string& state, bool includeUnaudited)
+//! Open manufacture and outsourcing orders and drawings against manufacture orders, one row each;
+//! `manufacture` and `outsourcing` add columns after the quantity of the orders of each table.
+std::string ManufactureLinesSql(const std::string& shop, const std::string& state, bool includeUnaudited,
+                                const std::string& manufacture = {}, const std::string& outsourcing = {})
 {
     const std::string open = "\nand (m.referbilltype is null or (m.referbilltype is not null and m.referbilltype<>12))"
                              "\nand m.finishedqty<m.quantity";
-    return " select u.goodsid, u.finisheddate, sum(quantity) as sumqty\nfrom\n(\nselect m.goodsid, m.finisheddate, "
-           "m.quantity-m.finishedqty as quantity\nfrom mnf_manuorder m\nwhere m.closed=0" +
-           open + "\nand m.finisheddate>=:Date1\nand m.shopid = " + shop + state +
-           " union all select m.goodsid, m.deliverydate as finisheddate, m.quantity-m.finishedqty as quantity\nfrom "
-           "cm_machining m\nwhere\nm.closed=0" +
-           open + "\nand m.deliverydate>=:Date2\nand m.shopid = " + shop + state +
-           " union all\nselect m.goodsid, m.finisheddate, r.quantity-m.finishedqty from mnf_manuorder m\njoin "
+    return "select m.goodsid, m.finisheddate, m.quantity-m.finishedqty as quantity" + manufacture +
+           "\nfrom mnf_manuorder m\nwhere m.closed=0" + open + "\nand m.finisheddate>=:Date1\nand m.shopid = " + shop +
+           state + " union all select m.goodsid, m.deliverydate as finisheddate, m.quantity-m.finishedqty as quantity" +
+           outsourcing + "\nfrom cm_machining m\nwhere\nm.closed=0" + open +
+           "\nand m.deliverydate>=:Date2\nand m.shopid = " + shop + state +
+           " union all\nselect m.goodsid, m.finisheddate, r.quantity-m.finishedqty" + manufacture +
+           " from mnf_manuorder m\njoin "
            "mnf_manuorderdetail d on m.billid=d.billid\njoin i_drawdetail r on (d.billid=r.referbillid and "
            "d.itemno=r.referitemno)\njoin i_draw rm on r.billid=rm.billid\nwhere r.goodsid=m.goodsid\nand "
            "m.billstate=1 and m.billkind=2\nand m.closed=0\nand m.referbillid is null\nand m.finisheddate>=:Date3\nand "
            "m.shopid = " +
-           shop + (includeUnaudited ? " and rm.billstate<>2" : " and rm.billstate=1") +
-           " ) u  group by u.goodsid, u.finisheddate";
+           shop + (includeUnaudited ? " and rm.billstate<>2" : " and rm.billstate=1");
+}
+
+std::string ManufactureSql(const std::string& shop, const std::string& state, bool includeUnaudited)
+{
+    return " select u.goodsid, u.finisheddate, sum(quantity) as sumqty\nfrom\n(\n" +
+           ManufactureLinesSql(shop, state, includeUnaudited) + " ) u  group by u.goodsid, u.finisheddate";
 }
 
 std::string DistributionSql(const std::string& shop, const std::string& state)
@@ -95,6 +106,12 @@ void ReadLines(const std::string& sql, const Params& params, std::string_view da
         line.quantity = quantity.AsFloat();
         lines.push_back(std::move(line));
     }
+    // A server returns rows in an order of its own, which a concurrent scan of the same table can
+    // change from one run to the next; sums of fractions taken in another order differ in their last
+    // digits, so the lines are put in one order whatever the server's.
+    std::sort(lines.begin(), lines.end(), [](const MrpLine& a, const MrpLine& b) {
+        return std::tie(a.goodsid, a.date, a.quantity) < std::tie(b.goodsid, b.date, b.quantity);
+    });
 }
 
 }  // namespace
@@ -263,6 +280,36 @@ void MrpEngine::LoadDocuments(const std::string& state)
                   shop + state,
               {}, "arrivedate", "quantity", distributionRequests);
     ReadLines(DistributionSql(shop, state), {}, "arrivedate", "quantity", distributions);
+}
+
+std::vector<MrpReceiptDocument> MrpEngine::ReadReceiptDocuments() const
+{
+    const std::string shop = std::to_string(CurrentHost().ShopID());
+    const std::string state = includeUnaudited ? " and m.billstate<>2" : " and m.billstate=1";
+    const DateTime now = GetSystemTime().Date();
+    auto columns = [](const char* name, const char* itemno) {
+        return fmt::format(", m.billcode, {} as itemno, '{}' as billname", itemno, name);
+    };
+    std::vector<MrpReceiptDocument> documents;
+    auto read = [&](const std::string& sql, const Params& params, std::string_view dateColumn, bool purchase) {
+        auto query = CreateAutoQuery(sql, true, params);
+        Field& goodsid = query->FieldByName("goodsid");
+        Field& date = query->FieldByName(dateColumn);
+        Field& quantity = query->FieldByName("quantity");
+        Field& billcode = query->FieldByName("billcode");
+        Field& itemno = query->FieldByName("itemno");
+        Field& billname = query->FieldByName("billname");
+        for (query->First(); !query->Eof(); query->Next())
+            documents.push_back({static_cast<std::int32_t>(goodsid.AsInteger()), date.AsDateTime().Date(),
+                                 quantity.AsFloat(), billname.AsString(), billcode.AsString(),
+                                 static_cast<std::int32_t>(itemno.AsInteger()), purchase});
+    };
+    read(OrderSql("p_order", "p_orderdetail", shop, state, columns("采购订单", "d.itemno")) + " union all " +
+             OrderSql("f_importorder", "f_importorderdetail", shop, state, columns("进口订单", "d.itemno")),
+         {}, "revdate", true);
+    read(ManufactureLinesSql(shop, state, includeUnaudited, columns("生产加工单", "0"), columns("委托加工单", "0")),
+         {{"Date1", now}, {"Date2", now}, {"Date3", now}}, "finisheddate", false);
+    return documents;
 }
 
 void MrpEngine::LoadFunds()

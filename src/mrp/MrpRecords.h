@@ -81,6 +81,17 @@ struct MrpLine {
     double finishedqty = 0;
 };
 
+//! One line of an open purchase, import, manufacture or outsourcing order, with its document.
+struct MrpReceiptDocument {
+    std::int32_t goodsid = 0;
+    DateTime date;
+    double quantity = 0;
+    std::string billname;
+    std::string billcode;
+    std::int32_t itemno = 0;  //!< 0 for documents of one goods (manufacture and outsourcing orders)
+    bool purchase = false;
+};
+
 //! One node of the exploded gross requirement tree.
 struct MrpRequirementNode {
     std::int32_t goodsid = 0;

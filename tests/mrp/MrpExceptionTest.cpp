@@ -21,7 +21,7 @@ protected:
 
     std::vector<MrpException> Messages(MrpExceptionThresholds thresholds = {}) const
     {
-        return FindMrpExceptions(engine, thresholds);
+        return FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds);
     }
 
     //! kind, goods, date, quantity of each message.
@@ -51,7 +51,8 @@ TEST_F(MrpExceptionTest, AReceiptAfterAShortageIsToComeEarlierUnlessWithinTheThr
     ASSERT_TRUE(Run({Plan(1, 10, Day(2026, 12, 10))}));
     const auto messages = Messages();
     EXPECT_EQ(Summary(messages), (Rows{{"提前", 1, Day(2026, 12, 10), 10}}));
-    EXPECT_EQ(messages[0].billname, "加工单");
+    EXPECT_EQ(messages[0].billname, "生产加工单");
+    EXPECT_EQ(messages[0].billcode, "MO1");
     // Two working days (Friday, Monday) early: named above one day, not above two.
     EXPECT_EQ(Messages({.earlyDays = 1}).size(), 1u);
     EXPECT_TRUE(Messages({.earlyDays = 2}).empty());
@@ -66,7 +67,21 @@ TEST_F(MrpExceptionTest, AReceiptBeforeItsNeedIsToComeLaterAndOneNeverNeededToBe
     const auto messages = Messages();
     EXPECT_EQ(Summary(messages), (Rows{{"推迟", 1, Day(2026, 12, 11), 10}, {"取消", 2, Day(2026, 12, 9), 5}}));
     EXPECT_EQ(messages[1].billname, "采购订单");
+    EXPECT_EQ(messages[1].billcode, "PO2");
+    EXPECT_EQ(messages[1].itemno, 1);
     EXPECT_EQ(Summary(Messages({.lateDays = 3})), (Rows{{"取消", 2, Day(2026, 12, 9), 5}}));
+}
+
+TEST_F(MrpExceptionTest, OfTwoReceiptsWhereOneIsEnoughTheLaterIsCancelledAndEachNamesItsOrder)
+{
+    MadeOverBought({.stock = 0});
+    ManufactureOrder(1, 10, Day(2026, 12, 9));
+    ManufactureOrder(1, 10, Day(2026, 12, 10));
+    ASSERT_TRUE(Run({Plan(1, 10, Day(2026, 12, 11))}));
+    const auto messages = Messages();
+    EXPECT_EQ(Summary(messages), (Rows{{"取消", 1, Day(2026, 12, 10), 10}, {"推迟", 1, Day(2026, 12, 11), 10}}));
+    EXPECT_EQ(messages[0].billcode, "MO2");
+    EXPECT_EQ(messages[1].billcode, "MO1");
 }
 
 TEST_F(MrpExceptionTest, DemandDatedBeforeTodayIsNamedWithItsDocumentAndItsLateStart)

@@ -104,7 +104,8 @@ public:
     void PurchaseOrder(int goods, double quantity, DateTime date, int billState = 1)
     {
         int bill = ++billId;
-        SqlExecute(fmt::format("insert into p_order (BillID, BillDate, ShopID, BillState, Closed) values ({}, '{}', 1, {}, 0)",
+        SqlExecute(fmt::format("insert into p_order (BillID, BillCode, BillDate, ShopID, BillState, Closed) values "
+                               "({0}, 'PO{0}', '{1}', 1, {2}, 0)",
                                bill, date.ToIsoString(), billState));
         SqlExecute(fmt::format("insert into p_orderdetail (BillID, ItemNo, GoodsID, UnitID, UnitQuantity, Quantity, "
                                "ReferQty, Closed, ChargeDate) values ({}, 1, {}, {}, {}, {}, 0, 0, '{}')",
@@ -126,8 +127,9 @@ public:
     //! An open audited manufacture order of branch 1.
     void ManufactureOrder(int goods, double quantity, DateTime date)
     {
-        SqlExecute(fmt::format("insert into mnf_manuorder (BillID, BillDate, GoodsID, ShopID, BillState, BillKind, "
-                               "FinishedDate, Quantity, FinishedQty, Closed) values ({}, '2026-12-01', {}, 1, 1, 1, '{}', {}, 0, 0)",
+        SqlExecute(fmt::format("insert into mnf_manuorder (BillID, BillCode, BillDate, GoodsID, ShopID, BillState, "
+                               "BillKind, FinishedDate, Quantity, FinishedQty, Closed) values ({0}, 'MO{0}', '2026-12-01', "
+                               "{1}, 1, 1, 1, '{2}', {3}, 0, 0)",
                                ++billId, goods, date.ToIsoString(), quantity));
     }
 

@@ -93,7 +93,7 @@ ExceptionPage::ExceptionPage(QTabWidget& tabs, const MrpEngine& engine) : QWidge
     connect(cmbExceptionKind, &QComboBox::currentIndexChanged, this, [this] { ShowFiltered(); });
     connect(edtExceptionGoods, &QLineEdit::textChanged, this, [this] { ShowFiltered(); });
     for (QSpinBox* box : {edtEarlyDays, edtLateDays})
-        connect(box, &QSpinBox::valueChanged, this, [this] { Refresh(); });
+        connect(box, &QSpinBox::valueChanged, this, [this] { FindMessages(); });
     auto choose = [this] {
         if (const int goods = CurrentGoods(); goods != 0 && goodsChosen) goodsChosen(goods);
     };
@@ -108,7 +108,13 @@ ExceptionPage::~ExceptionPage()
 
 void ExceptionPage::Refresh()
 {
-    messages = FindMrpExceptions(engine, Thresholds());
+    receipts = engine.ReadReceiptDocuments();
+    FindMessages();
+}
+
+void ExceptionPage::FindMessages()
+{
+    messages = FindMrpExceptions(engine, receipts, Thresholds());
     UpdateTabText();
     ShowFiltered();
 }

@@ -27,7 +27,7 @@ public:
     ExceptionPage(QTabWidget& tabs, const MrpEngine& engine);
     ~ExceptionPage() override;
 
-    //! Finds the messages of the engine's current results again and shows them.
+    //! Reads the open orders of the engine's new results, finds their messages and shows them.
     void Refresh();
     MrpExceptionThresholds Thresholds() const;
     //! Sets the thresholds' boxes without finding the messages again.
@@ -47,12 +47,15 @@ public:
     DbGrid* DBGrid6;
 
 private:
+    //! Finds the messages again with the thresholds of the boxes and shows them.
+    void FindMessages();
     //! Shows the messages that pass the kind and goods filters.
     void ShowFiltered();
     void UpdateTabText();
 
     QTabWidget& tabs;
     const MrpEngine& engine;
+    std::vector<MrpReceiptDocument> receipts;
     std::vector<MrpException> messages;
 };
 
