@@ -212,13 +212,22 @@ void BM_MrpFills(benchmark::State& state)
     Report(state, engine);
 }
 
+// Reading the open orders line by line with their codes, which the exception messages name.
+void BM_MrpReceiptDocuments(benchmark::State& state)
+{
+    mfg::MrpEngine* engine = CalculatedEngine(state);
+    if (!engine) return;
+    for (auto _ : state) state.counters["documents"] = static_cast<double>(engine->ReadReceiptDocuments().size());
+}
+
 // One pass over the netted records; compare with BM_MrpCalculate of the same factory.
 void BM_MrpExceptions(benchmark::State& state)
 {
     mfg::MrpEngine* engine = CalculatedEngine(state);
     if (!engine) return;
+    const auto documents = engine->ReadReceiptDocuments();
     for (auto _ : state) {
-        const auto messages = mfg::FindMrpExceptions(*engine, engine->ReadReceiptDocuments(), {});
+        const auto messages = mfg::FindMrpExceptions(*engine, documents, {});
         state.counters["messages"] = static_cast<double>(messages.size());
     }
     Report(state, *engine);
@@ -231,6 +240,7 @@ void Once(benchmark::internal::Benchmark* benchmark) { benchmark->Iterations(1)-
     BENCHMARK(BM_MrpLoad)->Args({goods, backend})->Apply(Once);      \
     BENCHMARK(BM_MrpCalculate)->Args({goods, backend})->Apply(Once); \
     BENCHMARK(BM_MrpFills)->Args({goods, backend})->Apply(Once);     \
+    BENCHMARK(BM_MrpReceiptDocuments)->Args({goods, backend})->Apply(Once); \
     BENCHMARK(BM_MrpExceptions)->Args({goods, backend})->Apply(Once)
 MRP_BENCH_SIZE(500, 0);
 MRP_BENCH_SIZE(5000, 0);

@@ -1,6 +1,10 @@
 #include "ConsoleTable.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include <fmt/format.h>
 
 namespace mfg {
 nlohmann::json JsonValue(const Variant& value)
@@ -11,6 +15,64 @@ nlohmann::json JsonValue(const Variant& value)
     case FieldType::Float: return value.AsFloat();
     case FieldType::Bool: return value.AsBool();
     default: return value.AsString();
+    }
+}
+
+JsonStream& JsonStream::operator<<(std::string_view json)
+{
+    buffer += json;
+    if (buffer.size() >= (1u << 20)) Flush();
+    return *this;
+}
+
+void JsonStream::Flush()
+{
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    buffer.clear();
+}
+
+void JsonStream::Text(std::string_view text)
+{
+    buffer += '"';
+    std::size_t plain = 0;  // the start of the characters not yet written
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        buffer.append(text.data() + plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+        case '"': buffer += "\\\""; break;
+        case '\\': buffer += "\\\\"; break;
+        case '\n': buffer += "\\n"; break;
+        case '\r': buffer += "\\r"; break;
+        case '\t': buffer += "\\t"; break;
+        default: fmt::format_to(std::back_inserter(buffer), "\\u{:04x}", c);
+        }
+    }
+    buffer.append(text.data() + plain, text.size() - plain);
+    *this << "\"";
+}
+
+void JsonStream::Number(double number)
+{
+    if (!std::isfinite(number)) {
+        *this << "null";
+        return;
+    }
+    // The shortest text that reads back as the same number; a whole number keeps its ".0".
+    const std::size_t start = buffer.size();
+    fmt::format_to(std::back_inserter(buffer), "{}", number);
+    if (buffer.find_first_of(".e", start) == std::string::npos) buffer += ".0";
+}
+
+void JsonStream::Value(const Variant& value)
+{
+    switch (value.Type()) {
+    case FieldType::Unknown: *this << "null"; break;
+    case FieldType::Integer: fmt::format_to(std::back_inserter(buffer), "{}", value.AsInteger()); break;
+    case FieldType::Bool: *this << (value.AsBool() ? "true" : "false"); break;
+    case FieldType::Float: Number(value.AsFloat()); break;
+    default: Text(value.AsString());
     }
 }
 

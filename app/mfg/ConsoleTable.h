@@ -17,5 +17,27 @@ void PrintTable(std::ostream& out, const ResultSet& rows);
 nlohmann::json ToJson(const ResultSet& rows);
 //! One value as ToJson writes it.
 nlohmann::json JsonValue(const Variant& value);
+//! Writes JSON text piece by piece into a buffer that goes to the stream a megabyte at a time,
+//! values as JsonValue gives them but without building a JSON value first: a large run writes
+//! millions of them.
+class JsonStream {
+public:
+    explicit JsonStream(std::ostream& out) : out(out) {}
+    JsonStream(const JsonStream&) = delete;
+    JsonStream& operator=(const JsonStream&) = delete;
+    ~JsonStream() { Flush(); }
+
+    //! Text that is JSON already (punctuation, keys).
+    JsonStream& operator<<(std::string_view json);
+    //! A text as a JSON string.
+    void Text(std::string_view text);
+    void Value(const Variant& value);
+    void Number(double number);
+    void Flush();
+
+private:
+    std::ostream& out;
+    std::string buffer;
+};
 
 }  // namespace mfg

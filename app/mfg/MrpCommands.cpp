@@ -187,7 +187,7 @@ ResultSet Rows(DataSet& data)
 
 //! Writes the rows as a JSON array one row at a time, each an object keyed by column name in the
 //! order ToJson gives them: a large run's results are never held twice, nor a row built as an object.
-void StreamRows(std::ostream& out, DataSet& data)
+void StreamRows(JsonStream& out, DataSet& data, GoodsTexts& goods)
 {
     const std::vector<ResultColumn> columns = Columns(data);
     std::vector<std::size_t> order(columns.size());
@@ -198,22 +198,31 @@ void StreamRows(std::ostream& out, DataSet& data)
     std::vector<std::size_t> kept;
     for (std::size_t k = 0; k < order.size(); ++k)
         if (k + 1 == order.size() || columns[order[k]].name != columns[order[k + 1]].name) kept.push_back(order[k]);
+    // Each column kept is a field of the dataset, or the code of its goods (null: the looked-up code).
+    Field* goodsid = GoodsWithoutCode(data);
+    std::vector<const Field*> sources;
     std::vector<std::string> keys;
-    for (std::size_t i : kept) keys.push_back(nlohmann::json(columns[i].name).dump() + ":");
-    out << '[';
+    for (std::size_t i : kept) {
+        const bool lookedUp = goodsid && i == static_cast<std::size_t>(goodsid->Index()) + 1;
+        const std::size_t field = goodsid && i > static_cast<std::size_t>(goodsid->Index()) ? i - 1 : i;
+        sources.push_back(lookedUp ? nullptr : &data.FieldByIndex(static_cast<int>(field)));
+        keys.push_back(nlohmann::json(columns[i].name).dump() + ":");
+    }
+    out << "[";
     for (data.First(); !data.Eof(); data.Next()) {
-        const std::vector<Variant> row = CurrentRow(data);
         out << (data.RecNo() == 1 ? "\n{" : ",\n{");
-        for (std::size_t k = 0; k < kept.size(); ++k)
-            out << (k == 0 ? "" : ",") << keys[k] << JsonValue(row[kept[k]]).dump();
-        out << '}';
+        for (std::size_t k = 0; k < kept.size(); ++k) {
+            out << (k == 0 ? "" : ",") << keys[k];
+            out.Value(sources[k] ? sources[k]->Value() : goods.Code(static_cast<std::int32_t>(goodsid->AsInteger())));
+        }
+        out << "}";
     }
     out << "\n]";
 }
 
 //! Writes the goods tree as nested objects straight from the run, a node at a time: the tree of a
 //! large run has hundreds of thousands of nodes, which a tree of items would hold twice.
-void StreamTree(std::ostream& out, const MrpEngine& engine)
+void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
 {
     int previous = -1;  // the depth of the node written last, whose components are still open
     engine.WalkGoodsTree([&](int depth, std::int32_t goodsid, double quantity) {
@@ -222,10 +231,14 @@ void StreamTree(std::ostream& out, const MrpEngine& engine)
             out << (depth == 0 ? ",\n" : ",");
         }
         previous = depth;
-        out << "{\"goodscode\":" << nlohmann::json(LookupData(3, goodsid, "code").AsString()).dump()
-            << ",\"goodsid\":" << goodsid << ",\"quantity\":" << nlohmann::json(quantity).dump()
-            << ",\"text\":" << nlohmann::json(MrpEngine::GoodsTreeText(goodsid, quantity)).dump()
-            << ",\"children\":[";
+        const std::string code = goods.Code(goodsid).AsString();
+        out << "{\"goodscode\":";
+        out.Text(code);
+        out << ",\"goodsid\":" << std::to_string(goodsid) << ",\"quantity\":";
+        out.Number(quantity);
+        out << ",\"text\":";
+        out.Text(MrpEngine::GoodsTreeText(code, goods.Name(goodsid).AsString(), quantity));
+        out << ",\"children\":[";
     });
     for (; previous >= 0; --previous) out << "]}";
 }
@@ -432,29 +445,30 @@ int RunMrp(const Session& session, const MrpOptions& o)
     }
     if (o.json) {
         // Each result is filled, written and dropped in turn.
-        std::ostream& out = std::cout;
+        JsonStream out(std::cout);
+        GoodsTexts goods;
         out << "{\"gross\":";
         {
             DataSet gross("cdsGross");
             engine.FillGrossTable(gross);
-            StreamRows(out, gross);
+            StreamRows(out, gross, goods);
         }
         out << ",\n\"tree\":[";
-        StreamTree(out, engine);
+        StreamTree(out, engine, goods);
         out << "],\n\"net\":";
         {
             DataSet net("cdsNet");
             engine.FillNetTable(net, period);
-            StreamRows(out, net);
+            StreamRows(out, net, goods);
         }
         out << ",\n\"manufacture\":";
-        StreamRows(out, manufacture);
+        StreamRows(out, manufacture, goods);
         out << ",\n\"purchase\":";
-        StreamRows(out, purchase);
+        StreamRows(out, purchase, goods);
         out << ",\n\"funds\":";
-        StreamRows(out, budget);
+        StreamRows(out, budget, goods);
         out << ",\n\"exceptions\":";
-        StreamRows(out, exceptions);
+        StreamRows(out, exceptions, goods);
         out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
     } else if (o.exceptions) {
         std::cout << "异常信息\n";

@@ -45,6 +45,8 @@ public:
     void WalkGoodsTree(const GoodsTreeVisitor& visit) const;
     //! The text of a goods tree node: the goods' code and name and its gross requirement.
     static std::string GoodsTreeText(std::int32_t goodsid, double quantity);
+    //! The same text of a goods whose code and name are known.
+    static std::string GoodsTreeText(std::string_view code, std::string_view name, double quantity);
     //! The BOM quantities of the demanded goods as a tree of texts and values.
     void FillGoodsTree(TreeItems& items) const;
     //! One row per goods of the gross tree: class, goodsid, quantity.

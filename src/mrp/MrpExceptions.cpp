@@ -343,11 +343,12 @@ void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException
                                        {"billcode", FieldType::Text},
                                        {"itemno", FieldType::Integer},
                                        {"text", FieldType::Text}});
+    GoodsTexts goods;
     for (const auto& m : messages) {
         const bool known = m.goodsid != 0;
         writer.Write({std::string(MrpExceptionCaption(m.kind)), known ? Variant(m.goodsid) : Variant(),
-                      known ? LookupData(3, m.goodsid, "code") : Variant(),
-                      known ? LookupData(3, m.goodsid, "name") : Variant(), m.date, m.quantity, m.billname, m.billcode,
+                      known ? goods.Code(m.goodsid) : Variant(), known ? goods.Name(m.goodsid) : Variant(), m.date,
+                      m.quantity, m.billname, m.billcode,
                       m.itemno > 0 ? Variant(m.itemno) : Variant(), m.text});
     }
 }

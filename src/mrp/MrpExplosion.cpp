@@ -126,8 +126,12 @@ bool MrpEngine::BuildGrossTree()
 
 std::string MrpEngine::GoodsTreeText(std::int32_t goodsid, double quantity)
 {
-    return fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", LookupData(3, goodsid, "code").AsString(),
-                       LookupData(3, goodsid, "name").AsString(), quantity);
+    return GoodsTreeText(LookupData(3, goodsid, "code").AsString(), LookupData(3, goodsid, "name").AsString(), quantity);
+}
+
+std::string MrpEngine::GoodsTreeText(std::string_view code, std::string_view name, double quantity)
+{
+    return fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", code, name, quantity);
 }
 
 void MrpEngine::FillGoodsTree(TreeItems& items) const

@@ -291,24 +291,19 @@ std::vector<MrpReceiptDocument> MrpEngine::ReadReceiptDocuments() const
         return fmt::format(", m.billcode, {} as itemno, '{}' as billname", itemno, name);
     };
     std::vector<MrpReceiptDocument> documents;
-    auto read = [&](const std::string& sql, const Params& params, std::string_view dateColumn, bool purchase) {
-        auto query = CreateAutoQuery(sql, true, params);
-        Field& goodsid = query->FieldByName("goodsid");
-        Field& date = query->FieldByName(dateColumn);
-        Field& quantity = query->FieldByName("quantity");
-        Field& billcode = query->FieldByName("billcode");
-        Field& itemno = query->FieldByName("itemno");
-        Field& billname = query->FieldByName("billname");
-        for (query->First(); !query->Eof(); query->Next())
-            documents.push_back({static_cast<std::int32_t>(goodsid.AsInteger()), date.AsDateTime().Date(),
-                                 quantity.AsFloat(), billname.AsString(), billcode.AsString(),
-                                 static_cast<std::int32_t>(itemno.AsInteger()), purchase});
+    // The rows are read as they come, without a dataset: a large factory has a hundred thousand.
+    auto read = [&](const std::string& sql, const Params& params, bool purchase) {
+        for (const auto& row : CurrentHost().DBStartup().Query(sql, params).rows)
+            documents.push_back({static_cast<std::int32_t>(row[0].AsInteger()), row[1].AsDateTime().Date(),
+                                 row[2].AsFloat(), row[5].AsString(), row[3].AsString(),
+                                 static_cast<std::int32_t>(row[4].AsInteger()), purchase});
     };
+    // Columns: goods, date, quantity, then billcode, itemno, billname.
     read(OrderSql("p_order", "p_orderdetail", shop, state, columns("采购订单", "d.itemno")) + " union all " +
              OrderSql("f_importorder", "f_importorderdetail", shop, state, columns("进口订单", "d.itemno")),
-         {}, "revdate", true);
+         {}, true);
     read(ManufactureLinesSql(shop, state, includeUnaudited, columns("生产加工单", "0"), columns("委托加工单", "0")),
-         {{"Date1", now}, {"Date2", now}, {"Date3", now}}, "finisheddate", false);
+         {{"Date1", now}, {"Date2", now}, {"Date3", now}}, false);
     return documents;
 }
 

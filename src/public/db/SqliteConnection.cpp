@@ -294,9 +294,20 @@ sqlite3_stmt* SqliteConnection::Prepare(const std::string& sql)
     if (statements.size() > 2000) {
         for (auto& [text, cached] : statements) sqlite3_finalize(cached);
         statements.clear();
+        parameterIndexes.clear();
     }
     statements.emplace(sql, statement);
     return statement;
+}
+
+int SqliteConnection::ParameterIndex(sqlite3_stmt* statement, const std::string& placeholder)
+{
+    auto [entry, made] = parameterIndexes.try_emplace(statement);
+    if (made)
+        for (int i = 1, count = sqlite3_bind_parameter_count(statement); i <= count; ++i)
+            if (const char* name = sqlite3_bind_parameter_name(statement, i)) entry->second.emplace(name, i);
+    auto found = entry->second.find(placeholder);
+    return found == entry->second.end() ? 0 : found->second;
 }
 
 ResultSet SqliteConnection::Step(sqlite3_stmt* statement, const std::string& sql, std::int64_t& changes)
@@ -342,13 +353,13 @@ ResultSet SqliteConnection::RunNative(const sql::NativeStatement& native, const 
     sqlite3_stmt* statement = Prepare(native.sql);
     // Placeholders of the same name share one SQLite parameter; bind each name once.
     for (size_t i = 0; i < native.params.size(); ++i) {
-        std::string placeholder = ":" + native.params[i];
-        int index = sqlite3_bind_parameter_index(statement, placeholder.c_str());
+        int index = ParameterIndex(statement, ":" + native.params[i]);
         if (index > 0) BindValue(statement, index, values[i]);
     }
     auto result = Step(statement, native.sql, changes);
     if (native.isDdl) {
         // A prepared statement over a dropped table must not linger in the cache.
+        parameterIndexes.erase(statement);
         sqlite3_finalize(statement);
         statements.erase(native.sql);
     }
@@ -359,8 +370,7 @@ ResultSet SqliteConnection::QueryNative(std::string_view sql, const Params& para
 {
     sqlite3_stmt* statement = Prepare(std::string(sql));
     for (const auto& [name, value] : params) {
-        std::string placeholder = name.starts_with(":") ? name : ":" + name;
-        int index = sqlite3_bind_parameter_index(statement, placeholder.c_str());
+        int index = ParameterIndex(statement, name.starts_with(":") ? name : ":" + name);
         if (index > 0) BindValue(statement, index, value);
     }
     std::int64_t changes = 0;

@@ -70,6 +70,8 @@ private:
 
     BatchResult RunBatch(std::string_view tsql, const Params& params);
     sqlite3_stmt* Prepare(const std::string& sql);
+    //! The number of a named parameter (":name") of a prepared statement, 0 when it has none.
+    int ParameterIndex(sqlite3_stmt* statement, const std::string& placeholder);
     ResultSet Step(sqlite3_stmt* statement, const std::string& sql, std::int64_t& changes);
     void Exec(const std::string& sql);
     void RegisterBuiltins();
@@ -85,6 +87,10 @@ private:
     sql::SqliteDialect dialect;
     sql::Translator translator{dialect};
     std::unordered_map<std::string, sqlite3_stmt*> statements;
+    //! The parameter numbers of a cached statement by name, made on its first binding: SQLite finds
+    //! a name by comparing it with every name of the statement, which costs an insert of a few
+    //! thousand values seconds.
+    std::unordered_map<sqlite3_stmt*, std::unordered_map<std::string, int>> parameterIndexes;
     std::vector<std::unique_ptr<ScalarFunction>> scalarFunctions;
     std::unordered_map<std::string, Procedure> procedures;
     std::unordered_map<std::string, TableFunction> tableFunctions;

@@ -242,4 +242,11 @@ Variant LookupDataEx(int kind, std::string_view keyField, const Variant& key, st
     return CurrentHost().LookupDB().LookupDataEx(kind, keyField, key, field);
 }
 
+const std::pair<Variant, Variant>& GoodsTexts::Of(std::int32_t goodsid)
+{
+    auto [entry, made] = texts.try_emplace(goodsid);
+    if (made) entry->second = {LookupData(3, goodsid, "code"), LookupData(3, goodsid, "name")};
+    return entry->second;
+}
+
 }  // namespace mfg

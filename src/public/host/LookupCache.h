@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/DataSet.h"
@@ -77,5 +79,18 @@ DataSet& FindLookupDataSource(std::string_view name);
 Variant LookupData(int kind, const Variant& key, std::string_view field);
 //! LookupDataEx of the current host's caches.
 Variant LookupDataEx(int kind, std::string_view keyField, const Variant& key, std::string_view field);
+
+//! The code and name of each goods, looked up once: the rows of a large run name the same goods
+//! hundreds of thousands of times, and a look-up by key costs a few allocations.
+class GoodsTexts {
+public:
+    const Variant& Code(std::int32_t goodsid) { return Of(goodsid).first; }
+    const Variant& Name(std::int32_t goodsid) { return Of(goodsid).second; }
+
+private:
+    const std::pair<Variant, Variant>& Of(std::int32_t goodsid);
+
+    std::unordered_map<std::int32_t, std::pair<Variant, Variant>> texts;
+};
 
 }  // namespace mfg
