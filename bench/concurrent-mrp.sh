@@ -22,14 +22,14 @@ if ! "$mfg" --db "$db" sql "select count(*) as n from L_Goods" >/dev/null 2>&1; 
 fi
 
 start=$(now)
-"$mfg" --db "$db" mrp --mps all --json >"$dir/lone.json"
+"$mfg" --db "$db" mrp --mps all --json >"$dir/lone.json" 2>"$dir/lone.err"
 lone=$(since "$start")
 printf 'one run alone: %.2f s (%d bytes of results)\n' "$lone" "$(stat -c %s "$dir/lone.json")"
 
 start=$(now)
 pids=()
 for i in $(seq 1 "$runs"); do
-  /usr/bin/time -f "%e" -o "$dir/time.$i" "$mfg" --db "$db" mrp --mps all --json >"$dir/run.$i.json" &
+  /usr/bin/time -f "%e" -o "$dir/time.$i" "$mfg" --db "$db" mrp --mps all --json >"$dir/run.$i.json" 2>"$dir/run.$i.err" &
   pids+=($!)
 done
 failed=0
