@@ -231,13 +231,13 @@ void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
             out << (depth == 0 ? ",\n" : ",");
         }
         previous = depth;
-        const std::string code = goods.Code(goodsid).AsString();
+        const auto& [code, name] = goods.Of(goodsid);
         out << "{\"goodscode\":";
-        out.Text(code);
+        out.Text(code.AsString());
         out << ",\"goodsid\":" << std::to_string(goodsid) << ",\"quantity\":";
         out.Number(quantity);
         out << ",\"text\":";
-        out.Text(MrpEngine::GoodsTreeText(code, goods.Name(goodsid).AsString(), quantity));
+        out.Text(MrpEngine::GoodsTreeText(code.AsString(), name.AsString(), quantity));
         out << ",\"children\":[";
     });
     for (; previous >= 0; --previous) out << "]}";

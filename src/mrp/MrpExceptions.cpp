@@ -3,6 +3,7 @@
 #include "MrpExceptions.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -96,18 +97,28 @@ private:
                 if (!(engine.options & optOverPOrder)) continue;
                 date = engine.today;
             }
-            // A manufacture order comes once more for what was drawn against it: one receipt.
-            auto& list = receipts[document.goodsid];
-            auto same = std::find_if(list.begin(), list.end(), [&](const Receipt& r) {
-                return r.date == date && r.billcode == document.billcode && r.itemno == document.itemno &&
-                       r.billname == document.billname;
-            });
-            if (same != list.end())
-                same->quantity += document.quantity;
-            else
-                list.push_back({date, document.quantity, document.billname, document.billcode, document.itemno,
-                                date <= engine.horizonEnd});
+            receipts[document.goodsid].push_back(
+                {date, document.quantity, document.billname, document.billcode, document.itemno, date <= engine.horizonEnd});
         }
+        for (auto& [goodsid, list] : receipts) LatestFirstAndMerged(list);
+    }
+
+    //! Orders a goods' receipts latest first; a manufacture order that comes once more for what was
+    //! drawn against it becomes one receipt.
+    static void LatestFirstAndMerged(std::vector<Receipt>& list)
+    {
+        auto key = [](const Receipt& r) { return std::tie(r.billname, r.billcode, r.itemno); };
+        std::sort(list.begin(), list.end(), [&](const Receipt& a, const Receipt& b) {
+            return a.date != b.date ? a.date > b.date : key(a) < key(b);
+        });
+        auto kept = list.begin();
+        for (auto next = list.begin(); next != list.end(); ++next) {
+            if (next != kept && next->date == kept->date && key(*next) == key(*kept))
+                kept->quantity += next->quantity;
+            else if (next != kept && ++kept != next)
+                *kept = std::move(*next);
+        }
+        if (!list.empty()) list.erase(kept + 1, list.end());
     }
 
     //! The rises of the cumulative net requirement that become suggestions (made and bought goods
@@ -168,31 +179,27 @@ private:
     {
         auto list = receipts.find(record.goodsid);
         if (list == receipts.end()) return;
-        std::vector<Receipt>& latestFirst = list->second;
-        std::stable_sort(latestFirst.begin(), latestFirst.end(),
-                         [](const Receipt& a, const Receipt& b) { return a.date > b.date; });
-        std::vector<const Receipt*> cancelled;
-        auto cancelledUpTo = [&](DateTime date) {
-            double quantity = 0;
-            for (const Receipt* receipt : cancelled)
-                if (receipt->date <= date) quantity += receipt->quantity;
-            return quantity;
-        };
+        const std::vector<Receipt>& latestFirst = list->second;
+        std::vector<const Receipt*> cancelled;  // latest first, as judged
         for (const auto& receipt : latestFirst) {
-            auto shortage = std::find_if(suggestions.begin(), suggestions.end(), [&](const Suggestion& s) {
-                return s.date < receipt.date && WorkDaysBetween(s.date, receipt.date) > thresholds.earlyDays;
-            });
-            if (shortage != suggestions.end()) {
-                AddReceipt(
-                    MrpExceptionKind::RescheduleIn, record.goodsid, shortage->date, receipt,
-                    fmt::format("{} 到货, 应提前到 {}", receipt.date.ToIsoString(), shortage->date.ToIsoString()));
+            // The first suggestion is the earliest shortage and the one furthest before the receipt.
+            if (!suggestions.empty() && suggestions.front().date < receipt.date &&
+                WorkDaysBetween(suggestions.front().date, receipt.date) > thresholds.earlyDays) {
+                const DateTime shortage = suggestions.front().date;
+                AddReceipt(MrpExceptionKind::RescheduleIn, record.goodsid, shortage, receipt,
+                           fmt::format("{} 到货, 应提前到 {}", receipt.date.ToIsoString(), shortage.ToIsoString()));
                 continue;
             }
             if (!receipt.inHorizon) continue;
-            // Without this receipt, the first date on which the goods would fall short is when it is needed.
+            // Without this receipt and those cancelled after it, the first date on which the goods
+            // would fall short is when it is needed; the cancelled ones count from their own dates.
+            auto nextCancelled = cancelled.rbegin();
+            double cancelledSoFar = 0;
             auto needed = std::find_if(
                 record.buckets.lower_bound(receipt.date), record.buckets.end(), [&](const auto& entry) {
-                    return entry.second.netqty + cancelledUpTo(entry.first) + receipt.quantity > Epsilon;
+                    for (; nextCancelled != cancelled.rend() && (*nextCancelled)->date <= entry.first; ++nextCancelled)
+                        cancelledSoFar += (*nextCancelled)->quantity;
+                    return entry.second.netqty + cancelledSoFar + receipt.quantity > Epsilon;
                 });
             if (needed == record.buckets.end()) {
                 AddReceipt(MrpExceptionKind::Cancel, record.goodsid, receipt.date, receipt,

@@ -86,9 +86,10 @@ class GoodsTexts {
 public:
     const Variant& Code(std::int32_t goodsid) { return Of(goodsid).first; }
     const Variant& Name(std::int32_t goodsid) { return Of(goodsid).second; }
+    //! Code and name.
+    const std::pair<Variant, Variant>& Of(std::int32_t goodsid);
 
 private:
-    const std::pair<Variant, Variant>& Of(std::int32_t goodsid);
 
     std::unordered_map<std::int32_t, std::pair<Variant, Variant>> texts;
 };

@@ -193,8 +193,11 @@ std::string DateTime::Format(std::string_view pattern) const
 
 std::string DateTime::ToIsoString() const
 {
-    if (std::lround(TimeOfDay() * 86400.0) == 0) return Format("yyyy-mm-dd");
-    return Format("yyyy-mm-dd hh:nn:ss");
+    // Written directly rather than through Format: results name hundreds of thousands of dates.
+    int year = 0, month = 0, day = 0;
+    Split(year, month, day);
+    if (std::lround(TimeOfDay() * 86400.0) == 0) return fmt::format("{:04}-{:02}-{:02}", year, month, day);
+    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", year, month, day, Hour(), Minute(), Second());
 }
 
 }  // namespace mfg
