@@ -412,8 +412,12 @@ int RunMrp(const Session& session, const MrpOptions& o)
     engine.FillPurchaseSuggestions(purchase, lotFlags);
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
+    // The messages read the open orders once more: only the outputs that show them pay for that.
     DataSet exceptions("cdsException");
-    FillMrpExceptionTable(exceptions, FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds));
+    const bool withExceptions = o.json || o.exceptions || !o.xlsx.empty();
+    FillMrpExceptionTable(exceptions, withExceptions
+                                          ? FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds)
+                                          : std::vector<MrpException>{});
     if (!budget.Active()) {
         budget.AddField("date", FieldType::DateTime);
         budget.CreateDataSet();
