@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace mfg {
@@ -21,8 +22,13 @@ nlohmann::json JsonValue(const Variant& value)
 JsonStream& JsonStream::operator<<(std::string_view json)
 {
     buffer += json;
-    if (buffer.size() >= (1u << 20)) Flush();
+    FlushWhenFull();
     return *this;
+}
+
+void JsonStream::FlushWhenFull()
+{
+    if (buffer.size() >= (1u << 20)) Flush();
 }
 
 void JsonStream::Flush()
@@ -31,26 +37,44 @@ void JsonStream::Flush()
     buffer.clear();
 }
 
-void JsonStream::Text(std::string_view text)
+namespace {
+
+//! Appends a text as a JSON string.
+void AppendQuoted(std::string& to, std::string_view text)
 {
-    buffer += '"';
+    to += '"';
     std::size_t plain = 0;  // the start of the characters not yet written
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20 && c != '"' && c != '\\') continue;
-        buffer.append(text.data() + plain, i - plain);
+        to.append(text.data() + plain, i - plain);
         plain = i + 1;
         switch (c) {
-        case '"': buffer += "\\\""; break;
-        case '\\': buffer += "\\\\"; break;
-        case '\n': buffer += "\\n"; break;
-        case '\r': buffer += "\\r"; break;
-        case '\t': buffer += "\\t"; break;
-        default: fmt::format_to(std::back_inserter(buffer), "\\u{:04x}", c);
+        case '"': to += "\\\""; break;
+        case '\\': to += "\\\\"; break;
+        case '\n': to += "\\n"; break;
+        case '\r': to += "\\r"; break;
+        case '\t': to += "\\t"; break;
+        default: fmt::format_to(std::back_inserter(to), "\\u{:04x}", c);
         }
     }
-    buffer.append(text.data() + plain, text.size() - plain);
-    *this << "\"";
+    to.append(text.data() + plain, text.size() - plain);
+    to += '"';
+}
+
+}  // namespace
+
+void JsonStream::Text(std::string_view text)
+{
+    AppendQuoted(buffer, text);
+    FlushWhenFull();
+}
+
+std::string JsonStream::Quoted(std::string_view text)
+{
+    std::string quoted;
+    AppendQuoted(quoted, text);
+    return quoted;
 }
 
 void JsonStream::Number(double number)
@@ -59,9 +83,10 @@ void JsonStream::Number(double number)
         *this << "null";
         return;
     }
-    // The shortest text that reads back as the same number; a whole number keeps its ".0".
+    // The shortest text that reads back as the same number; a whole number keeps its ".0". The
+    // format is compiled: a large run writes millions of numbers.
     const std::size_t start = buffer.size();
-    fmt::format_to(std::back_inserter(buffer), "{}", number);
+    fmt::format_to(std::back_inserter(buffer), FMT_COMPILE("{}"), number);
     if (buffer.find_first_of(".e", start) == std::string::npos) buffer += ".0";
 }
 
@@ -69,7 +94,7 @@ void JsonStream::Value(const Variant& value)
 {
     switch (value.Type()) {
     case FieldType::Unknown: *this << "null"; break;
-    case FieldType::Integer: fmt::format_to(std::back_inserter(buffer), "{}", value.AsInteger()); break;
+    case FieldType::Integer: fmt::format_to(std::back_inserter(buffer), FMT_COMPILE("{}"), value.AsInteger()); break;
     case FieldType::Bool: *this << (value.AsBool() ? "true" : "false"); break;
     case FieldType::Float: Number(value.AsFloat()); break;
     default: Text(value.AsString());

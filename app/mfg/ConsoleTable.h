@@ -31,11 +31,15 @@ public:
     JsonStream& operator<<(std::string_view json);
     //! A text as a JSON string.
     void Text(std::string_view text);
+    //! The JSON string of a text, to be written later.
+    static std::string Quoted(std::string_view text);
     void Value(const Variant& value);
     void Number(double number);
     void Flush();
 
 private:
+    void FlushWhenFull();
+
     std::ostream& out;
     std::string buffer;
 };

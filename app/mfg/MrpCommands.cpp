@@ -6,8 +6,9 @@
 #include <iostream>
 #include <limits>
 #include <map>
-#include <numeric>
 #include <memory>
+#include <span>
+#include <unordered_map>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -185,45 +186,107 @@ ResultSet Rows(DataSet& data)
     return rows;
 }
 
-//! Writes the rows as a JSON array one row at a time, each an object keyed by column name in the
-//! order ToJson gives them: a large run's results are never held twice, nor a row built as an object.
-void StreamRows(JsonStream& out, DataSet& data, GoodsTexts& goods)
-{
-    const std::vector<ResultColumn> columns = Columns(data);
-    std::vector<std::size_t> order(columns.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return columns[a].name < columns[b].name; });
-    // A name twice (a dataset's own goodscode) keeps the later value, as an object's key does.
-    std::vector<std::size_t> kept;
-    for (std::size_t k = 0; k < order.size(); ++k)
-        if (k + 1 == order.size() || columns[order[k]].name != columns[order[k + 1]].name) kept.push_back(order[k]);
-    // Each column kept is a field of the dataset, or the code of its goods (null: the looked-up code).
-    Field* goodsid = GoodsWithoutCode(data);
-    std::vector<const Field*> sources;
-    std::vector<std::string> keys;
-    for (std::size_t i : kept) {
-        const bool lookedUp = goodsid && i == static_cast<std::size_t>(goodsid->Index()) + 1;
-        const std::size_t field = goodsid && i > static_cast<std::size_t>(goodsid->Index()) ? i - 1 : i;
-        sources.push_back(lookedUp ? nullptr : &data.FieldByIndex(static_cast<int>(field)));
-        keys.push_back(nlohmann::json(columns[i].name).dump() + ":");
+//! Writes the rows of a result as a JSON array as they come, each an object keyed by column name in
+//! the order ToJson gives them, with the code of its goods beside the goods id: a large run's
+//! results are never held, nor a row built as an object.
+class JsonRows final : public MrpRowSink {
+public:
+    JsonRows(JsonStream& out, GoodsTexts& goods) : out(out), goods(goods) {}
+
+    void Start(std::span<const MrpColumn> columns) override
+    {
+        const bool withCode = std::none_of(columns.begin(), columns.end(), [](const MrpColumn& column) {
+            return std::string_view(column.name) == "goodscode";
+        });
+        std::vector<std::pair<std::string_view, int>> named;  // a column's name and index, -1 for the looked-up code
+        goodsColumn = -1;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            named.emplace_back(columns[i].name, static_cast<int>(i));
+            if (withCode && std::string_view(columns[i].name) == "goodsid") {
+                goodsColumn = static_cast<int>(i);
+                named.emplace_back("goodscode", -1);
+            }
+        }
+        std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        keys.clear();
+        // A name twice keeps the later value, as an object's key does.
+        for (std::size_t k = 0; k < named.size(); ++k)
+            if (k + 1 == named.size() || named[k].first != named[k + 1].first) {
+                const int source = named[k].second;
+                keys.push_back({nlohmann::json(named[k].first).dump() + ":", source,
+                                source < 0 ? FieldType::Text : columns[static_cast<std::size_t>(source)].type});
+            }
+        out << "[";
+        first = true;
     }
-    out << "[";
-    for (data.First(); !data.Eof(); data.Next()) {
-        out << (data.RecNo() == 1 ? "\n{" : ",\n{");
-        for (std::size_t k = 0; k < kept.size(); ++k) {
-            out << (k == 0 ? "" : ",") << keys[k];
-            out.Value(sources[k] ? sources[k]->Value() : goods.Code(static_cast<std::int32_t>(goodsid->AsInteger())));
+
+    void Write(std::span<const Variant> values) override
+    {
+        out << (first ? "\n{" : ",\n{");
+        first = false;
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            out << (k == 0 ? "" : ",") << keys[k].json;
+            if (keys[k].source < 0) {
+                const auto column = static_cast<std::size_t>(goodsColumn);
+                if (column >= values.size() || values[column].IsNull())
+                    out << "null";
+                else
+                    out.Value(goods.Code(static_cast<std::int32_t>(values[column].AsInteger())));
+                continue;
+            }
+            // A value is written as its column's type, as a dataset's field would hold it; a short
+            // row leaves its last cells empty.
+            const auto source = static_cast<std::size_t>(keys[k].source);
+            if (source >= values.size() || values[source].IsNull())
+                out << "null";
+            else if (keys[k].type == FieldType::Float)
+                out.Number(values[source].AsFloat());
+            else
+                out.Value(values[source]);
         }
         out << "}";
     }
-    out << "\n]";
+
+    //! Closes the array.
+    void Finish() { out << "\n]"; }
+
+private:
+    struct Key {
+        std::string json;  //!< the quoted name and its colon
+        int source;        //!< the index of the value, or -1 for the code of the goods
+        FieldType type;
+    };
+    JsonStream& out;
+    GoodsTexts& goods;
+    std::vector<Key> keys;
+    int goodsColumn = -1;
+    bool first = true;
+};
+
+//! Writes the rows of a dataset as JsonRows does.
+void StreamRows(JsonStream& out, DataSet& data, GoodsTexts& goods)
+{
+    std::vector<MrpColumn> columns;
+    for (int i = 0; i < data.FieldCount(); ++i)
+        columns.push_back({data.FieldByIndex(i).Name().c_str(), data.FieldByIndex(i).DataType()});
+    JsonRows rows(out, goods);
+    rows.Start(columns);
+    std::vector<Variant> values(columns.size());
+    for (data.First(); !data.Eof(); data.Next()) {
+        for (int i = 0; i < data.FieldCount(); ++i) values[static_cast<std::size_t>(i)] = data.FieldByIndex(i).Value();
+        rows.Write(values);
+    }
+    rows.Finish();
 }
 
 //! Writes the goods tree as nested objects straight from the run, a node at a time: the tree of a
 //! large run has hundreds of thousands of nodes, which a tree of items would hold twice.
 void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
 {
+    // What a node says of its goods alone, made once per goods: a goods of a large tree stands at
+    // thousands of places in it. The node's JSON before its quantity, and after it up to the
+    // quantity in its text.
+    std::unordered_map<std::int32_t, std::pair<std::string, std::string>> heads;
     int previous = -1;  // the depth of the node written last, whose components are still open
     engine.WalkGoodsTree([&](int depth, std::int32_t goodsid, double quantity) {
         if (depth <= previous) {
@@ -231,16 +294,55 @@ void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
             out << (depth == 0 ? ",\n" : ",");
         }
         previous = depth;
-        const auto& [code, name] = goods.Of(goodsid);
-        out << "{\"goodscode\":";
-        out.Text(code.AsString());
-        out << ",\"goodsid\":" << std::to_string(goodsid) << ",\"quantity\":";
+        auto [head, made] = heads.try_emplace(goodsid);
+        if (made) {
+            const std::string code = goods.Code(goodsid).AsString();
+            std::string text = JsonStream::Quoted(MrpEngine::GoodsTreeTextHead(code, goods.Name(goodsid).AsString()));
+            text.pop_back();  // the text goes on with the quantity
+            head->second = {"{\"goodscode\":" + JsonStream::Quoted(code) + ",\"goodsid\":" + std::to_string(goodsid) +
+                                ",\"quantity\":",
+                            ",\"text\":" + text};
+        }
+        out << head->second.first;
         out.Number(quantity);
-        out << ",\"text\":";
-        out.Text(MrpEngine::GoodsTreeText(code.AsString(), name.AsString(), quantity));
-        out << ",\"children\":[";
+        out << head->second.second << MrpEngine::GoodsTreeTextQuantity(quantity) << "\",\"children\":[";
     });
     for (; previous >= 0; --previous) out << "]}";
+}
+
+//! The suggestion and funds tables of a run, which the release and the funds projection read.
+struct SuggestionTables {
+    DataSet* manufacture;
+    DataSet* purchase;
+    DataSet* budget;
+};
+
+//! Writes every result of the run as one JSON object on standard output; the gross and net rows,
+//! the tree and the messages straight from the run as they are made.
+void WriteJson(const MrpEngine& engine, int period, const SuggestionTables& tables,
+               const std::vector<MrpException>& messages)
+{
+    JsonStream out(std::cout);
+    GoodsTexts goods;
+    JsonRows rows(out, goods);
+    out << "{\"gross\":";
+    engine.WriteGrossRows(rows);
+    rows.Finish();
+    out << ",\n\"tree\":[";
+    StreamTree(out, engine, goods);
+    out << "],\n\"net\":";
+    engine.WriteNetRows(rows, period);
+    rows.Finish();
+    out << ",\n\"manufacture\":";
+    StreamRows(out, *tables.manufacture, goods);
+    out << ",\n\"purchase\":";
+    StreamRows(out, *tables.purchase, goods);
+    out << ",\n\"funds\":";
+    StreamRows(out, *tables.budget, goods);
+    out << ",\n\"exceptions\":";
+    WriteMrpExceptionRows(rows, messages, goods);
+    rows.Finish();
+    out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
 }
 
 //! The tree as a table for the workbook: one row per node with its depth.
@@ -413,11 +515,12 @@ int RunMrp(const Session& session, const MrpOptions& o)
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
     // The messages read the open orders once more: only the outputs that show them pay for that.
-    DataSet exceptions("cdsException");
     const bool withExceptions = o.json || o.exceptions || !o.xlsx.empty();
-    FillMrpExceptionTable(exceptions, withExceptions
-                                          ? FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds)
-                                          : std::vector<MrpException>{});
+    const std::vector<MrpException> messages =
+        withExceptions ? FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds)
+                       : std::vector<MrpException>{};
+    DataSet exceptions("cdsException");
+    if (o.exceptions || !o.xlsx.empty()) FillMrpExceptionTable(exceptions, messages);
     if (!budget.Active()) {
         budget.AddField("date", FieldType::DateTime);
         budget.CreateDataSet();
@@ -448,32 +551,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
         std::cerr << fmt::format("已导出到 {}\n", o.xlsx);
     }
     if (o.json) {
-        // Each result is filled, written and dropped in turn.
-        JsonStream out(std::cout);
-        GoodsTexts goods;
-        out << "{\"gross\":";
-        {
-            DataSet gross("cdsGross");
-            engine.FillGrossTable(gross);
-            StreamRows(out, gross, goods);
-        }
-        out << ",\n\"tree\":[";
-        StreamTree(out, engine, goods);
-        out << "],\n\"net\":";
-        {
-            DataSet net("cdsNet");
-            engine.FillNetTable(net, period);
-            StreamRows(out, net, goods);
-        }
-        out << ",\n\"manufacture\":";
-        StreamRows(out, manufacture, goods);
-        out << ",\n\"purchase\":";
-        StreamRows(out, purchase, goods);
-        out << ",\n\"funds\":";
-        StreamRows(out, budget, goods);
-        out << ",\n\"exceptions\":";
-        StreamRows(out, exceptions, goods);
-        out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
+        WriteJson(engine, period, {&manufacture, &purchase, &budget}, messages);
     } else if (o.exceptions) {
         std::cout << "异常信息\n";
         PrintTable(std::cout, Rows(exceptions));

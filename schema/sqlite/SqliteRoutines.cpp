@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <fmt/format.h>
 
@@ -73,24 +74,29 @@ ResultSet MrpGoodsScope(SqliteConnection& db, std::vector<Variant>& args)
 
     ResultSet result;
     result.columns = {{"goodsid", FieldType::Integer}, {"elemgid", FieldType::Integer}};
-    std::set<std::pair<std::int64_t, std::int64_t>> seen;
-    std::set<std::int64_t> visited;
+    std::unordered_set<std::int64_t> visited;
     std::vector<std::int64_t> pending = ScopeIds(args.empty() ? Variant() : args[0]);
     for (auto goods : std::set<std::int64_t>(pending.begin(), pending.end())) result.rows.push_back({goods, Variant()});
-    auto emit = [&](std::int64_t parent, std::int64_t child) {
-        if (seen.insert({parent, child}).second) result.rows.push_back({parent, child});
-        pending.push_back(child);
-    };
+    // A goods' pairs are all made when it is first reached, so a pair twice (a BOM line twice, a
+    // substitute that is a component too) can only be among the pairs of one parent.
+    std::vector<std::int64_t> reached;
     while (!pending.empty()) {
         std::int64_t goods = pending.back();
         pending.pop_back();
         if (!visited.insert(goods).second) continue;
         auto it = children.find(goods);
         if (it == children.end()) continue;
+        reached.clear();
         for (auto child : it->second) {
-            emit(goods, child);
+            reached.push_back(child);
             if (auto sub = substitutes.find({goods, child}); sub != substitutes.end())
-                for (auto substitute : sub->second) emit(goods, substitute);
+                reached.insert(reached.end(), sub->second.begin(), sub->second.end());
+        }
+        std::sort(reached.begin(), reached.end());
+        reached.erase(std::unique(reached.begin(), reached.end()), reached.end());
+        for (auto child : reached) {
+            result.rows.push_back({goods, child});
+            pending.push_back(child);
         }
     }
     return result;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MrpRecords.h"
+#include "MrpRowSink.h"
 #include "data/DataSet.h"
 #include "data/TreeItems.h"
 
@@ -47,12 +48,20 @@ public:
     static std::string GoodsTreeText(std::int32_t goodsid, double quantity);
     //! The same text of a goods whose code and name are known.
     static std::string GoodsTreeText(std::string_view code, std::string_view name, double quantity);
+    //! The text's part before the quantity, which is the same wherever the goods stands in the tree.
+    static std::string GoodsTreeTextHead(std::string_view code, std::string_view name);
+    //! The text's part after the head.
+    static std::string GoodsTreeTextQuantity(double quantity);
     //! The BOM quantities of the demanded goods as a tree of texts and values.
     void FillGoodsTree(TreeItems& items) const;
     //! One row per goods of the gross tree: class, goodsid, quantity.
     void FillGrossTable(DataSet& cdsGross) const;
+    //! The rows of FillGrossTable into a sink.
+    void WriteGrossRows(MrpRowSink& rows) const;
     //! The net requirement records grouped by day (1), week (2) or month (4).
     void FillNetTable(DataSet& cdsNet, int period) const;
+    //! The rows of FillNetTable into a sink.
+    void WriteNetRows(MrpRowSink& rows, int period) const;
     //! Manufacture suggestions from the rising net requirements of made goods.
     void FillManufactureSuggestions(DataSet& cdsManuSug) const;
     //! Purchase suggestions with the lot flags MrpLotMinimum and MrpLotIncrement.

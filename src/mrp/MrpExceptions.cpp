@@ -340,17 +340,23 @@ std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const std::
 
 void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages)
 {
-    MrpRowWriter writer(cdsException, {{"kind", FieldType::Text},
-                                       {"goodsid", FieldType::Integer},
-                                       {"goodscode", FieldType::Text},
-                                       {"goodsname", FieldType::Text},
-                                       {"needdate", FieldType::DateTime},
-                                       {"quantity", FieldType::Float},
-                                       {"billname", FieldType::Text},
-                                       {"billcode", FieldType::Text},
-                                       {"itemno", FieldType::Integer},
-                                       {"text", FieldType::Text}});
+    DataSetRowSink rows(cdsException);
     GoodsTexts goods;
+    WriteMrpExceptionRows(rows, messages, goods);
+}
+
+void WriteMrpExceptionRows(MrpRowSink& rows, const std::vector<MrpException>& messages, GoodsTexts& goods)
+{
+    MrpRowWriter writer(rows, {{"kind", FieldType::Text},
+                               {"goodsid", FieldType::Integer},
+                               {"goodscode", FieldType::Text},
+                               {"goodsname", FieldType::Text},
+                               {"needdate", FieldType::DateTime},
+                               {"quantity", FieldType::Float},
+                               {"billname", FieldType::Text},
+                               {"billcode", FieldType::Text},
+                               {"itemno", FieldType::Integer},
+                               {"text", FieldType::Text}});
     for (const auto& m : messages) {
         const bool known = m.goodsid != 0;
         writer.Write({std::string(MrpExceptionCaption(m.kind)), known ? Variant(m.goodsid) : Variant(),

@@ -11,7 +11,9 @@
 namespace mfg {
 
 class DataSet;
+class GoodsTexts;
 class MrpEngine;
+class MrpRowSink;
 
 //! What an exception message asks the planner to look at.
 enum class MrpExceptionKind {
@@ -56,5 +58,7 @@ std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const std::
 //! Appends one row per message to `cdsException`: kind (caption), goodsid, goodscode, goodsname,
 //! needdate, quantity, billname, billcode, itemno, text; the goods texts from the goods cache.
 void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages);
+//! The rows of FillMrpExceptionTable into a sink, the goods texts from `goods`.
+void WriteMrpExceptionRows(MrpRowSink& rows, const std::vector<MrpException>& messages, GoodsTexts& goods);
 
 }  // namespace mfg

@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "MrpEngine.h"
+#include "MrpFields.h"
 #include "host/Dialogs.h"
 #include "host/Host.h"
 #include "host/LookupCache.h"
@@ -131,7 +133,18 @@ std::string MrpEngine::GoodsTreeText(std::int32_t goodsid, double quantity)
 
 std::string MrpEngine::GoodsTreeText(std::string_view code, std::string_view name, double quantity)
 {
-    return fmt::format("货品编号:{},货品名称:{},毛需求:{:.4f}", code, name, quantity);
+    return GoodsTreeTextHead(code, name) + GoodsTreeTextQuantity(quantity);
+}
+
+// The formats are compiled: the tree of a large run has hundreds of thousands of nodes.
+std::string MrpEngine::GoodsTreeTextHead(std::string_view code, std::string_view name)
+{
+    return fmt::format(FMT_COMPILE("货品编号:{},货品名称:{},毛需求:"), code, name);
+}
+
+std::string MrpEngine::GoodsTreeTextQuantity(double quantity)
+{
+    return fmt::format(FMT_COMPILE("{:.4f}"), quantity);
 }
 
 void MrpEngine::FillGoodsTree(TreeItems& items) const
@@ -165,12 +178,14 @@ void MrpEngine::WalkGoodsTree(const GoodsTreeVisitor& visit) const
 
 void MrpEngine::FillGrossTable(DataSet& cdsGross) const
 {
-    if (!cdsGross.Active()) {
-        cdsGross.AddField("class", FieldType::Integer);
-        cdsGross.AddField("goodsid", FieldType::Integer);
-        cdsGross.AddField("quantity", FieldType::Float);
-        cdsGross.CreateDataSet();
-    }
+    DataSetRowSink rows(cdsGross);
+    WriteGrossRows(rows);
+}
+
+void MrpEngine::WriteGrossRows(MrpRowSink& rows) const
+{
+    MrpRowWriter writer(
+        rows, {{"class", FieldType::Integer}, {"goodsid", FieldType::Integer}, {"quantity", FieldType::Float}});
     struct Merged {
         std::int32_t level;
         std::int32_t goodsid;
@@ -191,16 +206,7 @@ void MrpEngine::FillGrossTable(DataSet& cdsGross) const
     std::sort(merged.begin(), merged.end(), [](const Merged& a, const Merged& b) {
         return a.level != b.level ? a.level < b.level : a.goodsid < b.goodsid;
     });
-    Field& level = cdsGross.FieldByName("class");
-    Field& goodsid = cdsGross.FieldByName("goodsid");
-    Field& quantity = cdsGross.FieldByName("quantity");
-    for (const auto& entry : merged) {
-        cdsGross.Append();
-        level.SetValue(entry.level);
-        goodsid.SetValue(entry.goodsid);
-        quantity.SetValue(entry.quantity);
-        cdsGross.Post();
-    }
+    for (const auto& entry : merged) writer.Write({entry.level, entry.goodsid, entry.quantity});
 }
 
 }  // namespace mfg

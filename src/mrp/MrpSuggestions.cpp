@@ -40,20 +40,39 @@ DateTime MrpEngine::PeriodKey(DateTime date, int period) const
 
 void MrpEngine::FillNetTable(DataSet& cdsNet, int period) const
 {
-    MrpRowWriter writer(cdsNet, {{"class", FieldType::Integer},       {"goodsid", FieldType::Integer},
-                                 {"needdate", FieldType::DateTime},   {"onhand", FieldType::Float},
-                                 {"safeqty", FieldType::Float},       {"usedqty", FieldType::Float},
-                                 {"gross", FieldType::Float},         {"wasteqty", FieldType::Float},
-                                 {"saleqty", FieldType::Float},       {"oversaleqty", FieldType::Float},
-                                 {"purchaseqty", FieldType::Float},   {"overpurchaseqty", FieldType::Float},
-                                 {"requestqty", FieldType::Float},    {"distributeqty", FieldType::Float},
-                                 {"manufactureqty", FieldType::Float}, {"manuorderqty", FieldType::Float},
-                                 {"subqty", FieldType::Float},        {"netqty", FieldType::Float},
-                                 {"prequestqty", FieldType::Float}});
+    DataSetRowSink rows(cdsNet);
+    WriteNetRows(rows, period);
+}
+
+void MrpEngine::WriteNetRows(MrpRowSink& rows, int period) const
+{
+    MrpRowWriter writer(rows, {{"class", FieldType::Integer},
+                               {"goodsid", FieldType::Integer},
+                               {"needdate", FieldType::DateTime},
+                               {"onhand", FieldType::Float},
+                               {"safeqty", FieldType::Float},
+                               {"usedqty", FieldType::Float},
+                               {"gross", FieldType::Float},
+                               {"wasteqty", FieldType::Float},
+                               {"saleqty", FieldType::Float},
+                               {"oversaleqty", FieldType::Float},
+                               {"purchaseqty", FieldType::Float},
+                               {"overpurchaseqty", FieldType::Float},
+                               {"requestqty", FieldType::Float},
+                               {"distributeqty", FieldType::Float},
+                               {"manufactureqty", FieldType::Float},
+                               {"manuorderqty", FieldType::Float},
+                               {"subqty", FieldType::Float},
+                               {"netqty", FieldType::Float},
+                               {"prequestqty", FieldType::Float}});
+    // The period of a later date never comes before an earlier one's: groups follow the buckets.
+    std::vector<std::pair<DateTime, MrpBucket>> groups;
     for (const auto& record : netRecords) {
-        std::map<DateTime, MrpBucket> groups;
+        groups.clear();
         for (const auto& [date, bucket] : record.buckets) {
-            MrpBucket& group = groups[PeriodKey(date, period)];
+            const DateTime key = PeriodKey(date, period);
+            if (groups.empty() || groups.back().first != key) groups.emplace_back(key, MrpBucket{});
+            MrpBucket& group = groups.back().second;
             for (auto field : NetFields) group.*field += bucket.*field;
             group.netqty = bucket.netqty;
         }

@@ -54,6 +54,32 @@ grep -q '警告: 需求货品 1034 不参与MRP运算' "$dir/err" || { echo "no 
 run --mps all --exceptions >"$dir/exceptions.txt" 2>/dev/null
 grep -q "^异常信息" "$dir/exceptions.txt" || { echo "no exception table"; exit 1; }
 grep -q "提前 .*1025 .*2026-12-23 .*300 .*进口订单 .*JK-2026-12-0001 .*1 " "$dir/exceptions.txt" || { echo "no reschedule-in of 1025"; cat "$dir/exceptions.txt"; exit 1; }
+# The JSON rows come straight from the run: each an object with its keys in order and the goods'
+# code beside its id; by day and by week the same gross requirements; the same messages as the table.
+run --mps all --period week --json >"$dir/week.json"
+python3 - "$dir/mps.json" "$dir/week.json" "$dir/exceptions.txt" <<'PY' || { echo "the JSON rows are not the run's results"; exit 1; }
+import json, sys
+from collections import Counter
+day, week = (json.load(open(path)) for path in sys.argv[1:3])
+table = open(sys.argv[3]).read()
+def gross(run):
+    total = Counter()
+    for result in ("gross", "net", "exceptions"):
+        for row in run[result]:
+            assert list(row) == sorted(row) and "goodscode" in row, (result, row)
+    for row in run["net"]:
+        assert len(row) == 20, row
+        if row["class"] is None:
+            assert row["needdate"] and row["goodscode"], row
+            total[row["goodscode"]] += row["gross"] or 0
+        else:  # the heading row of a goods names its level and goods alone
+            assert all(v is None for k, v in row.items() if k not in ("class", "goodsid", "goodscode")), row
+    return {code: round(quantity, 4) for code, quantity in total.items()}
+assert gross(day) == gross(week) and gross(day), (gross(day), gross(week))
+assert len(week["net"]) < len(day["net"]), "no two days of one week were grouped"
+for message in day["exceptions"]:
+    assert any(message["kind"] in line and message["goodscode"] in line for line in table.splitlines()), message
+PY
 run --mps all --exceptions --early-days 250 2>/dev/null | grep -q "提前 .*1025" && { echo "--early-days ignored"; exit 1; }
 
 expect_refusal() {

@@ -18,19 +18,28 @@ double RoundToEx(double value, int digits)
     digits = std::clamp(digits, -400, 400);
     // Fifteen significant digits are what a double holds exactly as decimal text; the binary noise
     // beyond them (2.675 is stored as 2.67499999...) must not decide the rounding.
-    auto text = fmt::format("{:.14e}", std::fabs(value));
-    std::string mantissa = text.substr(0, 1) + text.substr(2, 14);
-    int exponent = std::stoi(text.substr(text.find('e') + 1));
-    int keep = exponent + 1 + digits;
-    if (keep >= static_cast<int>(mantissa.size())) return value;
+    // Written into buffers on the stack: every quantity of a run passes here.
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::scientific, 14).ptr;
+    char mantissa[15];
+    mantissa[0] = text[0];
+    std::copy(text + 2, text + 16, mantissa + 1);
+    int exponent = 0;
+    std::from_chars(text + 17 + (text[17] == '+'), written, exponent);
+    const int keep = exponent + 1 + digits;
+    if (keep >= static_cast<int>(sizeof mantissa)) return value;
     if (keep < 0) return 0.0;
-    std::int64_t kept = keep == 0 ? 0 : std::stoll(mantissa.substr(0, static_cast<size_t>(keep)));
-    if (mantissa[static_cast<size_t>(keep)] >= '5') ++kept;
+    std::int64_t kept = 0;
+    if (keep > 0) std::from_chars(mantissa, mantissa + keep, kept);
+    if (mantissa[keep] >= '5') ++kept;
     if (kept == 0) return 0.0;
     // Read back from decimal text: the nearest double to the rounded decimal, not kept / 10^digits.
-    auto rounded = fmt::format("{}e{}", kept, -digits);
+    char rounded[48];
+    char* end = std::to_chars(rounded, rounded + sizeof rounded, kept).ptr;
+    *end++ = 'e';
+    end = std::to_chars(end, rounded + sizeof rounded, -digits).ptr;
     double result = 0;
-    std::from_chars(rounded.data(), rounded.data() + rounded.size(), result);
+    std::from_chars(rounded, end, result);
     return value < 0 ? -result : result;
 }
 

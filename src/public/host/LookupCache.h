@@ -80,18 +80,19 @@ Variant LookupData(int kind, const Variant& key, std::string_view field);
 //! LookupDataEx of the current host's caches.
 Variant LookupDataEx(int kind, std::string_view keyField, const Variant& key, std::string_view field);
 
-//! The code and name of each goods, looked up once: the rows of a large run name the same goods
-//! hundreds of thousands of times, and a look-up by key costs a few allocations.
+//! The code and name of every goods, read in one query the first time one is asked for: the rows of
+//! a large run name the same goods hundreds of thousands of times, and the goods cache would read
+//! every column of every goods first.
 class GoodsTexts {
 public:
     const Variant& Code(std::int32_t goodsid) { return Of(goodsid).first; }
     const Variant& Name(std::int32_t goodsid) { return Of(goodsid).second; }
-    //! Code and name.
+    //! Code and name; nulls for a goods that is not there.
     const std::pair<Variant, Variant>& Of(std::int32_t goodsid);
 
 private:
-
     std::unordered_map<std::int32_t, std::pair<Variant, Variant>> texts;
+    bool read = false;
 };
 
 }  // namespace mfg

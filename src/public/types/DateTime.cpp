@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include <date/date.h>
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace mfg {
@@ -196,8 +197,8 @@ std::string DateTime::ToIsoString() const
     // Written directly rather than through Format: results name hundreds of thousands of dates.
     int year = 0, month = 0, day = 0;
     Split(year, month, day);
-    if (std::lround(TimeOfDay() * 86400.0) == 0) return fmt::format("{:04}-{:02}-{:02}", year, month, day);
-    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", year, month, day, Hour(), Minute(), Second());
+    if (std::lround(TimeOfDay() * 86400.0) == 0) return fmt::format(FMT_COMPILE("{:04}-{:02}-{:02}"), year, month, day);
+    return fmt::format(FMT_COMPILE("{:04}-{:02}-{:02} {:02}:{:02}:{:02}"), year, month, day, Hour(), Minute(), Second());
 }
 
 }  // namespace mfg
