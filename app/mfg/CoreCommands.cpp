@@ -54,6 +54,17 @@ bool MayRebuild(const Session& session, Connection& db)
     return false;
 }
 
+//! Has a server gather the statistics of the tables just written. It plans its queries from them,
+//! and autovacuum may leave a bulk write unseen for minutes: until then a large factory's BOM
+//! walks scan whole tables (a check of the largest product took 2 s instead of 0.35 s).
+void AnalyzeTables(Connection& db)
+{
+    if (db.BackendName() != "postgresql") return;
+    std::string tables;
+    for (const auto& name : db.TableNames()) tables += (tables.empty() ? "\"" : ", \"") + name + "\"";
+    if (!tables.empty()) db.ExecuteNative("analyze " + tables);
+}
+
 int RunInit(const Session& session, bool demo, bool force, const std::string& synthetic, std::uint64_t seed)
 {
     const std::string& url = session.url;
@@ -90,6 +101,7 @@ int RunInit(const Session& session, bool demo, bool force, const std::string& sy
         summary = LoadSyntheticFactory(*db, *size, seed, PrintProgress);
     }
     transaction.Commit();
+    AnalyzeTables(*db);
     if (summary) {
         std::cout << fmt::format("数据库 {} 已建立, 含合成工厂: {} 种货品, {} 行物料清单 (深 {} 层), {} 行未结单据, "
                                  "{} 行已审核主生产计划, 共 {} 行。\n",

@@ -27,6 +27,15 @@ std::optional<int> IdOf(const Field& field)
     return static_cast<int>(field.AsInteger());
 }
 
+//! The kind of a line's component: the line carries it (read with the BOM, set when the component
+//! is chosen), and the goods cache, which reads every goods of the factory, is asked only when not.
+std::int64_t ComponentKind(DataSet& lines, int component)
+{
+    const Field* kind = lines.FindField("Kind");
+    if (kind && !kind->IsNull()) return kind->AsInteger();
+    return LookupData(GoodsKind, component, "Kind").AsInteger();
+}
+
 //! The checks of one run; `Report` is false once the sink asked to stop.
 class BomChecks {
 public:
@@ -103,7 +112,7 @@ private:
                 Report("V5b", BomProblemKind::Error, "物料明细中不允许存在相同物料、工序的记录!");
                 continue;
             }
-            if (LookupData(GoodsKind, *component, "Kind").AsInteger() == VirtualKind &&
+            if (ComponentKind(lines, *component) == VirtualKind &&
                 CreateAutoQuery("Select top 1 1 from l_goodsbom where goodsid =" + std::to_string(*component), true)
                     ->IsEmpty()) {
                 Report("V5c", BomProblemKind::Error, "虚拟件不能为末级!");

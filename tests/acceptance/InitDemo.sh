@@ -18,6 +18,11 @@ grep -q "$dir/typo.db" "$dir/err" || { echo "the refusal does not name the path"
 [ ! -e "$dir/typo.db" ] || { echo "a mistyped path left a file behind"; exit 1; }
 
 "$mfg" --db "$db" init --demo
+if [ "${2:-sqlite}" = postgres ]; then
+  # The server has the statistics of the tables just written: its first plans are not made blind.
+  "$mfg" --db "$db" sql "select count(*) as n from pg_stat_user_tables where schemaname = 'acceptance_$$' and relname = 'l_goodsbom' and last_analyze is not null" --json |
+    grep -q '"n": 1' || { echo "init left the server without statistics of the new tables"; exit 1; }
+fi
 out=$("$mfg" --db "$db" sql "select top 3 Code, Name from L_Goods order by Code" --json)
 echo "$out"
 count=$(grep -c '"Code"' <<<"$out")

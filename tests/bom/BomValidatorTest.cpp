@@ -110,6 +110,13 @@ TEST_F(BomValidatorTest, AVirtualItemNeedsLinesOfItsOwn)
     EXPECT_EQ(Refusal(), std::make_pair(MessageKind::Error, std::string("虚拟件不能为末级!")));
     host.SqlExecute("insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, State) values (900, 101, 1, 0)");
     EXPECT_TRUE(ValidateBom(bom));  // its lines need not be audited
+
+    // A virtual item made by another user after this session read its goods: the stored line
+    // knows its kind.
+    host.SqlExecute("insert into L_Goods (GoodsID, Code, Name, Kind) values (901, '9901', '新虚拟件', 9)");
+    host.SqlExecute("insert into L_GoodsBom (GoodsID, ElemGID, ItemNo, State, Quantity) values (3, 901, 99, 1, 1)");
+    Load(3);
+    EXPECT_EQ(Refusal(), std::make_pair(MessageKind::Error, std::string("虚拟件不能为末级!")));
 }
 
 TEST_F(BomValidatorTest, ProcessChecksAndTheTotalsQuestion)
