@@ -213,7 +213,7 @@ public:
         for (std::size_t k = 0; k < named.size(); ++k)
             if (k + 1 == named.size() || named[k].first != named[k + 1].first) {
                 const int source = named[k].second;
-                keys.push_back({nlohmann::json(named[k].first).dump() + ":", source,
+                keys.push_back({(keys.empty() ? "" : ",") + nlohmann::json(named[k].first).dump() + ":", source,
                                 source < 0 ? FieldType::Text : columns[static_cast<std::size_t>(source)].type});
             }
         out << "[";
@@ -224,25 +224,9 @@ public:
     {
         out << (first ? "\n{" : ",\n{");
         first = false;
-        for (std::size_t k = 0; k < keys.size(); ++k) {
-            out << (k == 0 ? "" : ",") << keys[k].json;
-            if (keys[k].source < 0) {
-                const auto column = static_cast<std::size_t>(goodsColumn);
-                if (column >= values.size() || values[column].IsNull())
-                    out << "null";
-                else
-                    out.Value(goods.Code(static_cast<std::int32_t>(values[column].AsInteger())));
-                continue;
-            }
-            // A value is written as its column's type, as a dataset's field would hold it; a short
-            // row leaves its last cells empty.
-            const auto source = static_cast<std::size_t>(keys[k].source);
-            if (source >= values.size() || values[source].IsNull())
-                out << "null";
-            else if (keys[k].type == FieldType::Float)
-                out.Number(values[source].AsFloat());
-            else
-                out.Value(values[source]);
+        for (const Key& key : keys) {
+            out << key.json;
+            WriteValue(key, values);
         }
         out << "}";
     }
@@ -252,10 +236,26 @@ public:
 
 private:
     struct Key {
-        std::string json;  //!< the quoted name and its colon
+        std::string json;  //!< the quoted name and its colon, after a comma but for the first
         int source;        //!< the index of the value, or -1 for the code of the goods
         FieldType type;
     };
+
+    //! A value as its column's type, as a dataset's field would hold it; a short row leaves its last
+    //! cells empty.
+    void WriteValue(const Key& key, std::span<const Variant> values)
+    {
+        const bool code = key.source < 0;
+        const auto source = static_cast<std::size_t>(code ? goodsColumn : key.source);
+        if (source >= values.size() || values[source].IsNull())
+            out << "null";
+        else if (code)
+            out.Value(goods.Code(static_cast<std::int32_t>(values[source].AsInteger())));
+        else if (key.type == FieldType::Float)
+            out.Number(values[source].AsFloat());
+        else
+            out.Value(values[source]);
+    }
     JsonStream& out;
     GoodsTexts& goods;
     std::vector<Key> keys;
