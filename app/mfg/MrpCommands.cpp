@@ -146,43 +146,70 @@ std::uint32_t OptionMask(const MrpOptions& o, std::uint32_t base)
     return mask;
 }
 
-//! The goods id field after which the goods code is shown, null when the rows carry their code.
-Field* GoodsWithoutCode(const DataSet& data)
+//! A column of a result as shown: one of the result's values, or the code of its goods.
+struct ShownColumn {
+    std::string_view name;
+    FieldType type;
+    std::size_t source;  //!< the index of the value; of the goods id for the code
+    bool code;
+};
+
+//! The columns of a result as shown: goods also by code, beside the goods id, unless the result
+//! carries its code.
+std::vector<ShownColumn> ShownColumns(std::span<const MrpColumn> columns)
 {
-    return data.FindField("goodscode") ? nullptr : data.FindField("goodsid");
+    const bool withCode = std::none_of(columns.begin(), columns.end(), [](const MrpColumn& column) {
+        return std::string_view(column.name) == "goodscode";
+    });
+    std::vector<ShownColumn> shown;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        shown.push_back({columns[i].name, columns[i].type, i, false});
+        if (withCode && std::string_view(columns[i].name) == "goodsid")
+            shown.push_back({"goodscode", FieldType::Text, i, true});
+    }
+    return shown;
 }
 
-//! The columns of a dataset's rows as shown: goods also by code, beside the goods id.
-std::vector<ResultColumn> Columns(const DataSet& data)
+//! The value of a shown column in a row; a row shorter than the columns leaves its last cells empty.
+Variant ShownValue(const ShownColumn& column, std::span<const Variant> values, GoodsTexts& goods)
 {
-    std::vector<ResultColumn> columns;
-    Field* goodsid = GoodsWithoutCode(data);
-    for (int i = 0; i < data.FieldCount(); ++i) {
-        columns.push_back({data.FieldByIndex(i).Name(), data.FieldByIndex(i).DataType()});
-        if (goodsid && i == goodsid->Index()) columns.push_back({"goodscode", FieldType::Text});
-    }
+    if (column.source >= values.size() || values[column.source].IsNull()) return {};
+    if (column.code) return goods.Code(static_cast<std::int32_t>(values[column.source].AsInteger()));
+    return values[column.source];
+}
+
+//! The columns of a dataset as a result's.
+std::vector<MrpColumn> DataSetColumns(const DataSet& data)
+{
+    std::vector<MrpColumn> columns;
+    for (int i = 0; i < data.FieldCount(); ++i)
+        columns.push_back({data.FieldByIndex(i).Name().c_str(), data.FieldByIndex(i).DataType()});
     return columns;
 }
 
-//! The current row of a dataset in the order of Columns.
-std::vector<Variant> CurrentRow(const DataSet& data)
+//! Passes each row of a dataset to `write` as values in the order of its fields.
+template <typename Write>
+void EachRow(DataSet& data, Write write)
 {
-    std::vector<Variant> row;
-    row.reserve(static_cast<std::size_t>(data.FieldCount()) + 1);
-    Field* goodsid = GoodsWithoutCode(data);
-    for (int i = 0; i < data.FieldCount(); ++i) {
-        row.push_back(data.FieldByIndex(i).Value());
-        if (goodsid && i == goodsid->Index()) row.push_back(LookupData(3, goodsid->Value(), "code"));
+    std::vector<Variant> values(static_cast<std::size_t>(data.FieldCount()));
+    for (data.First(); !data.Eof(); data.Next()) {
+        for (int i = 0; i < data.FieldCount(); ++i) values[static_cast<std::size_t>(i)] = data.FieldByIndex(i).Value();
+        write(std::span<const Variant>(values));
     }
-    return row;
 }
 
 //! The rows of a dataset as a result set, for the text tables.
 ResultSet Rows(DataSet& data)
 {
+    const std::vector<MrpColumn> fields = DataSetColumns(data);
+    const std::vector<ShownColumn> shown = ShownColumns(fields);
     ResultSet rows;
-    rows.columns = Columns(data);
-    for (data.First(); !data.Eof(); data.Next()) rows.rows.push_back(CurrentRow(data));
+    for (const auto& column : shown) rows.columns.push_back({std::string(column.name), column.type});
+    GoodsTexts goods;
+    EachRow(data, [&](std::span<const Variant> values) {
+        std::vector<Variant>& row = rows.rows.emplace_back();
+        for (const auto& column : shown) row.push_back(ShownValue(column, values, goods));
+    });
     return rows;
 }
 
@@ -195,27 +222,13 @@ public:
 
     void Start(std::span<const MrpColumn> columns) override
     {
-        const bool withCode = std::none_of(columns.begin(), columns.end(), [](const MrpColumn& column) {
-            return std::string_view(column.name) == "goodscode";
-        });
-        std::vector<std::pair<std::string_view, int>> named;  // a column's name and index, -1 for the looked-up code
-        goodsColumn = -1;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            named.emplace_back(columns[i].name, static_cast<int>(i));
-            if (withCode && std::string_view(columns[i].name) == "goodsid") {
-                goodsColumn = static_cast<int>(i);
-                named.emplace_back("goodscode", -1);
-            }
-        }
-        std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<ShownColumn> shown = ShownColumns(columns);
+        std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
         keys.clear();
         // A name twice keeps the later value, as an object's key does.
-        for (std::size_t k = 0; k < named.size(); ++k)
-            if (k + 1 == named.size() || named[k].first != named[k + 1].first) {
-                const int source = named[k].second;
-                keys.push_back({(keys.empty() ? "" : ",") + nlohmann::json(named[k].first).dump() + ":", source,
-                                source < 0 ? FieldType::Text : columns[static_cast<std::size_t>(source)].type});
-            }
+        for (std::size_t k = 0; k < shown.size(); ++k)
+            if (k + 1 == shown.size() || shown[k].name != shown[k + 1].name)
+                keys.push_back({(keys.empty() ? "" : ",") + nlohmann::json(shown[k].name).dump() + ":", shown[k]});
         out << "[";
         first = true;
     }
@@ -226,7 +239,12 @@ public:
         first = false;
         for (const Key& key : keys) {
             out << key.json;
-            WriteValue(key, values);
+            // A value is written as its column's type, as a dataset's field would hold it.
+            const Variant value = ShownValue(key.column, values, goods);
+            if (key.column.type == FieldType::Float && !value.IsNull())
+                out.Number(value.AsFloat());
+            else
+                out.Value(value);
         }
         out << "}";
     }
@@ -237,45 +255,21 @@ public:
 private:
     struct Key {
         std::string json;  //!< the quoted name and its colon, after a comma but for the first
-        int source;        //!< the index of the value, or -1 for the code of the goods
-        FieldType type;
+        ShownColumn column;
     };
 
-    //! A value as its column's type, as a dataset's field would hold it; a short row leaves its last
-    //! cells empty.
-    void WriteValue(const Key& key, std::span<const Variant> values)
-    {
-        const bool code = key.source < 0;
-        const auto source = static_cast<std::size_t>(code ? goodsColumn : key.source);
-        if (source >= values.size() || values[source].IsNull())
-            out << "null";
-        else if (code)
-            out.Value(goods.Code(static_cast<std::int32_t>(values[source].AsInteger())));
-        else if (key.type == FieldType::Float)
-            out.Number(values[source].AsFloat());
-        else
-            out.Value(values[source]);
-    }
     JsonStream& out;
     GoodsTexts& goods;
     std::vector<Key> keys;
-    int goodsColumn = -1;
     bool first = true;
 };
 
 //! Writes the rows of a dataset as JsonRows does.
 void StreamRows(JsonStream& out, DataSet& data, GoodsTexts& goods)
 {
-    std::vector<MrpColumn> columns;
-    for (int i = 0; i < data.FieldCount(); ++i)
-        columns.push_back({data.FieldByIndex(i).Name().c_str(), data.FieldByIndex(i).DataType()});
     JsonRows rows(out, goods);
-    rows.Start(columns);
-    std::vector<Variant> values(columns.size());
-    for (data.First(); !data.Eof(); data.Next()) {
-        for (int i = 0; i < data.FieldCount(); ++i) values[static_cast<std::size_t>(i)] = data.FieldByIndex(i).Value();
-        rows.Write(values);
-    }
+    rows.Start(DataSetColumns(data));
+    EachRow(data, [&](std::span<const Variant> values) { rows.Write(values); });
     rows.Finish();
 }
 
@@ -310,16 +304,9 @@ void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
     for (; previous >= 0; --previous) out << "]}";
 }
 
-//! The suggestion and funds tables of a run, which the release and the funds projection read.
-struct SuggestionTables {
-    DataSet* manufacture;
-    DataSet* purchase;
-    DataSet* budget;
-};
-
 //! Writes every result of the run as one JSON object on standard output; the gross and net rows,
 //! the tree and the messages straight from the run as they are made.
-void WriteJson(const MrpEngine& engine, int period, const SuggestionTables& tables,
+void WriteJson(const MrpEngine& engine, int period, DataSet& manufacture, DataSet& purchase, DataSet& budget,
                const std::vector<MrpException>& messages)
 {
     JsonStream out(std::cout);
@@ -334,11 +321,11 @@ void WriteJson(const MrpEngine& engine, int period, const SuggestionTables& tabl
     engine.WriteNetRows(rows, period);
     rows.Finish();
     out << ",\n\"manufacture\":";
-    StreamRows(out, *tables.manufacture, goods);
+    StreamRows(out, manufacture, goods);
     out << ",\n\"purchase\":";
-    StreamRows(out, *tables.purchase, goods);
+    StreamRows(out, purchase, goods);
     out << ",\n\"funds\":";
-    StreamRows(out, *tables.budget, goods);
+    StreamRows(out, budget, goods);
     out << ",\n\"exceptions\":";
     WriteMrpExceptionRows(rows, messages, goods);
     rows.Finish();
@@ -551,7 +538,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
         std::cerr << fmt::format("已导出到 {}\n", o.xlsx);
     }
     if (o.json) {
-        WriteJson(engine, period, {&manufacture, &purchase, &budget}, messages);
+        WriteJson(engine, period, manufacture, purchase, budget, messages);
     } else if (o.exceptions) {
         std::cout << "异常信息\n";
         PrintTable(std::cout, Rows(exceptions));

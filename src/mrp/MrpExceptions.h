@@ -56,7 +56,7 @@ std::vector<MrpException> FindMrpExceptions(const MrpEngine& engine, const std::
                                             const MrpExceptionThresholds& thresholds);
 
 //! Appends one row per message to `cdsException`: kind (caption), goodsid, goodscode, goodsname,
-//! needdate, quantity, billname, billcode, itemno, text; the goods texts from the goods cache.
+//! needdate, quantity, billname, billcode, itemno, text; the goods texts read once (GoodsTexts).
 void FillMrpExceptionTable(DataSet& cdsException, const std::vector<MrpException>& messages);
 //! The rows of FillMrpExceptionTable into a sink, the goods texts from `goods`.
 void WriteMrpExceptionRows(MrpRowSink& rows, const std::vector<MrpException>& messages, GoodsTexts& goods);
