@@ -100,8 +100,9 @@ int RunInit(const Session& session, bool demo, bool force, const std::string& sy
         std::cerr << fmt::format("生成合成工厂 (种子 {})...\n", seed);
         summary = LoadSyntheticFactory(*db, *size, seed, PrintProgress);
     }
-    transaction.Commit();
+    // Inside the transaction, so that a kill while the server reads its samples still leaves nothing.
     AnalyzeTables(*db);
+    transaction.Commit();
     if (summary) {
         std::cout << fmt::format("数据库 {} 已建立, 含合成工厂: {} 种货品, {} 行物料清单 (深 {} 层), {} 行未结单据, "
                                  "{} 行已审核主生产计划, 共 {} 行。\n",
