@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -15,6 +16,7 @@
 
 #include "ConsoleSession.h"
 #include "ConsoleTable.h"
+#include "Database.h"
 #include "ManufactureRelease.h"
 #include "MrpEngine.h"
 #include "MrpExceptions.h"
@@ -307,7 +309,7 @@ void StreamTree(JsonStream& out, const MrpEngine& engine, GoodsTexts& goods)
 //! Writes every result of the run as one JSON object on standard output; the gross and net rows,
 //! the tree and the messages straight from the run as they are made.
 void WriteJson(const MrpEngine& engine, int period, DataSet& manufacture, DataSet& purchase, DataSet& budget,
-               const std::vector<MrpException>& messages)
+               const std::shared_future<std::vector<MrpException>>& messages)
 {
     JsonStream out(std::cout);
     GoodsTexts goods;
@@ -327,7 +329,7 @@ void WriteJson(const MrpEngine& engine, int period, DataSet& manufacture, DataSe
     out << ",\n\"funds\":";
     StreamRows(out, budget, goods);
     out << ",\n\"exceptions\":";
-    WriteMrpExceptionRows(rows, messages, goods);
+    WriteMrpExceptionRows(rows, messages.get(), goods);
     rows.Finish();
     out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << "}\n";
 }
@@ -429,6 +431,18 @@ int ReleaseSuggestions(const MrpEngine& engine, const MrpOptions& o, unsigned lo
     return codes.empty() ? 1 : 0;
 }
 
+//! Reads the open orders' documents on a connection of its own, beside the run, with the host's now
+//! as the connection's clock: the machine's second core reads while the first calculates.
+std::future<std::vector<MrpReceiptDocument>> ReadReceiptsAside(const std::string& url, int shop, bool includeUnaudited,
+                                                               DateTime now)
+{
+    return std::async(std::launch::async, [=] {
+        auto connection = OpenExistingDatabase(url);
+        connection->SetClock([now] { return now; });
+        return MrpEngine::ReadReceiptDocuments(*connection, shop, includeUnaudited, now.Date());
+    });
+}
+
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
@@ -485,6 +499,12 @@ int RunMrp(const Session& session, const MrpOptions& o)
         if (line.billtype == 12) orders.push_back(line);
     }
 
+    // Only the outputs that show the messages pay for the documents behind them.
+    const bool withExceptions = o.json || o.exceptions || !o.xlsx.empty();
+    std::future<std::vector<MrpReceiptDocument>> receipts;
+    if (withExceptions)
+        receipts =
+            ReadReceiptsAside(session.url, console.host.ShopID(), includeUnaudited, console.host.GetSystemTime());
     MrpEngine engine;
     engine.progress = StderrProgress();
     const bool loaded = engine.Load(realStock, includeUnaudited, "'" + scope + "'");
@@ -501,13 +521,14 @@ int RunMrp(const Session& session, const MrpOptions& o)
     engine.FillPurchaseSuggestions(purchase, lotFlags);
     const bool withFunds = calculated && LookupSysParam("IsBand") == "1";
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
-    // The messages read the open orders once more: only the outputs that show them pay for that.
-    const bool withExceptions = o.json || o.exceptions || !o.xlsx.empty();
-    const std::vector<MrpException> messages =
-        withExceptions ? FindMrpExceptions(engine, engine.ReadReceiptDocuments(), thresholds)
-                       : std::vector<MrpException>{};
+    // The messages are found on the other core while the results are written: from here on the
+    // run is only read.
+    const std::shared_future<std::vector<MrpException>> messages =
+        std::async(withExceptions ? std::launch::async : std::launch::deferred, [&] {
+            return withExceptions ? FindMrpExceptions(engine, receipts.get(), thresholds) : std::vector<MrpException>{};
+        }).share();
     DataSet exceptions("cdsException");
-    if (o.exceptions || !o.xlsx.empty()) FillMrpExceptionTable(exceptions, messages);
+    if (o.exceptions || !o.xlsx.empty()) FillMrpExceptionTable(exceptions, messages.get());
     if (!budget.Active()) {
         budget.AddField("date", FieldType::DateTime);
         budget.CreateDataSet();

@@ -16,6 +16,8 @@
 
 namespace mfg {
 
+class Connection;
+
 //! The MRP engine of one workbench: loads master data, stock and open documents, explodes the
 //! demand through the audited BOM, nets it in low-level order with planned orders, pegging and
 //! substitutes, and fills the workbench's datasets. Nothing of a run is stored in the database.
@@ -34,6 +36,10 @@ public:
     //! The open purchase, import, manufacture and outsourcing orders behind purchaseOrders and
     //! manufactureOrders, line by line with their documents, under the filters of the last Load.
     std::vector<MrpReceiptDocument> ReadReceiptDocuments() const;
+    //! The same documents of a branch read through a connection of its own, which lets a caller
+    //! read them while the run goes on; `now` is the day whose open orders count.
+    static std::vector<MrpReceiptDocument> ReadReceiptDocuments(Connection& connection, int shopId,
+                                                                bool includeUnaudited, DateTime now);
 
     //! The working day `days` before the one on or before `date`, held to the first and the last day
     //! of the calendar; with notBeforeToday not before today.
@@ -122,6 +128,7 @@ private:
     void IndexInputs();
     void WarnUnplannedDemand();
 
+    std::size_t CountGrossNodes() const;
     bool BuildGrossTree();
     void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;
     void NetRecord(MrpNetRecord& record, bool planOrders);

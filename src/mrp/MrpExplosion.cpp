@@ -1,5 +1,6 @@
 // The gross requirement tree: every demand line exploded down the audited BOM.
 #include <algorithm>
+#include <limits>
 #include <unordered_set>
 
 #include <fmt/compile.h>
@@ -64,8 +65,64 @@ const MrpGoodsRecord* MrpEngine::FindGoods(std::int32_t goodsid) const
     return it == goods.end() ? nullptr : &it->second;
 }
 
+std::size_t MrpEngine::CountGrossNodes() const
+{
+    // Subtree sizes memoised per goods over the BOM, depth first without recursion. A goods met again
+    // on its own path counts as a leaf here: the explosion reports that cycle. Sums saturate: shared
+    // subassemblies can multiply a tree beyond any memory, which the explosion then runs into.
+    auto add = [](std::size_t a, std::size_t b) {
+        return a > std::numeric_limits<std::size_t>::max() - b ? std::numeric_limits<std::size_t>::max() : a + b;
+    };
+    std::unordered_map<std::int32_t, std::size_t> size;
+    std::unordered_set<std::int32_t> onPath;
+    struct Frame {
+        std::int32_t goodsid;
+        const std::vector<MrpBomLink>* links;
+        std::size_t next;
+        std::size_t total;
+    };
+    std::vector<Frame> stack;
+    auto sizeOf = [&](std::int32_t top) {
+        auto enter = [&](std::int32_t goodsid) {
+            auto links = bom.find(goodsid);
+            onPath.insert(goodsid);
+            stack.push_back({goodsid, links == bom.end() ? nullptr : &links->second, 0, 1});
+        };
+        enter(top);
+        std::size_t last = 0;
+        while (!stack.empty()) {
+            Frame& frame = stack.back();
+            if (!frame.links || frame.next == frame.links->size()) {
+                last = frame.total;
+                size.emplace(frame.goodsid, last);
+                onPath.erase(frame.goodsid);
+                stack.pop_back();
+                if (!stack.empty()) stack.back().total = add(stack.back().total, last);
+                continue;
+            }
+            const std::int32_t child = (*frame.links)[frame.next++].elemgid;
+            if (auto known = size.find(child); known != size.end())
+                frame.total = add(frame.total, known->second);
+            else if (onPath.count(child))
+                frame.total = add(frame.total, 1);
+            else
+                enter(child);
+        }
+        return last;
+    };
+    std::size_t count = 0;
+    for (const auto& line : planLines) {
+        auto known = size.find(line.goodsid);
+        count = add(count, known != size.end() ? known->second : sizeOf(line.goodsid));
+    }
+    return count;
+}
+
 bool MrpEngine::BuildGrossTree()
 {
+    // The tree of a large factory holds millions of nodes: grown by doubling, the vector would copy
+    // them all again and again and hold twice their memory at its peak.
+    if (const std::size_t count = CountGrossNodes(); count <= grossNodes.max_size()) grossNodes.reserve(count);
     // An explicit stack instead of recursion: a deep BOM must not exhaust the call stack, and the
     // goods on the current path tell a cycle written behind the editor's back.
     struct Frame {

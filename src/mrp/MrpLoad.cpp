@@ -284,16 +284,22 @@ void MrpEngine::LoadDocuments(const std::string& state)
 
 std::vector<MrpReceiptDocument> MrpEngine::ReadReceiptDocuments() const
 {
-    const std::string shop = std::to_string(CurrentHost().ShopID());
+    return ReadReceiptDocuments(CurrentHost().DBStartup(), CurrentHost().ShopID(), includeUnaudited,
+                                GetSystemTime().Date());
+}
+
+std::vector<MrpReceiptDocument> MrpEngine::ReadReceiptDocuments(Connection& connection, int shopId,
+                                                                bool includeUnaudited, DateTime now)
+{
+    const std::string shop = std::to_string(shopId);
     const std::string state = includeUnaudited ? " and m.billstate<>2" : " and m.billstate=1";
-    const DateTime now = GetSystemTime().Date();
     auto columns = [](const char* name, const char* itemno) {
         return fmt::format(", m.billcode, {} as itemno, '{}' as billname", itemno, name);
     };
     std::vector<MrpReceiptDocument> documents;
     // The rows are read as they come, without a dataset: a large factory has a hundred thousand.
     auto read = [&](const std::string& sql, const Params& params, bool purchase) {
-        for (const auto& row : CurrentHost().DBStartup().Query(sql, params).rows)
+        for (const auto& row : connection.Query(sql, params).rows)
             documents.push_back({static_cast<std::int32_t>(row[0].AsInteger()), row[1].AsDateTime().Date(),
                                  row[2].AsFloat(), row[5].AsString(), row[3].AsString(),
                                  static_cast<std::int32_t>(row[4].AsInteger()), purchase});
