@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace mfg::test {
@@ -107,6 +108,15 @@ QStringList ScreenTest::DrawnTexts(QGraphicsView& view)
             texts << simple->text();
     }
     return texts;
+}
+
+void ScreenTest::Screenshot(QWidget& screen, std::string_view name)
+{
+    const char* folder = std::getenv("MFG_SCREENSHOTS");
+    if (!folder || !*folder) return;
+    QCoreApplication::processEvents();  // the grids fit their columns to the rows just filled in
+    screen.grab().save(
+        QString("%1/%2.png").arg(folder, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
 }
 
 }  // namespace mfg::test

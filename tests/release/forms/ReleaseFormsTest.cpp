@@ -5,8 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include <cstdlib>
-
 #include "../ReleaseFixture.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
@@ -24,14 +22,6 @@
 namespace mfg {
 namespace {
 
-//! With MFG_SCREENSHOTS set, the screen as the user sees it goes to that folder.
-void Screenshot(QWidget& screen, const char* name)
-{
-    const char* folder = std::getenv("MFG_SCREENSHOTS");
-    if (folder && *folder) screen.grab().save(QString("%1/%2.png").arg(folder, name));
-}
-
-//! The open top-level dialog of that class, or null.
 class ReleaseFormsTest : public test::ScreenTest {
 protected:
     ReleaseFormsTest()
@@ -40,11 +30,7 @@ protected:
             "insert into L_GoodsUnit (UnitID, GoodsID, UnitName, Rate, IsBase, UnitType, Sequence, PPrice) values "
             "(9101, 101, '捆', 12, 0, 0, 2, 140)");
         host.LookupDB().RefreshLookupDataSet("qryGoodsUnit");
-        for (auto name : {"selected", "goodsid"}) cdsPurSug.AddField(name, FieldType::Integer);
-        for (auto name : {"goodscode", "goodsname", "specs", "unitname"}) cdsPurSug.AddField(name, FieldType::Text);
-        for (auto name : {"sugqty", "fixqty", "price", "amount"}) cdsPurSug.AddField(name, FieldType::Float);
-        cdsPurSug.AddField("revdate", FieldType::DateTime);
-        cdsPurSug.CreateDataSet();
+        test::ReleaseTest::PurchaseSuggestions(cdsPurSug);
         cdsPurSug.AppendRecord(
             {1, 101, "1001", "钢管", "Φ28×1.5mm", "米", 100.0, 100.0, 11.8, 1180.0, DateTime::FromYmd(2026, 12, 20)});
     }
@@ -206,7 +192,6 @@ protected:
 TEST_F(ManufactureReleaseFormTest, ASplitDemandBecomesTwoOrdersReferringToItsScheduleLine)
 {
     TMakeSorderForm form(42, engine, cdsManuSug);
-    EXPECT_EQ(form.windowTitle(), "确定执行主生产计划  -- 下达生产加工单");
     DataSet& rows = form.ReleaseRows();
     ASSERT_EQ(rows.RecordCount(), 2);
     EXPECT_EQ(rows.FieldByName("goodscode").AsString(), "3001");
