@@ -132,6 +132,9 @@ TEST_F(ExtendCalendarTest, TheSettingsFileDecidesTheRestDaysAndReplacesTheHolida
 
 class QuickSettingTest : public CalendarTest {
 protected:
+    // A quick setting replaces the module's holiday list; the next test starts from the file's.
+    ~QuickSettingTest() override { ModuleHolidayList() = HolidayList(); }
+
     QuickSettingResult Apply(DateTime begin, DateTime end, RestWeekdays restDays,
                              const std::vector<MonthDay>& holidays = {})
     {
@@ -156,7 +159,6 @@ TEST_F(QuickSettingTest, ARestDayInsideTheRangeLowersEveryLaterNumber)
     auto saved = ReadCalendarSettings();
     ASSERT_TRUE(saved.fromFile);
     EXPECT_EQ(saved.settings.holidays.InUse(), (std::vector<MonthDay>{{12, 9}, {1, 1}}));
-    ModuleHolidayList() = HolidayList();
 }
 
 TEST_F(QuickSettingTest, WorkingSaturdaysRaiseTheLaterNumbers)
@@ -168,7 +170,6 @@ TEST_F(QuickSettingTest, WorkingSaturdaysRaiseTheLaterNumbers)
     EXPECT_EQ(Mark(2027, 1, 2), 0);
     EXPECT_EQ(Sequence(2027, 6, 1), before + 5);
     EXPECT_EQ(Problems(), std::vector<std::string>{});
-    ModuleHolidayList() = HolidayList();
 }
 
 TEST_F(QuickSettingTest, AllRestDaysKeepOneNumberAndARangeToTheEndShiftsNothing)
@@ -183,7 +184,6 @@ TEST_F(QuickSettingTest, AllRestDaysKeepOneNumberAndARangeToTheEndShiftsNothing)
               1);
     EXPECT_EQ(Sequence(2028, 12, 31), first);
     EXPECT_EQ(Problems(), std::vector<std::string>{});
-    ModuleHolidayList() = HolidayList();
 }
 
 TEST_F(QuickSettingTest, AFailureLeavesTheCalendarAndTheFileAsTheyWere)
@@ -195,7 +195,6 @@ TEST_F(QuickSettingTest, AFailureLeavesTheCalendarAndTheFileAsTheyWere)
     EXPECT_THROW(Apply(Day(2026, 12, 7), Day(2026, 12, 31), DefaultRestWeekdays(), {{12, 9}}), DbError);
     EXPECT_EQ(host.DBStartup().Query("select * from MNF_CALENDAR order by WORKDATE").rows, before);
     EXPECT_FALSE(std::filesystem::exists(CalendarSettingsPath()));
-    ModuleHolidayList() = HolidayList();
 }
 
 class ToggleDayTest : public CalendarTest {};

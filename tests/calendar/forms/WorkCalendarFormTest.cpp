@@ -44,7 +44,6 @@ QColor CellColour(QTableWidget& grid, int row, int column)
     return grid.item(row, column)->background().color();
 }
 
-//! Runs `work` on the modal dialog of that class once it is open.
 class WorkCalendarFormTest : public CalendarScreenTest {};
 
 TEST_F(WorkCalendarFormTest, OpensOnTheExtendedCalendarWithRestDaysInYellow)
@@ -52,13 +51,9 @@ TEST_F(WorkCalendarFormTest, OpensOnTheExtendedCalendarWithRestDaysInYellow)
     host.SqlExecute("delete from MNF_CALENDAR where WORKDATE > '2028-12-20'");
     TWorkCalendarForm form;
     EXPECT_EQ(host.GetValueOfSql("select count(*) from MNF_CALENDAR where WORKDATE > '2028-12-20'").AsInteger(), 11);
-    EXPECT_EQ(form.windowTitle().toStdString(), "工厂日历");
     auto& grid = Control<QTableWidget>(form, "StringGrid1");
     EXPECT_EQ(Control<QLabel>(form, "lblYear").text(), "2026");
     EXPECT_EQ(Control<QLabel>(form, "lblMonth").text(), "12");
-    EXPECT_EQ(Control<QLabel>(form, "Label1").text().toStdString(), "双击或空格键设置/取消休息状态");
-    EXPECT_EQ(Control<QPushButton>(form, "btnSetUp").text().toStdString(), "快速设置");
-    EXPECT_EQ(Control<QPushButton>(form, "Button1").text().toStdString(), "关闭(&C)");
     EXPECT_EQ(CellText(grid, 0, 0), "星期日");
     EXPECT_EQ(CellText(grid, 0, 6), "星期六");
     EXPECT_EQ(grid.item(0, 3)->font().family().toStdString(), "宋体");
@@ -250,13 +245,9 @@ protected:
 
 TEST_F(WorkCalendarSetFormTest, OpensWithTheDefaultsInsideTheCalendar)
 {
-    EXPECT_EQ(dialog.windowTitle().toStdString(), "工厂日历 - 快速设置");
-    EXPECT_EQ(Control<QPushButton>(dialog, "btnOk").text().toStdString(), "确定(&A)");
-    EXPECT_EQ(Control<QPushButton>(dialog, "btnCancel").text().toStdString(), "取消(&C)");
     for (const char* name : {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri"})
         EXPECT_FALSE(Control<QCheckBox>(dialog, name).isChecked());
     EXPECT_TRUE(Control<QCheckBox>(dialog, "chkSun").isChecked());
-    EXPECT_EQ(Control<QCheckBox>(dialog, "chkSat").text().toStdString(), "星期六");
     EXPECT_EQ(dialog.Holidays().RecordCount(), 8);
     auto& begin = Control<DatePicker>(dialog, "dtpBeg");
     EXPECT_EQ(begin.Date(), Day(2026, 12, 6));
