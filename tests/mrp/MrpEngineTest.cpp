@@ -131,12 +131,7 @@ TEST_F(MrpEngineTest, ABoughtGoodsDemandedBesideAMadeOneIsPlannedWithItsStock)
     EXPECT_DOUBLE_EQ(Bucket(5, Today).onhand, 30);
     EXPECT_DOUBLE_EQ(Bucket(5, due).netqty, 25);
     EXPECT_DOUBLE_EQ(Bucket(7, Today).onhand, 1);
-    DataSet purchase;
-    engine.FillPurchaseSuggestions(purchase, 0);
-    std::vector<std::pair<int, double>> rows;
-    for (purchase.First(); !purchase.Eof(); purchase.Next())
-        rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
-    EXPECT_EQ(rows, (std::vector<std::pair<int, double>>{{2, 10}, {5, 25}}));
+    EXPECT_EQ(PurchaseQuantities(0), (std::vector<std::pair<int, double>>{{2, 10}, {5, 25}}));
     EXPECT_EQ(engine.warnings,
               (std::vector<std::string>{
                   "需求货品 G6 没有可供MRP运算的货品资料 (类别为 1 至 3 且有基本计量单位), 其需求未能计算",
@@ -211,21 +206,15 @@ TEST_F(MrpEngineTest, PurchaseLotsRoundToTheMinimumAndWholeIncrements)
     }
     Bom(2, 12, 1);
     Bom(5, 13, 1);
-    ASSERT_TRUE(Run({Plan(1, 40, Day(2026, 12, 8)), Plan(1, 30, Day(2026, 12, 10), "MPS1", 2), Plan(2, 91, Day(2026, 12, 8)),
-                     Plan(5, 90, Day(2026, 12, 8))}));
-    auto sized = [&](unsigned flags) {
-        DataSet purchase;
-        engine.FillPurchaseSuggestions(purchase, flags);
-        std::vector<std::pair<int, double>> rows;
-        for (purchase.First(); !purchase.Eof(); purchase.Next())
-            rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
-        return rows;
-    };
+    ASSERT_TRUE(Run({Plan(1, 40, Day(2026, 12, 8)), Plan(1, 30, Day(2026, 12, 10), "MPS1", 2),
+                     Plan(2, 91, Day(2026, 12, 8)), Plan(5, 90, Day(2026, 12, 8))}));
     // 11 needs 40, then 70 by the 10th: the surplus 60 of the first lot covers the rise.
     using Rows = std::vector<std::pair<int, double>>;
-    EXPECT_EQ(sized(MrpLotMinimum | MrpLotIncrement), (Rows{{11, 100}, {12, 160}, {12, 100}, {13, 130}, {13, 100}}));
-    EXPECT_EQ(sized(MrpLotIncrement), (Rows{{11, 40}, {11, 30}, {12, 131}, {12, 30}, {13, 130}, {13, 30}}));
-    EXPECT_EQ(sized(MrpLotMinimum), (Rows{{11, 100}, {12, 131}, {12, 100}, {13, 130}, {13, 100}}));
+    EXPECT_EQ(PurchaseQuantities(MrpLotMinimum | MrpLotIncrement),
+              (Rows{{11, 100}, {12, 160}, {12, 100}, {13, 130}, {13, 100}}));
+    EXPECT_EQ(PurchaseQuantities(MrpLotIncrement),
+              (Rows{{11, 40}, {11, 30}, {12, 131}, {12, 30}, {13, 130}, {13, 30}}));
+    EXPECT_EQ(PurchaseQuantities(MrpLotMinimum), (Rows{{11, 100}, {12, 131}, {12, 100}, {13, 130}, {13, 100}}));
     DataSet purchase;
     engine.FillPurchaseSuggestions(purchase, MrpLotMinimum | MrpLotIncrement);
     ASSERT_TRUE(purchase.Locate("goodsid", {12}));
@@ -285,8 +274,11 @@ TEST_F(MrpEngineTest, NetTableGroupsWeeksAndMonthsOnTheirLastWorkingDay)
         return result;
     };
     using Rows = std::vector<std::tuple<int, std::string, double, double>>;
-    EXPECT_EQ(rows(1), (Rows{{0, "", 0, 0}, {0, "2026-12-06", 0, -3}, {0, "2026-12-08", 5, 2}, {0, "2026-12-10", 4, 6},
-                              {0, "2027-01-05", 2, 8}}));
+    EXPECT_EQ(rows(1), (Rows{{0, "", 0, 0},
+                             {0, "2026-12-06", 0, -3},
+                             {0, "2026-12-08", 5, 2},
+                             {0, "2026-12-10", 4, 6},
+                             {0, "2027-01-05", 2, 8}}));
     // Sunday the 6th belongs to the week that ends on Friday the 11th.
     EXPECT_EQ(rows(2), (Rows{{0, "", 0, 0}, {0, "2026-12-11", 9, 6}, {0, "2027-01-08", 2, 8}}));
     EXPECT_EQ(rows(4), (Rows{{0, "", 0, 0}, {0, "2026-12-31", 9, 6}, {0, "2027-01-29", 2, 8}}));

@@ -167,6 +167,17 @@ public:
         return it == record->buckets.end() ? MrpBucket{} : it->second;
     }
 
+    //! (goods, suggested quantity) of each purchase suggestion sized by `lotFlags`, in row order.
+    std::vector<std::pair<int, double>> PurchaseQuantities(unsigned lotFlags)
+    {
+        DataSet purchase;
+        engine.FillPurchaseSuggestions(purchase, lotFlags);
+        std::vector<std::pair<int, double>> rows;
+        for (purchase.First(); !purchase.Eof(); purchase.Next())
+            rows.emplace_back(purchase.FieldByName("goodsid").AsInteger(), purchase.FieldByName("sugqty").AsFloat());
+        return rows;
+    }
+
     static DateTime Day(int year, int month, int day) { return DateTime::FromYmd(year, month, day); }
 
     Host host;
