@@ -172,16 +172,12 @@ TEST_F(PurchaseReleaseTest, QuantitiesAreWrittenInTheHostsDecimalsAndALineOfNoth
     AddPurchase(cdsPurSug, 104, 2.27e-13, 0.44, Day(2026, 12, 22));
     const auto codes = Release(5);
     ASSERT_EQ(codes.size(), 1u);
-    const auto quantities = Rows(
-        "select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID "
-        "where m.BillCode = '" +
-        codes[0] + "'");
-    ASSERT_EQ(quantities.size(), 1u);
-    EXPECT_EQ(GetValueOfSql("select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where "
-                            "m.BillCode = '" +
-                            codes[0] + "'")
-                  .AsFloat(),
-              10.0);
+    auto quantities = CreateAutoQuery(
+        "select d.Quantity from P_REQUESTDETAIL d join P_REQUEST m on m.BillID = d.BillID where m.BillCode = '" +
+            codes[0] + "'",
+        true);
+    ASSERT_EQ(quantities->RecordCount(), 1);
+    EXPECT_EQ(quantities->FieldByName("Quantity").AsFloat(), 10.0);
 }
 
 TEST_F(PurchaseReleaseTest, APrintRecordThatFailsReleasesNothingAndSaysSo)

@@ -28,7 +28,6 @@ protected:
 
 TEST_F(TGoodsUsedBomFormTest, ASpokeShowsEveryParentUpToTheBicycles)
 {
-    EXPECT_EQ(form.windowTitle(), "产品结构逆向展开");
     EXPECT_EQ(form.btnPrint->Caption(), " 打印");
     form.cmbSelGoods->SetValue(104);
     EXPECT_EQ(form.dbtGoodsName->text(), "辐条");
