@@ -21,6 +21,12 @@ nlohmann::json JsonValue(const Variant& value)
 
 JsonStream& JsonStream::operator<<(std::string_view json)
 {
+    // A part made apart goes out as it is, not through the buffer.
+    if (out && json.size() >= FlushSize) {
+        Flush();
+        out->write(json.data(), static_cast<std::streamsize>(json.size()));
+        return *this;
+    }
     buffer += json;
     FlushWhenFull();
     return *this;
@@ -28,13 +34,24 @@ JsonStream& JsonStream::operator<<(std::string_view json)
 
 void JsonStream::FlushWhenFull()
 {
-    if (buffer.size() >= (1u << 20)) Flush();
+    if (buffer.size() >= FlushSize) Flush();
 }
 
 void JsonStream::Flush()
 {
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    buffer.clear();
+    if (out) {
+        out->write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        buffer.clear();
+    } else if (!buffer.empty()) {
+        kept.push_back(std::move(buffer));
+        buffer = std::string();
+    }
+}
+
+std::vector<std::string> JsonStream::Take()
+{
+    Flush();
+    return std::move(kept);
 }
 
 namespace {

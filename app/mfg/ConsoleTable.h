@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -22,7 +23,9 @@ nlohmann::json JsonValue(const Variant& value);
 //! millions of them.
 class JsonStream {
 public:
-    explicit JsonStream(std::ostream& out) : out(out) {}
+    explicit JsonStream(std::ostream& out) : out(&out) {}
+    //! A stream that keeps what is written, for a part made apart and written later.
+    JsonStream() = default;
     JsonStream(const JsonStream&) = delete;
     JsonStream& operator=(const JsonStream&) = delete;
     ~JsonStream() { Flush(); }
@@ -36,12 +39,17 @@ public:
     void Value(const Variant& value);
     void Number(double number);
     void Flush();
+    //! What a stream without output has kept, in pieces of about a megabyte.
+    std::vector<std::string> Take();
 
 private:
     void FlushWhenFull();
 
-    std::ostream& out;
+    static constexpr std::size_t FlushSize = 1u << 20;
+
+    std::ostream* out = nullptr;
     std::string buffer;
+    std::vector<std::string> kept;  // a stream without output keeps its full buffers, never copied
 };
 
 }  // namespace mfg

@@ -242,15 +242,20 @@ Variant LookupDataEx(int kind, std::string_view keyField, const Variant& key, st
     return CurrentHost().LookupDB().LookupDataEx(kind, keyField, key, field);
 }
 
+void GoodsTexts::Read()
+{
+    if (read) return;
+    ResultSet goods = CurrentHost().DBStartup().Query("select GoodsID, Code, Name from L_Goods");
+    texts.reserve(goods.rows.size());
+    for (auto& row : goods.rows)
+        texts.emplace(static_cast<std::int32_t>(row[0].AsInteger()),
+                      std::make_pair(std::move(row[1]), std::move(row[2])));
+    read = true;
+}
+
 const std::pair<Variant, Variant>& GoodsTexts::Of(std::int32_t goodsid)
 {
-    if (!read) {
-        ResultSet goods = CurrentHost().DBStartup().Query("select GoodsID, Code, Name from L_Goods");
-        texts.reserve(goods.rows.size());
-        for (auto& row : goods.rows)
-            texts.emplace(static_cast<std::int32_t>(row[0].AsInteger()), std::make_pair(std::move(row[1]), std::move(row[2])));
-        read = true;
-    }
+    Read();
     static const std::pair<Variant, Variant> unknown;
     auto it = texts.find(goodsid);
     return it == texts.end() ? unknown : it->second;

@@ -89,6 +89,8 @@ public:
     const Variant& Name(std::int32_t goodsid) { return Of(goodsid).second; }
     //! Code and name; nulls for a goods that is not there.
     const std::pair<Variant, Variant>& Of(std::int32_t goodsid);
+    //! Reads the texts now instead of at the first question, so that other threads may ask after.
+    void Read();
 
 private:
     std::unordered_map<std::int32_t, std::pair<Variant, Variant>> texts;
