@@ -450,6 +450,18 @@ std::future<std::vector<MrpReceiptDocument>> ReadReceiptsAside(const std::string
     });
 }
 
+//! The documents read beside the run; read again on the host's own connection when the other
+//! could not be had (a server at its connection limit, say), so that the run is not lost for it.
+std::vector<MrpReceiptDocument> ReceiptsRead(std::future<std::vector<MrpReceiptDocument>>& aside,
+                                             const MrpEngine& engine)
+{
+    try {
+        return aside.get();
+    } catch (const std::exception&) {
+        return engine.ReadReceiptDocuments();
+    }
+}
+
 int RunMrp(const Session& session, const MrpOptions& o)
 {
     ConsoleHost console(session);
@@ -530,9 +542,11 @@ int RunMrp(const Session& session, const MrpOptions& o)
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
     // The messages are found on the other core while the results are written: from here on the
     // run is only read.
+    const std::vector<MrpReceiptDocument> documents =
+        withExceptions ? ReceiptsRead(receipts, engine) : std::vector<MrpReceiptDocument>{};
     const std::shared_future<std::vector<MrpException>> messages =
         std::async(withExceptions ? std::launch::async : std::launch::deferred, [&] {
-            return withExceptions ? FindMrpExceptions(engine, receipts.get(), thresholds) : std::vector<MrpException>{};
+            return withExceptions ? FindMrpExceptions(engine, documents, thresholds) : std::vector<MrpException>{};
         }).share();
     DataSet exceptions("cdsException");
     if (o.exceptions || !o.xlsx.empty()) FillMrpExceptionTable(exceptions, messages.get());
