@@ -128,7 +128,12 @@ private:
     void IndexInputs();
     void WarnUnplannedDemand();
 
-    std::size_t CountGrossNodes() const;
+    //! The number of nodes the explosion will make, and whether the BOM it walks holds a cycle.
+    struct GrossTreeSize {
+        std::size_t nodes = 0;
+        bool cyclic = false;
+    };
+    GrossTreeSize MeasureGrossTree() const;
     bool BuildGrossTree();
     void BookNetRecord(MrpNetRecord& record, bool forSubstitute) const;
     void NetRecord(MrpNetRecord& record, bool planOrders);

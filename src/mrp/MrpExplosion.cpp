@@ -65,7 +65,7 @@ const MrpGoodsRecord* MrpEngine::FindGoods(std::int32_t goodsid) const
     return it == goods.end() ? nullptr : &it->second;
 }
 
-std::size_t MrpEngine::CountGrossNodes() const
+MrpEngine::GrossTreeSize MrpEngine::MeasureGrossTree() const
 {
     // Subtree sizes memoised per goods over the BOM, depth first without recursion. A goods met again
     // on its own path counts as a leaf here: the explosion reports that cycle. Sums saturate: shared
@@ -73,6 +73,7 @@ std::size_t MrpEngine::CountGrossNodes() const
     auto add = [](std::size_t a, std::size_t b) {
         return a > std::numeric_limits<std::size_t>::max() - b ? std::numeric_limits<std::size_t>::max() : a + b;
     };
+    GrossTreeSize measured;
     std::unordered_map<std::int32_t, std::size_t> size;
     std::unordered_set<std::int32_t> onPath;
     struct Frame {
@@ -101,42 +102,49 @@ std::size_t MrpEngine::CountGrossNodes() const
                 continue;
             }
             const std::int32_t child = (*frame.links)[frame.next++].elemgid;
-            if (auto known = size.find(child); known != size.end())
+            if (auto known = size.find(child); known != size.end()) {
                 frame.total = add(frame.total, known->second);
-            else if (onPath.count(child))
+            } else if (onPath.count(child)) {
                 frame.total = add(frame.total, 1);
-            else
+                measured.cyclic = true;
+            } else {
                 enter(child);
+            }
         }
         return last;
     };
-    std::size_t count = 0;
     for (const auto& line : planLines) {
         auto known = size.find(line.goodsid);
-        count = add(count, known != size.end() ? known->second : sizeOf(line.goodsid));
+        measured.nodes = add(measured.nodes, known != size.end() ? known->second : sizeOf(line.goodsid));
     }
-    return count;
+    return measured;
 }
 
 bool MrpEngine::BuildGrossTree()
 {
     // The tree of a large factory holds millions of nodes: grown by doubling, the vector would copy
-    // them all again and again and hold twice their memory at its peak.
-    if (const std::size_t count = CountGrossNodes(); count <= grossNodes.max_size()) grossNodes.reserve(count);
-    // An explicit stack instead of recursion: a deep BOM must not exhaust the call stack, and the
-    // goods on the current path tell a cycle written behind the editor's back.
+    // them all again and again and hold twice their memory at its peak. Only a BOM known to hold a
+    // cycle has the goods on the walk's path kept, to name it: a set kept for millions of nodes
+    // costs a good part of the explosion.
+    const GrossTreeSize measured = MeasureGrossTree();
+    if (measured.nodes <= grossNodes.max_size()) grossNodes.reserve(measured.nodes);
+    // An explicit stack instead of recursion: a deep BOM must not exhaust the call stack. A frame
+    // holds its node's place in grossNodes, and the need date of its components, the same for all.
     struct Frame {
-        MrpRequirementNode node;
+        std::size_t node;
         const std::vector<MrpBomLink>* links;
         std::size_t next;
+        DateTime componentDate;
     };
     std::vector<Frame> stack;
     std::unordered_set<std::int32_t> onPath;
     auto push = [&](MrpRequirementNode node) {
-        grossNodes.push_back(node);
         auto links = bom.find(node.goodsid);
-        onPath.insert(node.goodsid);
-        stack.push_back({std::move(node), links == bom.end() ? nullptr : &links->second, 0});
+        Frame frame{grossNodes.size(), links == bom.end() ? nullptr : &links->second, 0, {}};
+        if (frame.links) frame.componentDate = ComponentDate(node.needDate, node.goodsid);
+        if (measured.cyclic) onPath.insert(node.goodsid);
+        grossNodes.push_back(std::move(node));
+        stack.push_back(frame);
     };
     for (std::size_t lineIndex = 0; lineIndex < planLines.size(); ++lineIndex) {
         const MrpLine& line = planLines[lineIndex];
@@ -156,24 +164,24 @@ bool MrpEngine::BuildGrossTree()
         while (!stack.empty()) {
             Frame& frame = stack.back();
             if (!frame.links || frame.next == frame.links->size()) {
-                onPath.erase(frame.node.goodsid);
+                if (measured.cyclic) onPath.erase(grossNodes[frame.node].goodsid);
                 stack.pop_back();
                 continue;
             }
             const MrpBomLink& link = (*frame.links)[frame.next++];
-            if (onPath.count(link.elemgid)) {
+            if (measured.cyclic && onPath.count(link.elemgid)) {
                 std::string path;
-                for (const auto& open : stack) path += MrpGoodsCode(open.node.goodsid) + " → ";
+                for (const auto& open : stack) path += MrpGoodsCode(grossNodes[open.node].goodsid) + " → ";
                 path += MrpGoodsCode(link.elemgid);
                 warnings.push_back("BOM清单存在循环引用, 无法进行MRP运算: " + path);
                 ShowError(warnings.back());
                 return false;
             }
-            MrpRequirementNode child = frame.node;
+            MrpRequirementNode child = grossNodes[frame.node];
             child.goodsid = link.elemgid;
-            child.needDate = ComponentDate(frame.node.needDate, frame.node.goodsid);
-            child.quantity = frame.node.quantity * link.qty;
-            child.level = frame.node.level + 1;
+            child.needDate = frame.componentDate;
+            child.quantity *= link.qty;
+            child.level += 1;
             child.wasteQty = child.quantity * link.rate;
             push(std::move(child));
         }
