@@ -112,7 +112,7 @@ QStringList ScreenTest::DrawnTexts(QGraphicsView& view)
 
 void ScreenTest::Screenshot(QWidget& screen, std::string_view name)
 {
-    const char* folder = std::getenv("MFG_SCREENSHOTS");
+    const char* folder = std::getenv("MFG_SCREENSHOT_DIR");
     if (!folder || !*folder) return;
     QCoreApplication::processEvents();  // the grids fit their columns to the rows just filled in
     screen.grab().save(

@@ -55,7 +55,7 @@ protected:
     static void ExpectColumnShown(QTableView& grid, std::string_view title);
     //! The texts a graphics view draws (a chart's titles, axis labels and legend), in scene order.
     static QStringList DrawnTexts(QGraphicsView& view);
-    //! With MFG_SCREENSHOTS set, the screen as the user sees it goes to that folder as `name`.png.
+    //! With MFG_SCREENSHOT_DIR set, the screen as the user sees it goes to that folder as `name`.png.
     static void Screenshot(QWidget& screen, std::string_view name);
 
 private:

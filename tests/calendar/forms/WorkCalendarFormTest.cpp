@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "CalendarFixture.h"
@@ -224,10 +225,8 @@ TEST_F(WorkCalendarFormTest, TheMonthViewPicture)
     QRect saturday = grid.visualRect(grid.model()->index(1, 6));
     QPoint corner = grid.viewport()->mapTo(&form, saturday.topLeft() + QPoint(3, 3));
     EXPECT_EQ(picture.pixelColor(corner), QColor(Qt::yellow));
-    if (qEnvironmentVariableIsSet("MFG_WRITE_SCREENSHOTS")) {
-        std::filesystem::create_directories(MFG_IMAGES_DIR);
-        EXPECT_TRUE(picture.save(MFG_IMAGES_DIR "/WorkCalendarForm.png"));
-    }
+    if (const char* folder = std::getenv("MFG_SCREENSHOT_DIR"))
+        EXPECT_TRUE(picture.save(QString(folder) + "/WorkCalendarForm.png"));
 }
 
 class WorkCalendarSetFormTest : public CalendarScreenTest {
