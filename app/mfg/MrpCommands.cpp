@@ -319,26 +319,40 @@ void WriteJson(const MrpEngine& engine, int period, DataSet& manufacture, DataSe
         StreamTree(part, engine, goods);
         return part.Take();
     });
+    // A large run writes for seconds after the calculation: the stage shows which part is going out.
+    auto section = [&engine](int done) {
+        if (engine.progress) engine.progress("write", done / 7.0);
+    };
     JsonStream out(std::cout);
     JsonRows rows(out, goods);
+    section(0);
     out << "{\"gross\":";
     engine.WriteGrossRows(rows);
     rows.Finish();
+    section(1);
     out << ",\n\"net\":";
     engine.WriteNetRows(rows, period);
     rows.Finish();
+    section(2);
     out << ",\n\"manufacture\":";
     StreamRows(out, manufacture, goods);
+    section(3);
     out << ",\n\"purchase\":";
     StreamRows(out, purchase, goods);
     out << ",\n\"funds\":";
     StreamRows(out, budget, goods);
+    section(4);
     out << ",\n\"exceptions\":";
     WriteMrpExceptionRows(rows, messages.get(), goods);
     rows.Finish();
+    section(5);
     out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << ",\n\"tree\":[";
-    for (const auto& piece : tree.get()) out << piece;
+    const std::vector<std::string> pieces = tree.get();
+    section(6);
+    for (const auto& piece : pieces) out << piece;
     out << "]}\n";
+    out.Flush();
+    section(7);
 }
 
 //! The tree as a table for the workbook: one row per node with its depth.
@@ -581,6 +595,7 @@ int RunMrp(const Session& session, const MrpOptions& o)
     }
     if (o.json) {
         WriteJson(engine, period, manufacture, purchase, budget, messages);
+        std::cerr << "\r";
     } else if (o.exceptions) {
         std::cout << "异常信息\n";
         PrintTable(std::cout, Rows(exceptions));
