@@ -556,12 +556,13 @@ int RunMrp(const Session& session, const MrpOptions& o)
     if (withFunds) engine.FillFundsProjection(purchase, budget, period, o.dailyExpense.value_or(0));
     // The messages are found on the other core while the results are written: from here on the
     // run is only read.
-    const std::vector<MrpReceiptDocument> documents =
-        withExceptions ? ReceiptsRead(receipts, engine) : std::vector<MrpReceiptDocument>{};
-    const std::shared_future<std::vector<MrpException>> messages =
-        std::async(withExceptions ? std::launch::async : std::launch::deferred, [&] {
-            return withExceptions ? FindMrpExceptions(engine, documents, thresholds) : std::vector<MrpException>{};
-        }).share();
+    std::vector<MrpReceiptDocument> documents;
+    std::shared_future<std::vector<MrpException>> messages;  // asked for only by the outputs that show them
+    if (withExceptions) {
+        documents = ReceiptsRead(receipts, engine);
+        messages =
+            std::async(std::launch::async, [&] { return FindMrpExceptions(engine, documents, thresholds); }).share();
+    }
     DataSet exceptions("cdsException");
     if (o.exceptions || !o.xlsx.empty()) FillMrpExceptionTable(exceptions, messages.get());
     if (!budget.Active()) {
