@@ -43,8 +43,8 @@ void DesktopSession::Start(const UserAccount& account, int shopID)
 {
     host.SetUser(account.id, account.name);
     host.SetShopID(shopID);
-    QString temp = QDir::tempPath() + "/mfg-" + QString::number(account.id);
-    host.SetTempDirectory(temp.toStdString());
+    // The temporary folder stays the host's: the OS user's own, which the console uses too and
+    // every operator of the module shares, so a calendar setting made here holds there as well.
     QString settings = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(settings);
     host.SetCurrDirectory(settings.toStdString());

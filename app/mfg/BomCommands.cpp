@@ -20,6 +20,7 @@
 
 #include <filesystem>
 
+#include "host/FileReplace.h"
 #include "LookupCombo.h"
 #include "ReportDesign.h"
 #include "TGoodsBomForm.h"
@@ -154,7 +155,7 @@ int RunExport(const Session& session, const std::string& code, bool json)
                          "join L_Goods g on g.GoodsID = m.SubGoodsID where m.GoodsID = " +
                          id + " order by m.GoodsItemNO, m.ItemNo"))},
     };
-    std::cout << document.dump(2) << '\n';
+    std::cout << JsonText(document, 2) << '\n';
     return 0;
 }
 
@@ -172,7 +173,7 @@ int PrintTree(const BomTree& tree, bool json)
                              {"quantity", node.mnfQty},
                              {"unit", node.unitName},
                              {"wasteRate", node.wasteRate}});
-        std::cout << nlohmann::json{{"overflow", tree.overflow}, {"nodes", nodes}}.dump(2) << '\n';
+        std::cout << JsonText(nlohmann::json{{"overflow", tree.overflow}, {"nodes", nodes}}, 2) << '\n';
     } else {
         for (const BomTreeNode& node : tree.nodes)
             std::cout << fmt::format("{:>2} {}{}\n", node.level,
@@ -248,6 +249,7 @@ int RunPrint(const Session& session, const std::string& code, const std::string&
     char name[] = "mfg";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    CheckOutputFile(file);
     std::filesystem::remove(file);
     ReportDesign::SetOutputHandler([&file](ReportDesign& report, bool) { report.ExportPdf(file); });
     {

@@ -197,7 +197,7 @@ int RunShow(const Session& session, const std::string& monthText, bool json)
         rows.rows.push_back({day.date, MonthSheet::WeekdayNames()[static_cast<std::size_t>(day.date.DayOfWeek() - 1)],
                              day.isHoliday ? 1 : 0, day.sequence});
     if (json) {
-        std::cout << ToJson(rows).dump(2) << '\n';
+        std::cout << JsonText(ToJson(rows), 2) << '\n';
     } else if (rows.rows.empty()) {
         std::cerr << fmt::format("工厂日历中没有 {} 年 {} 月。\n", year, month);
     } else {

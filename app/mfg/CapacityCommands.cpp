@@ -66,7 +66,7 @@ int RunCapacity(const Session& session, const CapacityOptions& options)
         for (auto& value : row)
             if (value.Type() == FieldType::Float) value = RoundToEx(value.AsFloat(), 2);
     if (options.json)
-        std::cout << ToJson(rows).dump(2) << '\n';
+        std::cout << JsonText(ToJson(rows), 2) << '\n';
     else
         PrintTable(std::cout, rows);
     return 0;

@@ -1,5 +1,7 @@
 #include "ConsoleTable.h"
 
+#include "ConsoleOutput.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -17,6 +19,11 @@ nlohmann::json JsonValue(const Variant& value)
     case FieldType::Bool: return value.AsBool();
     default: return value.AsString();
     }
+}
+
+std::string JsonText(const nlohmann::json& value, int indent)
+{
+    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 JsonStream& JsonStream::operator<<(std::string_view json)
@@ -120,7 +127,9 @@ void JsonStream::Value(const Variant& value)
 
 namespace {
 
-std::string Cell(const Variant& value) { return value.IsNull() ? "NULL" : value.AsString(); }
+//! A value as the table shows it: control characters as escapes whatever the output, so that the
+//! columns stay aligned and a terminal obeys none of them.
+std::string Cell(const Variant& value) { return value.IsNull() ? "NULL" : OutputText(value.AsString(), true); }
 
 }  // namespace
 

@@ -18,6 +18,9 @@ void PrintTable(std::ostream& out, const ResultSet& rows);
 nlohmann::json ToJson(const ResultSet& rows);
 //! One value as ToJson writes it.
 nlohmann::json JsonValue(const Variant& value);
+//! The JSON text of a value, indented by `indent` (none: on one line); text stored before input
+//! was checked may hold bytes that are no UTF-8, and they are written as U+FFFD.
+std::string JsonText(const nlohmann::json& value, int indent = -1);
 //! Writes JSON text piece by piece into a buffer that goes to the stream a megabyte at a time,
 //! values as JsonValue gives them but without building a JSON value first: a large run writes
 //! millions of them.

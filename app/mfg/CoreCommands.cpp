@@ -208,7 +208,7 @@ int RunSql(const Session& session, const std::string& text, bool json)
     FixToday(target, session);
     auto rows = target.Query(text);
     if (json) {
-        std::cout << ToJson(rows).dump(2) << '\n';
+        std::cout << JsonText(ToJson(rows), 2) << '\n';
     } else if (rows.columns.empty()) {
         std::cout << "完成。\n";
     } else {

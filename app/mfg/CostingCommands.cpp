@@ -71,7 +71,7 @@ int RunCost(const Session& session, const CostOptions& options)
                            {"price", product.price},
                            {"amount", product.amount},
                            {"lines", ToJson(lines)}};
-        std::cout << out.dump(2) << '\n';
+        std::cout << JsonText(out, 2) << '\n';
         return 0;
     }
     std::cout << fmt::format("产品成本预算  {} {} {}  单位:{}\n", product.goodsCode, product.goodsName, product.specs,

@@ -119,7 +119,7 @@ int RunList(const Session& session, bool json)
     ConsoleHost console(session);
     if (!console.Permitted(kMpsPrivilege, PrivKind::Browse)) return 3;
     auto rows = console.host.DBStartup().Query(ManuPlanListSql());
-    if (json) std::cout << ToJson(rows).dump(2) << '\n';
+    if (json) std::cout << JsonText(ToJson(rows), 2) << '\n';
     else PrintTable(std::cout, rows);
     return 0;
 }

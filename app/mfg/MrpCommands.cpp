@@ -230,7 +230,7 @@ public:
         // A name twice keeps the later value, as an object's key does.
         for (std::size_t k = 0; k < shown.size(); ++k)
             if (k + 1 == shown.size() || shown[k].name != shown[k + 1].name)
-                keys.push_back({(keys.empty() ? "" : ",") + nlohmann::json(shown[k].name).dump() + ":", shown[k]});
+                keys.push_back({(keys.empty() ? "" : ",") + JsonText(shown[k].name) + ":", shown[k]});
         out << "[";
         first = true;
     }
@@ -346,7 +346,7 @@ void WriteJson(const MrpEngine& engine, int period, DataSet& manufacture, DataSe
     WriteMrpExceptionRows(rows, messages.get(), goods);
     rows.Finish();
     section(5);
-    out << ",\n\"warnings\":" << nlohmann::json(engine.warnings).dump() << ",\n\"tree\":[";
+    out << ",\n\"warnings\":" << JsonText(engine.warnings) << ",\n\"tree\":[";
     const std::vector<std::string> pieces = tree.get();
     section(6);
     for (const auto& piece : pieces) out << piece;

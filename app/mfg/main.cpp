@@ -1,11 +1,14 @@
 // The console host: the module's database work without a desktop. Each group of commands adds
 // itself to the command line; main parses, then runs the one chosen.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 #include <limits>
 
 #include <CLI/CLI.hpp>
 
+#include "ConsoleOutput.h"
 #include "ConsoleSession.h"
 
 namespace {
@@ -14,6 +17,24 @@ std::string DefaultDatabase()
 {
     if (const char* env = std::getenv("MFG_DB"); env && *env) return env;
     return "mfg.db";
+}
+
+//! Parses the command line and runs the command chosen; the exit code.
+int Run(CLI::App& app, const mfg::CommandRun& run, int argc, char** argv)
+{
+    // A slip in an argument ends the command before any work, as a usage error does.
+    try {
+        app.parse(argc, argv);
+        return run ? run() : 0;
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const mfg::InputError& e) {
+        std::cerr << "错误: " << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "错误: " << e.what() << '\n';
+        return 1;
+    }
 }
 
 }  // namespace
@@ -42,17 +63,14 @@ int main(int argc, char** argv)
     mfg::AddCapacityCommands(line);
     mfg::AddMrpCommands(line);
 
-    // A slip in an argument ends the command before any work, as a usage error does.
-    try {
-        app.parse(argc, argv);
-        return run ? run() : 0;
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e);
-    } catch (const mfg::InputError& e) {
-        std::cerr << "错误: " << e.what() << '\n';
-        return 2;
-    } catch (const std::exception& e) {
-        std::cerr << "错误: " << e.what() << '\n';
-        return 1;
+    mfg::ConsoleOutput output(STDOUT_FILENO, "标准输出");
+    std::streambuf* original = std::cout.rdbuf(&output);
+    int code = Run(app, run, argc, argv);
+    std::cout.flush();
+    std::cout.rdbuf(original);
+    if (!output.Finish()) {
+        std::cerr << "错误: " << output.Failure() << '\n';
+        if (code == 0) code = 1;
     }
+    return code;
 }

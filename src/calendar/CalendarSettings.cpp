@@ -1,8 +1,6 @@
 #include "CalendarSettings.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "data/DataSet.h"
@@ -15,6 +13,8 @@ namespace {
 
 constexpr std::size_t CountOffset = 7;
 constexpr std::size_t TableOffset = 11;
+// A file of ours is CalendarSettingsFileSize bytes; one far larger is no settings file.
+constexpr std::size_t MaxSettingsFileBytes = 64 * 1024;
 
 constexpr std::array<MonthDay, 8> DefaultHolidays{{{1, 1}, {1, 2}, {5, 1}, {5, 2}, {5, 3}, {10, 1}, {10, 2}, {10, 3}}};
 
@@ -113,16 +113,16 @@ std::filesystem::path CalendarSettingsPath()
 LoadedCalendarSettings ReadCalendarSettings()
 {
     auto path = CalendarSettingsPath();
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return {};
-    std::vector<std::uint8_t> bytes;
+    std::optional<std::string> content;
     try {
-        std::ifstream file(path, std::ios::binary);
-        if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
-        bytes.clear();  // a folder or a device under that name: no settings in it
+        content = ReadSettingsFile(path, MaxSettingsFileBytes);
+    } catch (const FileReplaceError& error) {
+        ShowWarning(std::string(error.what()) + "。已按默认的公休日和节假日处理。");
+        return {};
     }
-    if (auto settings = DecodeCalendarSettings(bytes)) return {*settings, true};
+    if (!content) return {};
+    if (auto settings = DecodeCalendarSettings(
+            std::span(reinterpret_cast<const std::uint8_t*>(content->data()), content->size()))) return {*settings, true};
     ShowWarning("工厂日历设置文件 " + path.string() + " 不完整或无法读取, 已按默认的公休日和节假日处理。");
     return {};
 }

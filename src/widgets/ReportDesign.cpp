@@ -1,5 +1,6 @@
 #include "ReportDesign.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFont>
 #include <QJsonArray>
@@ -14,6 +15,7 @@
 #include <QTextDocument>
 
 #include "QtDialogs.h"
+#include "host/FileReplace.h"
 #include "host/Format.h"
 
 namespace mfg {
@@ -229,14 +231,21 @@ QString ReportDesign::PlainText() const
 void ReportDesign::ExportPdf(const std::string& fileName)
 {
     ReportTemplate layout = LoadTemplate();
-    QPdfWriter writer(QString::fromStdString(fileName));
-    SetupPage(writer, layout);
-    writer.setTitle(Expand(layout.title));
-    writer.setCreator("生产制造");
-    QTextDocument document;
-    Render(document, layout);
-    document.print(&writer);
-    if (!QFile::exists(QString::fromStdString(fileName))) throw std::runtime_error("无法写入 PDF 文件: " + fileName);
+    // Made in memory and then put in place whole, as every output file: a folder or a link under
+    // the name is never written through, and a failed write says so.
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        SetupPage(writer, layout);
+        writer.setTitle(Expand(layout.title));
+        writer.setCreator("生产制造");
+        QTextDocument document;
+        Render(document, layout);
+        document.print(&writer);
+    }
+    ReplaceFile(fileName, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
 }
 
 void ReportDesign::Print()

@@ -161,6 +161,16 @@ TEST_F(DesktopHostTest, OpenTakesTheModulesCommandsAsWellAsItsScreens)
     EXPECT_TRUE(dialogs->Messages().empty());
 }
 
+TEST_F(DesktopHostTest, EveryOperatorKeepsTheSettingsInTheFolderTheConsoleUses)
+{
+    // The console's host: its folder is the OS user's own, whoever the operator.
+    Host console(test::OpenTestDatabase(false));
+    EXPECT_EQ(session.GetHost().TempDirectory(), console.TempDirectory());
+    DesktopSession other(test::CopyOfDemoDatabase("desktop-other-operator"));
+    other.Start(*other.Users().GetUser(2), 1);
+    EXPECT_EQ(other.GetHost().TempDirectory(), console.TempDirectory());
+}
+
 TEST_F(DesktopHostTest, AFileThatIsNoModuleIsRefusedWithItsReason)
 {
     ModuleLibrary module;

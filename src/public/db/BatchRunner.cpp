@@ -6,6 +6,7 @@
 
 #include "sql/Tokenizer.h"
 #include "types/TextUtil.h"
+#include "types/Utf8.h"
 
 namespace mfg {
 namespace {
@@ -140,6 +141,16 @@ private:
     std::unordered_map<std::string, Variant> values;
 };
 
+//! Text reaches the database as UTF-8 only, on every backend: a statement (its literals) or a text
+//! parameter that is none is refused before it runs, so that no later reader meets such text.
+void RefuseInvalidText(std::string_view tsql, const Params& params)
+{
+    if (!ValidUtf8(tsql)) throw DbError("语句含有不是 UTF-8 的字节, 未执行。", std::string(tsql));
+    for (const auto& [name, value] : params)
+        if (value.Type() == FieldType::Text && !ValidUtf8(value.AsString()))
+            throw DbError(fmt::format("参数 {} 含有不是 UTF-8 的字节, 未执行。", name), std::string(tsql));
+}
+
 }  // namespace
 
 BatchResult RunProgram(const sql::Program& program, const Params& params, NativeBackend& backend)
@@ -151,6 +162,7 @@ BatchResult RunProgram(const sql::Program& program, const Params& params, Native
 
 BatchResult TranslateAndRun(sql::Translator& translator, std::string_view tsql, const Params& params, NativeBackend& backend)
 {
+    RefuseInvalidText(tsql, params);
     sql::ProgramPtr program;
     try {
         program = translator.Translate(tsql);

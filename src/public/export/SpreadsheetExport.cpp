@@ -1,16 +1,16 @@
 #include "export/SpreadsheetExport.h"
 
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <system_error>
 
 #include <fmt/format.h>
+
+#include "host/FileReplace.h"
+#include "types/Utf8.h"
 
 namespace mfg {
 namespace {
@@ -22,25 +22,6 @@ constexpr double MaxWidth = 60;
 // Excel counts 1900-02-29, a day that never was: its serial numbers match the host's day numbers
 // only from 1900-03-01 on. Earlier dates go out as text rather than one day off.
 constexpr double FirstTrueExcelDay = 61;
-
-//! Removes the temporary file unless the export got as far as renaming it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::filesystem::path file) : path(std::move(file)) {}
-    ~TemporaryFile()
-    {
-        std::error_code ignored;
-        if (!kept) std::filesystem::remove(path, ignored);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::filesystem::path& Path() const { return path; }
-    void Keep() { kept = true; }
-
-private:
-    std::filesystem::path path;
-    bool kept = false;
-};
 
 struct WorkbookCloser {
     void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
@@ -59,25 +40,21 @@ double DisplayWidth(std::string_view text)
     return width;
 }
 
-//! Text cut to what a cell holds, at a character boundary.
-std::string_view CellText(std::string_view text)
+//! Text cut to what a cell holds, at a character boundary, as well-formed UTF-8: the workbook is
+//! XML, which a stray byte of old text would make unreadable.
+std::string CellText(std::string_view text)
 {
-    if (text.size() <= CellMaxBytes) return text;
+    std::string cell = ReplaceInvalidUtf8(text);
+    if (cell.size() <= CellMaxBytes) return cell;
     size_t end = CellMaxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end);
+    while (end > 0 && (static_cast<unsigned char>(cell[end]) & 0xC0) == 0x80) --end;
+    cell.resize(end);
+    return cell;
 }
 
 std::string NumberFormat(int decimals)
 {
     return decimals <= 0 ? std::string("0") : "0." + std::string(static_cast<size_t>(decimals), '0');
-}
-
-std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
-{
-    static std::atomic<unsigned> counter{0};
-    return file.parent_path() /
-           fmt::format(".{}.{}-{}.tmp", file.filename().string(), ::getpid(), counter.fetch_add(1));
 }
 
 struct ColumnPlan {
@@ -107,9 +84,9 @@ public:
     {
         // Excel refuses a merge of a single cell; one column needs no merge.
         if (lastColumn == 0)
-            worksheet_write_string(sheet, row, 0, std::string(CellText(text)).c_str(), format);
+            worksheet_write_string(sheet, row, 0, CellText(text).c_str(), format);
         else
-            worksheet_merge_range(sheet, row, 0, row, lastColumn, std::string(CellText(text)).c_str(), format);
+            worksheet_merge_range(sheet, row, 0, row, lastColumn, CellText(text).c_str(), format);
     }
 
     //! Writes one value and returns its width.
@@ -154,8 +131,9 @@ public:
 private:
     double WriteText(lxw_row_t row, lxw_col_t column, const std::string& text)
     {
-        std::string_view cell = CellText(text);
-        worksheet_write_string(sheet, row, column, std::string(cell).c_str(), nullptr);
+        // A string cell is never evaluated, whatever it starts with ("=", "+", "-", "@").
+        std::string cell = CellText(text);
+        worksheet_write_string(sheet, row, column, cell.c_str(), nullptr);
         return DisplayWidth(cell);
     }
 
@@ -198,19 +176,20 @@ void SpreadsheetExport::WriteWorkbook(const std::vector<std::pair<SpreadsheetExp
     auto fail = [&](std::string_view reason) {
         return ExportError(fmt::format("导出到 {} 失败: {}", file.string(), reason), file);
     };
-    // Declared before the workbook so that an exception closes the workbook first and then removes
-    // what closing it wrote.
-    TemporaryFile temporary(TemporaryBeside(file));
-    std::string temporaryName = temporary.Path().string();
-    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new(temporaryName.c_str()));
-    if (!book) throw fail("内存不足");
-    for (const auto& [settings, data] : sheets) settings.WriteSheet(*data, book.get(), file);
-    lxw_error closed = workbook_close(book.release());
-    if (closed != LXW_NO_ERROR) throw fail(lxw_strerror(closed));
-    std::error_code renameError;
-    std::filesystem::rename(temporary.Path(), file, renameError);
-    if (renameError) throw fail(renameError.message());
-    temporary.Keep();
+    try {
+        // Declared before the workbook so that an exception closes the workbook first and then
+        // removes what closing it wrote. The library opens its output by name: the name given is
+        // the one of this very file, so nothing planted beside the target is ever opened.
+        ReplacingFile temporary(file);
+        std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new(temporary.OpenName().c_str()));
+        if (!book) throw fail("内存不足");
+        for (const auto& [settings, data] : sheets) settings.WriteSheet(*data, book.get(), file);
+        lxw_error closed = workbook_close(book.release());
+        if (closed != LXW_NO_ERROR) throw fail(lxw_strerror(closed));
+        temporary.Commit();
+    } catch (const FileReplaceError& error) {
+        throw ExportError(error.what(), file);
+    }
 }
 
 void SpreadsheetExport::WriteSheet(const DataSet& data, lxw_workbook* book, const std::filesystem::path& file) const
@@ -254,7 +233,7 @@ void SpreadsheetExport::WriteSheet(const DataSet& data, lxw_workbook* book, cons
     format_set_border(headerFormat, LXW_BORDER_THIN);
     format_set_bg_color(headerFormat, 0xDDDDDD);
     for (size_t c = 0; c < columns.size(); ++c) {
-        worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c), std::string(CellText(columns[c].caption)).c_str(),
+        worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c), CellText(columns[c].caption).c_str(),
                                headerFormat);
         columns[c].width = std::max(columns[c].width, DisplayWidth(columns[c].caption));
     }

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -48,13 +50,38 @@ const std::filesystem::path& OwnFolder(const std::filesystem::path& folder)
     return folder;
 }
 
-std::filesystem::path DefaultTempFolder()
+//! True when `folder` is a folder (not a link) of this user that no one else may enter.
+bool Private(const std::filesystem::path& folder)
+{
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+//! The user's own folder for settings, templates and temporary files, which every operator of the
+//! module shares: "mfg-<uid>" in the system's temporary folder. When another local user took that
+//! name first (or put a link there), a private "mfg-<uid>-XXXXXX" of ours beside it is used, the
+//! one made before when there is one, so that the settings stay; the user is told where.
+std::filesystem::path DefaultTempFolder(Dialogs& dialogs)
 {
     std::error_code error;
     auto system = std::filesystem::temp_directory_path(error);
     if (error) system = "/tmp";
-    // One folder per user: template files of two users on one machine must not overwrite each other.
-    return OwnFolder(system / fmt::format("mfg-{}", ::getuid()));
+    const std::string name = fmt::format("mfg-{}", ::getuid());
+    try {
+        return OwnFolder(system / name);
+    } catch (const std::runtime_error& refused) {
+        std::vector<std::filesystem::path> made;
+        for (const auto& entry : std::filesystem::directory_iterator(system, error))
+            if (entry.path().filename().string().starts_with(name + "-") && Private(entry.path()))
+                made.push_back(entry.path());
+        std::sort(made.begin(), made.end());
+        std::string other = made.empty() ? (system / (name + "-XXXXXX")).string() : made.front().string();
+        if (made.empty() && !::mkdtemp(other.data()))
+            throw std::runtime_error(fmt::format("{} 也无法另建临时文件夹: {}", refused.what(), std::strerror(errno)));
+        dialogs.ShowWarning(fmt::format("{} 改用临时文件夹 {}。", refused.what(), other));
+        return other;
+    }
 }
 
 // Upgrades are named as decimal numbers ("3.30", "3.40"), so "3.5" comes after "3.40"; a name that
@@ -74,7 +101,7 @@ Host::Host(std::unique_ptr<Connection> db) : connection(std::move(db))
     if (!connection) throw std::invalid_argument("宿主需要一个数据库连接");
     dialogs = std::make_unique<ConsoleDialogs>();
     lookups = std::make_unique<LookupCache>(*connection);
-    tempDirectory = FolderText(DefaultTempFolder());
+    tempDirectory = FolderText(DefaultTempFolder(*dialogs));
     std::error_code error;
     auto current = std::filesystem::current_path(error);
     currDirectory = FolderText(error ? std::filesystem::path(".") : current);

@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -13,24 +11,14 @@
 
 #include "host/FileReplace.h"
 #include "types/TextUtil.h"
+#include "types/Utf8.h"
 #include "types/UserNumber.h"
 
 namespace mfg {
 namespace {
 
-bool ValidUtf8(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || (length == 2 && lead < 0xC2) || i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += length;
-    }
-    return true;
-}
+// Far more than any settings file the program writes; more is no settings file of ours.
+constexpr std::size_t MaxFileBytes = 1 << 20;
 
 std::string OneLine(std::string_view value)
 {
@@ -49,14 +37,14 @@ void CheckName(std::string_view name, std::string_view forbidden, std::string_vi
 
 IniFile::IniFile(std::filesystem::path file) : path(std::move(file))
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return;
-    auto parsed = Parse(content.str());
+    std::optional<std::string> content;
+    try {
+        content = ReadSettingsFile(path, MaxFileBytes);
+    } catch (const FileReplaceError&) {
+        return;
+    }
+    if (!content) return;
+    auto parsed = Parse(*content);
     if (!parsed) return;
     sections = std::move(parsed->sections);
     loaded = true;
