@@ -61,7 +61,7 @@ TEST_F(OutputFiles, AWorkbookIsNeverWrittenThroughALinkPlantedBesideIt)
     FillGoods(data, 3);
     OutToExcelFun(data, "货品", target);
     OutToExcelFun(data, "货品", target);
-    EXPECT_EQ(Content(victim), "another user's file");
+    EXPECT_EQ(Content(victim).substr(0, 32), "another user's file") << "the workbook went through the link";
     EXPECT_EQ(Content(target).substr(0, 2), "PK") << "the workbook is where it was asked for";
     auto left = Entries(temporary);
     for (const auto& name : planted) left.erase(name);
