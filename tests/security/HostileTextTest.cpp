@@ -2,6 +2,10 @@
 // harmless where it goes out (JSON, tables, CSV, workbooks).
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -30,7 +34,31 @@ std::string WorkbookPart(const std::filesystem::path& file, const std::string& p
     return text;
 }
 
-class HostileText : public ConsoleTest {};
+class HostileText : public ConsoleTest {
+protected:
+    //! What `mfg` writes when its output is a terminal.
+    std::string OnTerminal(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> all{MFG_CONSOLE, "--db", url, "--today", "2026-12-06"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        int terminal = -1;
+        pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            ::setenv("TMPDIR", temporary.c_str(), 1);
+            std::vector<char*> argv;
+            for (auto& argument : all) argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            ::execv(MFG_CONSOLE, argv.data());
+            ::_exit(127);
+        }
+        std::string out;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
+        ::waitpid(child, nullptr, 0);
+        ::close(terminal);
+        return out;
+    }
+};
 
 TEST_F(HostileText, TextThatIsNoUtf8IsRefusedWhereItEnters)
 {
@@ -103,6 +131,11 @@ TEST_F(HostileText, EscapeSequencesAndFormulasStayText)
     EXPECT_EQ(table.out.find('\x1b'), std::string::npos) << "a terminal would obey it";
     EXPECT_EQ(table.out.find('\x07'), std::string::npos);
     EXPECT_NE(table.out.find("\\x1b[2J"), std::string::npos) << table.out;
+    // Not only tables: nothing a command prints reaches a terminal as a control character.
+    OpenDatabase(url)->Execute("update L_Goods set Name = :Name where Code = '2001'", {{"Name", std::string("\x1b[2J")}});
+    const std::string tree = OnTerminal({"bom", "tree", "3001"});
+    EXPECT_NE(tree.find("2001"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find('\x1b'), std::string::npos) << tree;
 
     // 3003's BOM is not audited, so that it can be imported again.
     auto csv = Mfg({"bom", "export", "3003", "--csv"});
