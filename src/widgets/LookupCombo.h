@@ -38,8 +38,8 @@ public:
     const std::string& KeyField() const { return keyField; }
     //! The field whose text the combo shows ("Name").
     void SetListField(std::string name) { listField = std::move(name); }
-    //! Adds a column of the drop-down grid.
-    void AddDropDownColumn(std::string fieldName, std::string title = {}, int width = 0);
+    //! Adds a column of the drop-down grid under the title the user reads ("编码").
+    void AddDropDownColumn(std::string fieldName, std::string title, int width = 0);
     //! The field names of the drop-down columns, in order.
     std::vector<std::string> DropDownColumns() const;
     //! The combo's own filter expression (FilterExpression syntax), applied while it drops down.

@@ -55,8 +55,8 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     cmbSelGoods->SetLookupDataSet(&OpenLookupDataSet("qryGoods"));
     cmbSelGoods->SetKeyField("GoodsID");
     cmbSelGoods->SetListField("Code");
-    cmbSelGoods->AddDropDownColumn("Code");
-    cmbSelGoods->AddDropDownColumn("Name");
+    cmbSelGoods->AddDropDownColumn("Code", "编码");
+    cmbSelGoods->AddDropDownColumn("Name", "名称");
     cmbSelGoods->SetDropDownFilter(std::move(goodsFilter));
     cmbSelGoods->SetActionButtons({"新增#", "查找#", "置空"});
     cmbSelGoods->SetTag(4);
@@ -83,7 +83,7 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     RptStyleCB->SetLookupDataSet(templates.get());
     RptStyleCB->SetKeyField("PrintTmpltID");
     RptStyleCB->SetListField("Name");
-    RptStyleCB->AddDropDownColumn("Name");
+    RptStyleCB->AddDropDownColumn("Name", "样式");
     RptStyleCB->SetActionButtons({"样式设计"});
     RptStyleCB->SetTag(StandardBomTemplate);
     btnExcel = WithName(new QPushButton("导出Excel", this), "btnExcel");

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <map>
 #include <optional>
 
 #include "BomStore.h"
@@ -232,7 +233,8 @@ LookupCombo* TGoodsBomEditForm::NewCombo(const char* name, const char* cache, co
     combo->SetLookupDataSet(&OpenLookupDataSet(cache));
     combo->SetKeyField(key);
     combo->SetListField("name");
-    for (auto& column : columns) combo->AddDropDownColumn(std::move(column));
+    static const std::map<std::string, std::string> titles{{"code", "编码"}, {"name", "名称"}, {"specs", "规格"}};
+    for (const auto& column : columns) combo->AddDropDownColumn(column, titles.at(column));
     combo->SetDropDownFilter(std::move(filter));
     combo->SetActionButtons(std::move(buttons));
     return combo;

@@ -53,7 +53,8 @@ TGoodsBomSubForm::TGoodsBomSubForm(QWidget* parent) : TManuRootForm("TGoodsBomSu
     dlgcGoods->SetLookupDataSet(&OpenLookupDataSet("qryGoods"));
     dlgcGoods->SetKeyField("GoodsID");
     dlgcGoods->SetListField("Code");
-    for (const char* column : {"CODE", "Name", "SPECS"}) dlgcGoods->AddDropDownColumn(column);
+    for (auto [column, title] : {std::pair<const char*, const char*>{"CODE", "编码"}, {"Name", "名称"}, {"SPECS", "规格"}})
+        dlgcGoods->AddDropDownColumn(column, title);
     dlgcGoods->SetDropDownFilter("Closed = 0 and  Kind >= 1 and Kind <= 3");
     dlgcGoods->SetActionButtons({"查找#", "置空"});
     dlgcGoods->SetTag(4);

@@ -25,8 +25,8 @@ public:
         cmbGoods->SetLookupDataSet(&OpenLookupDataSet("qryGoods"));
         cmbGoods->SetKeyField("GoodsID");
         cmbGoods->SetListField("Name");
-        cmbGoods->AddDropDownColumn("Code");
-        cmbGoods->AddDropDownColumn("Name");
+        cmbGoods->AddDropDownColumn("Code", "编码");
+        cmbGoods->AddDropDownColumn("Name", "名称");
         cmbGoods->SetTag(4);
         edtMemo = new QLineEdit(this);
         edtMemo->setObjectName("edtMemo");
