@@ -1,5 +1,7 @@
 #include "LookupCombo.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "QtDialogs.h"
+#include "ScreenHost.h"
 #include "host/Dialogs.h"
 
 namespace mfg {
@@ -34,7 +37,7 @@ std::string QuotedPrefix(const QString& typed)
 }  // namespace
 
 LookupCombo::LookupCombo(QWidget* parent)
-    : QWidget(parent), edit(new QLineEdit(this)), dropButton(new QToolButton(this)), popup(new QFrame(this, Qt::Popup))
+    : QWidget(parent), edit(new QLineEdit(this)), dropButton(new QToolButton(this)), popup(new QFrame(edit, Qt::Popup))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -47,13 +50,19 @@ LookupCombo::LookupCombo(QWidget* parent)
     dropButton->setFocusPolicy(Qt::NoFocus);
     setFocusProxy(edit);
 
+    // The open list never takes the keyboard: what is typed goes on into the edit and narrows the
+    // list, and the arrows move its highlight from there.
+    popup->setObjectName("dropDown");
     popup->setFrameShape(QFrame::StyledPanel);
+    popup->setFocusPolicy(Qt::NoFocus);
     auto* popupLayout = new QVBoxLayout(popup);
     popupLayout->setContentsMargins(2, 2, 2, 2);
     grid = new DbGrid(popup);
     grid->setObjectName("dropDownGrid");
+    grid->setFocusPolicy(Qt::NoFocus);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->SetSortOnTitleClick(false);
     popupLayout->addWidget(grid);
     buttonRow = new QHBoxLayout;
@@ -62,57 +71,99 @@ LookupCombo::LookupCombo(QWidget* parent)
     popup->resize(480, 260);
 
     connect(dropButton, &QToolButton::clicked, this, [this] { DroppedDown() ? CloseUp() : DropDown(); });
-    connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.isEmpty()) SetValue(Variant());
-        DropDown(text);
-        edit->setFocus();
-    });
-    connect(grid, &QAbstractItemView::activated, this, [this] { ChooseCurrentRow(); });
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) { DropDown(text); });
+    connect(grid, &QAbstractItemView::clicked, this, [this] { ChooseCurrentRow(); });
     edit->installEventFilter(this);
-    grid->installEventFilter(this);
+    popup->installEventFilter(this);
 }
 
 bool LookupCombo::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == edit && (key->key() == Qt::Key_Down || key->key() == Qt::Key_F4)) {
-        DropDown();
-        grid->setFocus();
-        return true;
+    if (watched == popup) return PopupEvent(event);
+    if (watched != edit) return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        // A code typed into a cell or a field that holds one replaces it.
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason)
+            edit->selectAll();
     }
-    // Typed and Enter: the first goods the typing leaves in the list.
-    if (watched == edit && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && DroppedDown()) {
-        ChooseCurrentRow();
-        return true;
-    }
-    if (watched != grid) return QWidget::eventFilter(watched, event);
-    switch (key->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            ChooseCurrentRow();
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        CloseUp();
+    return event->type() == QEvent::KeyPress && EditKey(*static_cast<QKeyEvent*>(event));
+}
+
+bool LookupCombo::PopupEvent(QEvent* event)
+{
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::InputMethod:
+        case QEvent::InputMethodQuery:
+            // The window system gives an open pop-up the keyboard and the input method; both
+            // belong to the edit.
+            QCoreApplication::sendEvent(edit, event);
             return true;
-        case Qt::Key_Escape:
-            CloseUp();
-            edit->setFocus();
-            return true;
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
+        case QEvent::Hide:
+            // Closed by a click elsewhere as well as by a choice: the shared list shows all its rows
+            // again, and the edit what the value is.
+            RestoreFilter();
+            ShowValueText();
             return false;
         default:
-            break;
+            return false;
     }
-    // The open list holds the keyboard; what the user types still goes on into the edit and
-    // narrows the list, as with the host's combo.
-    if (!key->text().isEmpty() || key->key() == Qt::Key_Backspace) {
-        QCoreApplication::sendEvent(edit, event);
-        return true;
+}
+
+bool LookupCombo::EditKey(const QKeyEvent& key)
+{
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    switch (key.key()) {
+        case Qt::Key_F4:
+            DroppedDown() ? CloseUp() : DropDown();
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp:
+            if (!DroppedDown()) {
+                if (key.key() != Qt::Key_Down) return false;
+                DropDown();
+                return true;
+            }
+            MoveHighlight(key.key());
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!DroppedDown()) return false;
+            if (edit->text().isEmpty()) {
+                CloseUp();
+                SetValue(Variant());
+            } else {
+                ChooseCurrentRow();
+            }
+            return true;
+        case Qt::Key_Escape:
+            if (!DroppedDown()) return false;
+            CloseUp();
+            return true;
+        default:
+            return false;
     }
-    return false;
+}
+
+void LookupCombo::MoveHighlight(int key)
+{
+    if (!lookup || !lookup->Active() || lookup->IsEmpty()) return;
+    int page = std::max(1, grid->viewport()->height() / std::max(1, grid->verticalHeader()->defaultSectionSize()) - 1);
+    int distance = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : key == Qt::Key_PageDown ? page : -page;
+    lookup->SetRecNo(std::clamp(lookup->RecNo() + distance, 1, lookup->RecordCount()));
+}
+
+void LookupCombo::hideEvent(QHideEvent* event)
+{
+    CloseUp();
+    QWidget::hideEvent(event);
 }
 
 LookupCombo::~LookupCombo()
@@ -151,6 +202,7 @@ void LookupCombo::SetActionButtons(std::vector<std::string> captions)
     for (const auto& caption : actionCaptions) {
         auto* button = new QPushButton(ToQString(WithoutMark(caption)), popup);
         button->setObjectName(ToQString(WithoutMark(caption)));
+        button->setFocusPolicy(Qt::NoFocus);
         buttonRow->addWidget(button);
         // Creating goods, work lines or workshops belongs to the host's own screens, which this
         // desktop does not have: a button that does nothing is not offered.
@@ -232,10 +284,13 @@ void LookupCombo::DropDown(const QString& typed)
 {
     if (!lookup) return;
     ApplyFilter(typed);
-    popup->move(mapToGlobal(QPoint(0, height())));
-    popup->resize(std::max(width(), 480), 260);
-    popup->show();
+    if (!popup->isVisible()) {
+        popup->resize(std::max(width(), 480), 260);
+        PlacePopup(*popup, QRect(mapToGlobal(QPoint(0, 0)), size()));
+        popup->show();
+    }
     if (!value.IsNull() && typed.isEmpty()) lookup->Locate(keyField, {value});
+    static_cast<QAbstractItemView*>(grid)->scrollTo(grid->currentIndex());
 }
 
 void LookupCombo::CloseUp()

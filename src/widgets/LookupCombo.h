@@ -10,6 +10,7 @@
 #include "DbGrid.h"
 #include "types/Variant.h"
 
+class QKeyEvent;
 class QLineEdit;
 class QToolButton;
 class QHBoxLayout;
@@ -19,7 +20,10 @@ namespace mfg {
 //! The look-up combo with a drop-down grid (TQxDBLkupGridCombo). Its value is the key field of the
 //! chosen row of the look-up dataset and its text the list field of that row. Typing filters the
 //! drop-down by the typed prefix over its text columns, on top of the combo's own filter
-//! expression; the buttons of the drop-down ("新增", "查找", "置空") go to the action handler.
+//! expression, while the keys stay in the edit: Down and Up move the highlight within the filtered
+//! rows, Return takes the highlighted row (with the text cleared: no value), Escape closes the list
+//! and shows the value again. The buttons of the drop-down ("新增", "查找", "置空") go to the
+//! action handler.
 class LookupCombo : public QWidget {
     Q_OBJECT
 
@@ -81,8 +85,13 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    bool PopupEvent(QEvent* event);
+    //! Handles a key of the edit that belongs to the list; false lets the edit have it.
+    bool EditKey(const QKeyEvent& key);
+    void MoveHighlight(int key);
     void ApplyFilter(const QString& typed);
     void RestoreFilter();
     void ShowValueText();

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QRect;
 class QWidget;
 
 namespace mfg {
@@ -14,5 +15,13 @@ using ScreenPlacement = std::function<void(QWidget* screen)>;
 void SetScreenPlacement(ScreenPlacement placement);
 //! Shows a screen non-modally through the placement in force.
 void PlaceScreen(QWidget* screen);
+
+//! Centres a window about to be shown modally over the window it belongs to (the active one when
+//! it has none), shrunk where needed so that all of it, frame included, lies inside the available
+//! area of that screen.
+void PlaceDialog(QWidget& dialog);
+//! Places a drop-down list under `anchor` (global coordinates), or above it where the screen has
+//! no room below, moved and shrunk so that all of it lies inside the available area of the screen.
+void PlacePopup(QWidget& popup, const QRect& anchor);
 
 }  // namespace mfg

@@ -5,11 +5,16 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QHeaderView>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+
+#include "LookupCombo.h"
 
 namespace mfg::test {
 
@@ -76,6 +81,35 @@ void ScreenTest::ExpectInside(QWidget& form, QWidget& control)
     // A control the screen made narrow on purpose (an up-down of arrows alone) counts as it is.
     EXPECT_GE(control.width(), std::min(control.minimumSizeHint().width(), control.maximumWidth()))
         << name << " is squeezed";
+}
+
+void ScreenTest::ExpectOnScreen(QWidget& window)
+{
+    std::string name = window.objectName().toStdString();
+    QScreen* screen = window.screen();
+    ASSERT_NE(screen, nullptr) << name;
+    ASSERT_EQ(screen->geometry().size(), QSize(1366, 768)) << "the test desktop";
+    EXPECT_TRUE(window.isVisible()) << name;
+    QRect frame = window.frameGeometry();
+    EXPECT_TRUE(screen->availableGeometry().contains(frame))
+        << name << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "×" << frame.height()
+        << " runs off the screen";
+}
+
+void ScreenTest::ExpectListOnScreen(LookupCombo& combo)
+{
+    std::string name = combo.objectName().toStdString();
+    ASSERT_TRUE(combo.DroppedDown()) << name;
+    QWidget& list = *combo.DropDownGrid().parentWidget();
+    ExpectOnScreen(list);
+    for (QPushButton* button : list.findChildren<QPushButton*>())
+        if (!button->isHidden()) ExpectInside(list, *button);
+    const DataSetModel& columns = combo.DropDownGrid().Model();
+    for (int column = 0; column < columns.columnCount(); ++column) {
+        QString title = columns.headerData(column, Qt::Horizontal).toString();
+        EXPECT_FALSE(title.isEmpty() || title.contains(QRegularExpression("[A-Za-z]")))
+            << name << " titles a column \"" << title.toStdString() << "\"";
+    }
 }
 
 void ScreenTest::ExpectColumnShown(QTableView& grid, std::string_view title)

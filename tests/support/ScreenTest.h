@@ -15,6 +15,10 @@
 
 #include "host/HostFixture.h"
 
+namespace mfg {
+class LookupCombo;
+}
+
 namespace mfg::test {
 
 //! The one QApplication of a screen test program, made by its main (ScreenTestMain.cpp) on the
@@ -50,6 +54,12 @@ protected:
     static void ShowAtDefaultSize(QWidget& form);
     //! Fails unless `control` is shown and lies wholly inside `form`.
     static void ExpectInside(QWidget& form, QWidget& control);
+    //! Fails unless the window (a dialog, a drop-down) is shown and lies wholly, frame included,
+    //! inside the available area of the test desktop, a 1366×768 screen.
+    static void ExpectOnScreen(QWidget& window);
+    //! Fails unless the look-up's list is dropped down and lies on the test desktop with its
+    //! buttons, under titles the user reads (Chinese, never field names).
+    static void ExpectListOnScreen(LookupCombo& combo);
     //! Fails unless the column titled `title` lies wholly inside the grid's visible cells and is
     //! wide enough for its title.
     static void ExpectColumnShown(QTableView& grid, std::string_view title);

@@ -2,13 +2,13 @@
 // screens look up, the value is the key of the chosen row, and its buttons reach the handler.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QKeyEvent>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
+#include <QVBoxLayout>
 
 #include "LookupCombo.h"
+#include "Person.h"
 #include "ScreenTest.h"
 #include "host/LookupCache.h"
 
@@ -20,14 +20,18 @@ protected:
     void SetUp() override
     {
         goods = &OpenLookupDataSet("qryGoods");
-        combo.SetLookupDataSet(goods);
-        combo.SetKeyField("GoodsID");
-        combo.SetListField("Name");
-        combo.AddDropDownColumn("Code", "编码");
-        combo.AddDropDownColumn("Name", "品名");
-        combo.SetDropDownFilter("Kind = 3");
-        combo.SetActionButtons({"新增#", "查找#", "置空"});
+        Prepare(combo);
         QObject::connect(&combo, &LookupCombo::Changed, [this] { ++changes; });
+    }
+    void Prepare(LookupCombo& prepared)
+    {
+        prepared.SetLookupDataSet(goods);
+        prepared.SetKeyField("GoodsID");
+        prepared.SetListField("Name");
+        prepared.AddDropDownColumn("Code", "编码");
+        prepared.AddDropDownColumn("Name", "品名");
+        prepared.SetDropDownFilter("Kind = 3");
+        prepared.SetActionButtons({"新增#", "查找#", "置空"});
     }
 
     DataSet* goods = nullptr;
@@ -86,20 +90,47 @@ TEST_F(LookupComboTest, ButtonsGoToTheHandlerWithoutTheirMarkAndClearWorksWithou
     EXPECT_EQ(actions, (std::vector<std::string>{"新增", "查找"}));
 }
 
-TEST_F(LookupComboTest, KeysTypedIntoTheOpenListNarrowItAndEnterChooses)
+// A person at the keyboard: the keys stay in the edit while the list is open and narrow it, the
+// arrows move within what is left, Return takes the highlighted row, Escape gives back the value.
+TEST_F(LookupComboTest, TheKeyboardTypesFiltersMovesChoosesAndEscapes)
 {
-    auto& edit = Control<QLineEdit>(combo, "edit");
-    QTest::keyClick(&edit, Qt::Key_Down);
-    ASSERT_TRUE(combo.DroppedDown());
-    auto& grid = combo.DropDownGrid();
-    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, "儿童");
-    QCoreApplication::sendEvent(&grid, &typed);
-    EXPECT_EQ(edit.text(), "儿童");
-    ASSERT_EQ(goods->RecordCount(), 1);
-    QTest::keyClick(&grid, Qt::Key_Return);
-    EXPECT_FALSE(combo.DroppedDown());
-    EXPECT_EQ(combo.Value().AsInteger(), 3);
-    EXPECT_EQ(combo.Text(), "儿童自行车");
+    struct Case {
+        const char* typed;
+        std::vector<Qt::Key> keys;
+        int value;          // the value afterwards
+        const char* shown;  // the text afterwards
+    };
+    const std::vector<Case> cases{
+        {"300", {Qt::Key_Down, Qt::Key_Return}, 2, "城市自行车"},  // the second of the three left
+        {"300", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Return}, 2, "城市自行车"},
+        {"儿童", {Qt::Key_Return}, 3, "儿童自行车"},
+        {"3003", {Qt::Key_Down, Qt::Key_Return}, 3, "儿童自行车"},  // Down stays within the one left
+        {"城市", {Qt::Key_Escape}, 1, "山地自行车"},                // the value before, unchanged
+    };
+    QWidget window;
+    auto& before = *new QLineEdit(&window);
+    LookupCombo typed(&window);
+    Prepare(typed);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(&before);
+    layout->addWidget(&typed);
+    window.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        typed.SetValue(1);
+        test::ClickAt(before, before.rect().center());
+        test::PressKey(Qt::Key_Tab);
+        // What the field shows is replaced by what is typed, never appended to.
+        test::TypeText(c.typed);
+        EXPECT_EQ(typed.Text().toStdString(), c.typed);
+        EXPECT_TRUE(typed.DroppedDown());
+        for (Qt::Key key : c.keys) test::PressKey(key);
+        EXPECT_FALSE(typed.DroppedDown());
+        EXPECT_EQ(typed.Value().AsInteger(), c.value);
+        EXPECT_EQ(typed.Text().toStdString(), c.shown);
+        EXPECT_EQ(QApplication::focusWidget(), &Control<QLineEdit>(typed, "edit"));
+        EXPECT_FALSE(goods->Filtered()) << "the shared list is whole again";
+    }
 }
 
 }  // namespace

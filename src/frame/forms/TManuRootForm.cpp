@@ -227,6 +227,7 @@ int TManuRootForm::ShowModal()
     // a widget drawn inside it.
     if (!isWindow()) setWindowFlag(Qt::Dialog);
     setWindowModality(Qt::ApplicationModal);
+    PlaceDialog(*this);
     show();
     QEventLoop loop;
     modalLoop = &loop;

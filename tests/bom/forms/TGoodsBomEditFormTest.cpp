@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "DbGrid.h"
 #include "GridInput.h"
 #include "LookupCombo.h"
+#include "Person.h"
 #include "ScreenTest.h"
 #include "TBomReadForm.h"
 #include "TGoodsBomEditForm.h"
@@ -36,6 +38,15 @@ protected:
         QTest::keyClicks(lookUp->focusProxy(), code + 1);
         QTest::keyClick(lookUp->focusProxy(), Qt::Key_Return);
         EXPECT_EQ(grid.ShownColumnControl(), nullptr);
+    }
+    //! Drops the list of the look-up that has the keyboard down with Down, as a keyboard user
+    //! does, checks it, and closes it with Escape.
+    static void DropDownAndCheck(LookupCombo& combo)
+    {
+        test::PressKey(Qt::Key_Down);
+        ExpectListOnScreen(combo);
+        test::PressKey(Qt::Key_Escape);
+        EXPECT_FALSE(combo.DroppedDown());
     }
     static void Press(DbGrid& grid, Qt::Key key, int times = 1)
     {
@@ -335,6 +346,42 @@ TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved
               3);
 }
 
+// The component cell under a person's keys: what is typed goes into the cell and narrows its
+// list, Down moves within what is left, Return takes the highlighted goods, Escape keeps the line.
+TEST_F(TGoodsBomEditFormTest, TheComponentCellTakesTheKeysTypedIntoIt)
+{
+    struct Case {
+        int row;
+        const char* typed;
+        std::vector<Qt::Key> keys;
+        const char* stored;  // the line's component afterwards; empty: as it was
+    };
+    const std::vector<Case> cases{
+        {0, "1028", {Qt::Key_Return}, "1028"},                 // typed over the code the cell held
+        {1, "101", {Qt::Key_Down, Qt::Key_Return}, "1011"},    // the second goods the typing left
+        {2, "1011", {Qt::Key_Down, Qt::Key_Return}, "1011"},   // never the first goods of all
+        {3, "1028", {Qt::Key_Escape}, ""},
+    };
+    ASSERT_TRUE(form.LoadBom(3));
+    form.show();
+    DbGrid& grid = *form.dgListGoodsBom;
+    auto code = [&grid](int row) {
+        return grid.Model().CellText(row, grid.Model().ColumnIndexOf("GoodsCode")).toStdString();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const std::string before = code(c.row);
+        test::ClickCellOnScreen(grid, c.row, "GoodsCode");
+        test::TypeText(c.typed);
+        ASSERT_EQ(grid.ShownColumnControl(), form.dlgcGoods);
+        EXPECT_EQ(form.dlgcGoods->Text().toStdString(), c.typed);
+        EXPECT_TRUE(form.dlgcGoods->DroppedDown());
+        for (Qt::Key key : c.keys) test::PressKey(key);
+        EXPECT_EQ(grid.ShownColumnControl(), nullptr);
+        EXPECT_EQ(code(c.row), *c.stored ? std::string(c.stored) : before);
+    }
+}
+
 TEST_F(TGoodsBomEditFormTest, AClickBelowTheLinesAddsOneAndTheSubstitutePickerLeavesOutVirtualGoods)
 {
     ASSERT_TRUE(form.LoadBom(3));
@@ -430,6 +477,64 @@ TEST_F(TGoodsBomEditFormTest, EditorAndSubstituteDialogOpenShowingTheirInputsAnd
         dialog->btnCancelClick();
     });
     form.dgListGoodsBomEditButtonClick();
+}
+
+// Opened as the browser opens it on a 1366×768 desktop: the editor, every list it drops down, and
+// the dialogs it opens with their lists, each wholly on the screen with its buttons.
+TEST_F(TGoodsBomEditFormTest, TheEditorItsDialogsAndTheirListsLieOnTheScreen)
+{
+    struct Cell {
+        DbGrid* grid;
+        const char* field;
+        LookupCombo* combo;
+    };
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 21");  // audited in the demo
+    ASSERT_TRUE(form.LoadBom(21));
+    WhenShown("TGoodsBomEditForm", [this](QWidget& editor) {
+        ExpectOnScreen(editor);
+        auto& tabs = *form.pgBom->findChild<QTabBar*>();
+        for (int page : {0, 1}) {
+            test::ClickAt(tabs, tabs.tabRect(page).center());
+            const std::vector<Cell> cells =
+                page == 0 ? std::vector<Cell>{{form.dgListGoodsBom, "GoodsCode", form.dlgcGoods},
+                                              {form.dgListGoodsBom, "Specs", form.dlgcSpecs},
+                                              {form.dgListGoodsBom, "procname", form.QxDBLkupGridCombo1}}
+                          : std::vector<Cell>{{form.dgProc, "name", form.dlgcProc},
+                                              {form.dgProc, "shopname", form.dlgcShop},
+                                              {form.dgProc, "centername", form.dlgcCenter}};
+            for (const Cell& cell : cells) {
+                test::ClickCellOnScreen(*cell.grid, 0, cell.field);
+                test::PressKey(Qt::Key_F2);
+                DropDownAndCheck(*cell.combo);
+            }
+        }
+        test::ClickAt(*form.dlgcLine, form.dlgcLine->rect().center());
+        DropDownAndCheck(*form.dlgcLine);
+
+        test::ClickAt(tabs, tabs.tabRect(0).center());
+        WhenShown("TGoodsBomSubForm", [this](QWidget& shown) {
+            auto& dialog = dynamic_cast<TGoodsBomSubForm&>(shown);
+            ExpectOnScreen(dialog);
+            test::ClickCellOnScreen(*dialog.dgListGoodsBom, 0, "GOODSCODE");
+            test::PressKey(Qt::Key_F2);
+            DropDownAndCheck(*dialog.dlgcGoods);
+            test::ClickAt(*dialog.btnCancel, dialog.btnCancel->rect().center());
+        });
+        DbGrid& lines = *form.dgListGoodsBom;
+        test::ClickCellOnScreen(lines, 0, "inputgoods");
+        QRect substitutes = lines.visualRect(lines.Model().index(0, lines.Model().ColumnIndexOf("inputgoods")));
+        test::ClickAt(*lines.viewport(), QPoint(substitutes.right() - 6, substitutes.center().y()));
+
+        WhenShown("TBomReadForm", [](QWidget& shown) {
+            auto& dialog = dynamic_cast<TBomReadForm&>(shown);
+            ExpectOnScreen(dialog);
+            DropDownAndCheck(*dialog.cmbGoodsID);
+            test::ClickAt(*dialog.btnCancel, dialog.btnCancel->rect().center());
+        });
+        test::ClickAt(*form.btnRead, form.btnRead->rect().center());
+        test::ClickAt(*form.btnCancel, form.btnCancel->rect().center());
+    });
+    form.EditBom(21);
 }
 
 TEST_F(TGoodsBomEditFormTest, Screenshot)

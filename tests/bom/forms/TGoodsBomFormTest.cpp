@@ -16,6 +16,7 @@
 #include "BrowserTest.h"
 #include "LookupCombo.h"
 #include "ModuleScreens.h"
+#include "Person.h"
 #include "TGoodsBomEditForm.h"
 #include "TGoodsBomForm.h"
 #include "ToolButton.h"
@@ -257,6 +258,25 @@ TEST_F(TGoodsBomFormTest, BothBrowsersAreScreensTheModuleOffers)
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->Form()->objectName().toStdString(), name);
     }
+}
+
+// The product field under a person's keys: a code typed over the one it shows narrows the list,
+// Down moves within what is left and Return takes it; the browser then shows that goods.
+TEST_F(TGoodsBomFormTest, TheProductFieldTakesACodeTypedOverTheOneItShows)
+{
+    form.cmbSelGoods->SetValue(1);
+    ShowAtDefaultSize(form);
+    auto& field = Control<QLineEdit>(*form.cmbSelGoods, "edit");
+    test::ClickAt(field, field.rect().center());
+    test::PressKey(Qt::Key_A, Qt::ControlModifier);
+    test::TypeText("300");
+    EXPECT_EQ(form.cmbSelGoods->Text(), "300");
+    ExpectListOnScreen(*form.cmbSelGoods);
+    test::PressKey(Qt::Key_Down);
+    test::PressKey(Qt::Key_Return);
+    EXPECT_EQ(form.cmbSelGoods->Value().AsInteger(), 2);
+    EXPECT_EQ(form.cmbSelGoods->Text(), "3002");
+    EXPECT_EQ(Control<QLabel>(form, "dbtGoodsName").text(), "城市自行车");
 }
 
 TEST_F(TGoodsBomFormTest, Screenshot)

@@ -214,6 +214,7 @@ TEST_F(WideCapacityFormTest, SalesOrderLinesComeInOnceEachAndExport)
     auto pick = [this] {
         WhenShown("TSelectSOrderForm", [](QWidget& shown) {
             auto& dialog = dynamic_cast<TSelectSOrderForm&>(shown);
+            ExpectOnScreen(dialog);
             EXPECT_TRUE(dialog.chkShopID->isChecked());
             dialog.btn1->click();
             dialog.btnOK->click();

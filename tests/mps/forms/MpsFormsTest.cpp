@@ -182,6 +182,7 @@ TEST_F(MpsFormsTest, TheFindActionOfAGoodsComboChoosesThroughThePicker)
     form.PrepareLookupCombos();
     WhenShown("TPickManuGoodsForm", [](QWidget& shown) {
         auto& picker = dynamic_cast<TPickManuGoodsForm&>(shown);
+        ExpectOnScreen(picker);
         picker.GoodsCodeED->setText("3002");
         picker.btnOk->click();
     });

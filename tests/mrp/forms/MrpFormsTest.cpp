@@ -105,6 +105,7 @@ protected:
     {
         WhenShown("TSelectPlanForm", [](QWidget& shown) {
             auto& dialog = dynamic_cast<TSelectPlanForm&>(shown);
+            ExpectOnScreen(dialog);
             dialog.DateTimePicker1->SetDate(DateTime::FromYmd(2026, 12, 1));
             dialog.DateTimePicker2->SetDate(DateTime::FromYmd(2026, 12, 31));
             dialog.btnFilter->click();
@@ -281,8 +282,10 @@ TEST_F(MrpFormsTest, TheSuggestionPagesReleaseThroughTheReleaseDialogs)
     form.PageControl1->setCurrentWidget(form.TabSheet6);
     bench.cdsPurSug.First();
     const double fixqty = bench.cdsPurSug.FieldByName("fixqty").AsFloat();
-    WhenShown("TMakePurchaseForm",
-              [](QWidget& dialog) { dynamic_cast<TMakePurchaseForm&>(dialog).SetModalResult(mrCancel); });
+    WhenShown("TMakePurchaseForm", [](QWidget& dialog) {
+        ExpectOnScreen(dialog);
+        dynamic_cast<TMakePurchaseForm&>(dialog).SetModalResult(mrCancel);
+    });
     emit form.DBGrid5->clicked(form.DBGrid5->Model().index(0, form.DBGrid5->Model().ColumnIndexOf("purchase")));
     EXPECT_DOUBLE_EQ(bench.cdsPurSug.FieldByName("fixqty").AsFloat(), fixqty);
 
@@ -291,7 +294,10 @@ TEST_F(MrpFormsTest, TheSuggestionPagesReleaseThroughTheReleaseDialogs)
     EXPECT_TRUE(dialogs.WasShown("请购单已下达成功!"));
     EXPECT_GT(count("P_REQUEST"), requests);
 
-    WhenShown("TMakeSorderForm", [](QWidget& dialog) { dynamic_cast<TMakeSorderForm&>(dialog).btCancel->click(); });
+    WhenShown("TMakeSorderForm", [](QWidget& dialog) {
+        ExpectOnScreen(dialog);
+        dynamic_cast<TMakeSorderForm&>(dialog).btCancel->click();
+    });
     form.PageControl1->setCurrentWidget(form.TabSheet5);
     form.btnMakeManu->click();
     EXPECT_EQ(count("MNF_MANUORDER"), orders) << "a cancelled release writes nothing";

@@ -275,6 +275,7 @@ TEST_F(ReleaseFormsTest, TheBatchPurchaseReleaseAsksForASupplierTheGoodsLacks)
     host.LookupDB().RefreshLookupDataSet("qryTrader");
     WhenShown("TMakeMachiningForm", [this](QWidget& shown) {
         auto* dialog = dynamic_cast<TMakeMachiningForm*>(&shown);
+        ExpectOnScreen(*dialog);
         EXPECT_EQ(dialog->windowTitle(), "下达采购订单");
         EXPECT_EQ(dialog->Label13->text(), "往来单位:");
         EXPECT_TRUE(dialog->LabMsg->text().contains("编号: 1001"));
