@@ -1,6 +1,6 @@
 // A fresh factory calendar: ExtendCalendar on an empty table with "StartYear" 1999 and today in
-// December 2026, that is 1999-01-01 to 2028-12-31 (10,958 days), one insert per day. Once with a
-// commit per insert, as the calendar screen runs it, once with every insert in one transaction.
+// December 2026, that is 1999-01-01 to 2028-12-31 (10,958 days), one insert per day, all in the
+// one transaction that holds the calendar's lock.
 // SQLite on a file in the temporary folder; PostgreSQL when MFG_BENCH_POSTGRES_URL names a scratch
 // database (its calendar rows are deleted).
 #include <benchmark/benchmark.h>
@@ -45,14 +45,12 @@ std::unique_ptr<mfg::Host> EmptyCalendarHost(const std::string& url)
     return host;
 }
 
-void FreshExtension(benchmark::State& state, const std::string& url, bool inOneTransaction)
+void FreshExtension(benchmark::State& state, const std::string& url)
 {
     if (url.empty()) {
         state.SkipWithError("MFG_BENCH_POSTGRES_URL is not set");
         return;
     }
-    mfg::ExtendOptions options;
-    options.inOneTransaction = inOneTransaction;
     std::int64_t days = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -65,7 +63,7 @@ void FreshExtension(benchmark::State& state, const std::string& url, bool inOneT
         }
         mfg::CurrentHostScope scope(*host);
         state.ResumeTiming();
-        days += mfg::ExtendCalendar(options).daysAdded;
+        days += mfg::ExtendCalendar().daysAdded;
     }
     state.SetItemsProcessed(days);
 }
@@ -78,24 +76,14 @@ std::string PostgresUrl()
 
 void BM_ExtendCalendarSqlite(benchmark::State& state)
 {
-    FreshExtension(state, SqliteUrl(), false);
-}
-void BM_ExtendCalendarSqliteOneTransaction(benchmark::State& state)
-{
-    FreshExtension(state, SqliteUrl(), true);
+    FreshExtension(state, SqliteUrl());
 }
 void BM_ExtendCalendarPostgres(benchmark::State& state)
 {
-    FreshExtension(state, PostgresUrl(), false);
-}
-void BM_ExtendCalendarPostgresOneTransaction(benchmark::State& state)
-{
-    FreshExtension(state, PostgresUrl(), true);
+    FreshExtension(state, PostgresUrl());
 }
 
-BENCHMARK(BM_ExtendCalendarSqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExtendCalendarSqliteOneTransaction)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ExtendCalendarPostgres)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExtendCalendarPostgresOneTransaction)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExtendCalendarSqlite)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExtendCalendarPostgres)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

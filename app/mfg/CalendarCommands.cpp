@@ -92,14 +92,13 @@ bool MayChangeCalendar()
     return HasNewPrivilege2(WorkCalendarPrivilege, static_cast<int>(PrivKind::Append), true);
 }
 
-int RunExtend(const Session& session, bool oneTransaction, bool yes)
+int RunExtend(const Session& session, bool yes)
 {
     ConsoleHost console(session);
     if (yes) console.host.SetDialogs(std::make_unique<ConsoleDialogs>(AnswerYes));
     // The calendar screen extends the calendar as it opens: opening it is the right.
     if (!console.Permitted(WorkCalendarPrivilege, PrivKind::Browse)) return 2;
     ExtendOptions options;
-    options.inOneTransaction = oneTransaction;
     if (::isatty(STDERR_FILENO))
         options.progress = [](int done, int total) {
             std::cerr << fmt::format("\r  [{}/{}]", done, total) << (done == total ? "\n" : "") << std::flush;
@@ -226,7 +225,6 @@ int RunCheck(const Session& session)
 }
 
 struct CalendarOptions {
-    bool oneTransaction = false;
     bool extendYes = false;
     SetOptions set;
     std::string rest;
@@ -247,10 +245,8 @@ void AddCalendarCommands(const CommandLine& line)
     calendar->require_subcommand(1);
 
     auto* extend = calendar->add_subcommand("extend", "把工厂日历延长到参考年度后两年的年底");
-    extend->add_flag("--one-transaction", o.oneTransaction, "所有新的日子在一个事务中写入");
     extend->add_flag("--yes", o.extendYes, "设置文件把每天都设为公休日时不再询问");
-    line.OnChosen(extend,
-                  [&session, options] { return RunExtend(session, options->oneTransaction, options->extendYes); });
+    line.OnChosen(extend, [&session, options] { return RunExtend(session, options->extendYes); });
 
     auto* set = calendar->add_subcommand("set", "快速设置: 按公休日和节假日重排一段日期");
     set->add_option("--from", o.set.from, "开始日期 yyyy-mm-dd")->required();

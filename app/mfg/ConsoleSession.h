@@ -105,5 +105,6 @@ void AddMpsCommands(const CommandLine& line);
 void AddCostingCommands(const CommandLine& line);
 void AddCapacityCommands(const CommandLine& line);
 void AddMrpCommands(const CommandLine& line);
+void AddCheckCommands(const CommandLine& line);
 
 }  // namespace mfg

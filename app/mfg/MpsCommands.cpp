@@ -107,7 +107,8 @@ int RunFromSales(const Session& session, const FromSalesOptions& options)
     ConvertResult result = mps.Convert();
     for (const auto& code : mps.WrittenCodes()) std::cout << code << '\n';
     switch (result) {
-    case ConvertResult::Converted: return 0;
+    // Lines another user converted meanwhile were named: this run did not write all it was asked.
+    case ConvertResult::Converted: return mps.TakenLines().empty() ? 0 : 1;
     case ConvertResult::Refused: PrintRefusedLine(mps.Lines()); return 2;
     case ConvertResult::Failed: break;
     }

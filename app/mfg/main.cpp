@@ -62,6 +62,7 @@ int main(int argc, char** argv)
     mfg::AddCostingCommands(line);
     mfg::AddCapacityCommands(line);
     mfg::AddMrpCommands(line);
+    mfg::AddCheckCommands(line);
 
     mfg::ConsoleOutput output(STDOUT_FILENO, "标准输出");
     std::streambuf* original = std::cout.rdbuf(&output);

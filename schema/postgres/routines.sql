@@ -155,6 +155,19 @@ language sql stable as $body$
   where c.shopid = shop and c.closed = 0 and c.amount <> c.paidamt order by c.paydate
 $body$;
 
+-- sp_getapplock 'name', 'Exclusive': holds the named lock to the end of the caller's transaction,
+-- waiting for the session that holds it, so that read-decide-write sequences over the same rows
+-- run one after the other.
+create or replace function dbo.sp_getapplock(resource text, lockmode text) returns void
+language plpgsql as $body$
+begin
+  if lockmode is distinct from 'Exclusive' then
+    raise exception 'sp_getapplock: 只支持 Exclusive 锁';
+  end if;
+  perform pg_advisory_xact_lock(hashtext(resource));
+end
+$body$;
+
 -- The print record of a new bill.
 create or replace function dbo.up_ab_billprint_insert(billtype bigint, billid bigint, billcode text, billdate timestamp,
                                                       opid bigint, shopid bigint) returns void

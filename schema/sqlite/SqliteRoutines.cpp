@@ -130,6 +130,17 @@ SqliteConnection::TableFunction DueAmounts(const std::string& table)
     };
 }
 
+//! sp_getapplock 'name', 'Exclusive': a transaction here holds the file's write lock from its start
+//! (begin immediate), which is every named lock at once; outside one there is nothing to hold.
+ResultSet AppLock(SqliteConnection& db, std::vector<Variant>& args)
+{
+    if (args.size() != 2 || args[1].AsString() != "Exclusive")
+        throw DbError("sp_getapplock 需要锁名和 'Exclusive'", "exec sp_getapplock");
+    if (db.TransactionDepth() == 0)
+        throw DbError(fmt::format("锁 {} 只能在事务中持有", args[0].AsString()), "exec sp_getapplock");
+    return {};
+}
+
 //! up_ab_billprint_insert billtype, billid, 'code', 'date', opid, shopid: the print record of a new bill.
 ResultSet BillPrintInsert(SqliteConnection& db, std::vector<Variant>& args)
 {
@@ -271,6 +282,7 @@ void RegisterSqliteRoutines(SqliteConnection& db)
     db.RegisterProcedure("ag_getnewkey", GetNewKey);
     db.RegisterProcedure("getmrpgoodsid", MrpGoodsScope);
     db.RegisterProcedure("up_ab_billprint_insert", BillPrintInsert);
+    db.RegisterProcedure("sp_getapplock", AppLock);
     db.RegisterTableFunction("getmanuorderqty", ManuOrderQty);
     db.RegisterTableFunction("getduecharge", DueAmounts("ac_duecharge"));
     db.RegisterTableFunction("getduepay", DueAmounts("ac_duepay"));

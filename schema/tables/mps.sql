@@ -26,3 +26,5 @@ create table MNF_ManuPlan (
 -- Two users numbering bills of the same period at once: the second is refused and takes the next serial.
 create unique index UX_MNF_ManuPlan_BillCode on MNF_ManuPlan (BillCode, ItemNo);
 create index IX_MNF_ManuPlan_BillDate on MNF_ManuPlan (BillDate, ShopID);
+-- A sales-order line becomes one schedule line: two users converting it at once would double its demand.
+create unique index UX_MNF_ManuPlan_Refer on MNF_ManuPlan (ReferBillID, ReferItemNo) where ReferBillID is not null;

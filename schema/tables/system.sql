@@ -82,3 +82,5 @@ create table AB_BILLPRINT (
   CreateTime datetime default getdate(),
   primary key (BillType, BillID)
 );
+-- A code is spent once it has a print record: two releases numbering at once meet here.
+create unique index UX_AB_BILLPRINT_Code on AB_BILLPRINT (BillType, BillCode);

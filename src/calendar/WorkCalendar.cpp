@@ -73,6 +73,33 @@ std::int64_t RemarkRange(DataSet& calendar, const RestWeekdays& restDays, int& c
     return sequence;
 }
 
+//! The day after the calendar's last day and the number its first working day gets; on an empty
+//! calendar 1 January of the start year and 1.
+std::pair<DateTime, std::int64_t> NextCalendarDay()
+{
+    auto last = CurrentHost().DBStartup().Query(
+        "select max(SEQUENCE) as MaxSEQUENCE, max(WORKDATE) As MaxWORKDATE From MNF_CALENDAR ");
+    const Variant& maxSequence = last.rows.at(0).at(0);
+    const Variant& maxDate = last.rows.at(0).at(1);
+    std::int64_t sequence = maxSequence.IsNull() ? 1 : maxSequence.AsInteger();
+    if (maxDate.IsNull()) return {DateTime::FromYmd(CalendarStartYear(), 1, 1), sequence};
+    DateTime lastDay = maxDate.AsDateTime().Date();
+    auto row = CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
+    if (!row->IsEmpty() && row->FieldByName("ISHOLIDAY").AsInteger() == 0) ++sequence;
+    return {lastDay.AddDays(1), sequence};
+}
+
+//! A transaction holding the calendar's lock. Extension, toggle and quick setting each read numbers
+//! and write numbers derived from them: under the lock they run one after the other, on every backend.
+class CalendarTransaction {
+public:
+    CalendarTransaction() : transaction(CurrentHost().DBStartup()) { SqlExecute("exec sp_getapplock 'MNF_CALENDAR', 'Exclusive'"); }
+    void Commit() { transaction.Commit(); }
+
+private:
+    TransactionGuard transaction;
+};
+
 }  // namespace
 
 DateTime CalendarReferenceDay()
@@ -98,37 +125,22 @@ ExtendResult ExtendCalendar(const ExtendOptions& options)
 
     ExtendResult result;
     result.endDay = DateTime::FromYmd(CalendarReferenceDay().Year() + 2, 12, 31);
-
-    auto last = CurrentHost().DBStartup().Query(
-        "select max(SEQUENCE) as MaxSEQUENCE, max(WORKDATE) As MaxWORKDATE From MNF_CALENDAR ");
-    const Variant& maxSequence = last.rows.at(0).at(0);
-    const Variant& maxDate = last.rows.at(0).at(1);
-    std::int64_t sequence = maxSequence.IsNull() ? 1 : maxSequence.AsInteger();
-    DateTime lastDay;
-    if (maxDate.IsNull()) {
-        lastDay = DateTime::FromYmd(CalendarStartYear() - 1, 12, 31);
-    } else {
-        lastDay = maxDate.AsDateTime().Date();
-        auto row =
-            CreateAutoQuery("select * from MNF_CALENDAR where WORKDATE=:WORKDATE", true, {{"WORKDATE", lastDay}});
-        if (!row->IsEmpty() && row->FieldByName("ISHOLIDAY").AsInteger() == 0) ++sequence;
-    }
-
-    DateTime first = lastDay.AddDays(1);
-    if (first > result.endDay) return result;
+    // Looked at first without the lock: opening the calendar screen on a calendar that reaches far
+    // enough waits for nobody, and the question is never asked while others wait.
+    if (NextCalendarDay().first > result.endDay) return result;
     if (!ConfirmRestWeekdays(restDays)) {
         result.allRestDeclined = true;
         return result;
     }
-    if (options.inOneTransaction) {
-        TransactionGuard transaction(CurrentHost().DBStartup());
+    CalendarTransaction transaction;
+    // Another extension may have written the days meanwhile: the calendar is read again under the lock.
+    auto [first, sequence] = NextCalendarDay();
+    if (first <= result.endDay) {
         InsertDays(first, result.endDay, sequence, restDays, options);
-        transaction.Commit();
-    } else {
-        InsertDays(first, result.endDay, sequence, restDays, options);
+        result.firstAdded = first;
+        result.daysAdded = static_cast<int>(result.endDay.DayNumber() - first.DayNumber()) + 1;
     }
-    result.firstAdded = first;
-    result.daysAdded = static_cast<int>(result.endDay.DayNumber() - first.DayNumber()) + 1;
+    transaction.Commit();
     return result;
 }
 
@@ -139,7 +151,7 @@ QuickSettingResult ApplyQuickSetting(const QuickSetting& setting, DataSet& holid
     Connection& db = CurrentHost().DBStartup();
     DateTime end = setting.end.Date();
     {
-        TransactionGuard transaction(db);
+        CalendarTransaction transaction;
         DataSet calendar("IBQryCalendar");
         calendar.SetSql("select * from MNF_CALENDAR where WORKDATE between :begdate and :enddate");
         calendar.SetParam("begdate", setting.begin.Date());
@@ -169,7 +181,7 @@ QuickSettingResult ApplyQuickSetting(const QuickSetting& setting, DataSet& holid
 bool SetCalendarDay(DateTime day, bool isHoliday)
 {
     day = day.Date();
-    TransactionGuard transaction(CurrentHost().DBStartup());
+    CalendarTransaction transaction;
     auto current = ReadCalendarDay(day);
     if (!current) throw std::invalid_argument("工厂日历中没有 " + day.Format("yyyy-mm-dd") + " 这一天");
     if (current->isHoliday == isHoliday) return false;

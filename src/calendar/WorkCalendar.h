@@ -29,11 +29,8 @@ DateTime CalendarReferenceDay();
 //! parameter that is missing, no whole number or before 1900 reads as 2002.
 int CalendarStartYear();
 
-//! How ExtendCalendar writes its rows.
+//! How ExtendCalendar reports its work.
 struct ExtendOptions {
-    //! Each insert runs in a transaction of its own (as the calendar screen does); when set, all of
-    //! them run in one, which a server backend finishes far sooner.
-    bool inOneTransaction = false;
     //! Told the days written so far and the days to write, every month of days and at the end: a
     //! fresh calendar takes a while on a commit per row.
     std::function<void(int done, int total)> progress;
@@ -51,7 +48,9 @@ struct ExtendResult {
 //! day after its last day (on an empty calendar from 1 January of CalendarStartYear()). Loads the
 //! settings file into the module's holiday list first; its rest weekdays are used for this run only.
 //! When they make every weekday a rest day the user is asked first, as the quick setting asks, and
-//! on No nothing is written.
+//! on No nothing is written. The days are written in one transaction under the calendar's lock,
+//! which toggles and quick settings take too: a second extension at the same moment waits, then
+//! finds the days written and adds none.
 ExtendResult ExtendCalendar(const ExtendOptions& options = {});
 
 //! What a quick setting changed.
@@ -64,15 +63,15 @@ struct QuickSettingResult {
 //! Re-marks the days from begin to end with the setting's rest weekdays and holidays, numbering
 //! them from the first day's number, and moves the numbers after the range so that they continue
 //! without a gap. `holidays` are the dialog's validated rows (fields Month and Day); they replace
-//! the module's holiday list first. Both database steps run in one transaction: on failure nothing
-//! is written, the settings file is left alone and the error is raised; on success the settings
-//! file is written whole. A range without calendar rows changes no row.
+//! the module's holiday list first. Both database steps run in one transaction under the calendar's
+//! lock: on failure nothing is written, the settings file is left alone and the error is raised; on
+//! success the settings file is written whole. A range without calendar rows changes no row.
 QuickSettingResult ApplyQuickSetting(const QuickSetting& setting, DataSet& holidays);
 
 //! Makes one day a rest day or a working day and moves the numbers of the later days with it. The
-//! day keeps its own number. Runs in one transaction and reads the day's state first, so a day
-//! already in that state changes nothing (false). Throws std::invalid_argument for a day that is
-//! not in the calendar.
+//! day keeps its own number. Runs in one transaction under the calendar's lock and reads the day's
+//! state first, so a day already in that state changes nothing (false). Throws
+//! std::invalid_argument for a day that is not in the calendar.
 bool SetCalendarDay(DateTime day, bool isHoliday);
 
 //! A day of the calendar with its mark and its number.

@@ -64,17 +64,27 @@ BillCodeRule ReadBillCodeRule(int billType, DateTime billDate)
     if (row->IsEmpty())
         throw BillCodeError(fmt::format("单据类型 {} 没有编号规则 (L_BillType), 无法生成单据编号, 未写入任何单据。", billType));
     BillCodeRule rule;
+    rule.billType = billType;
     rule.head = Trim(row->FieldByName("Head").AsString());
     rule.sepa = Trim(row->FieldByName("Sepa").AsString());
-    rule.width = static_cast<int>(CharacterCount(row->FieldByName("Code").AsString()));
-    std::tie(rule.datePart, rule.condition) = RuleOfMode(Trim(row->FieldByName("Mode").AsString()), rule.sepa, billDate);
+    const std::string mode(Trim(row->FieldByName("Mode").AsString()));
+    const std::string pattern = row->FieldByName("Code").AsString();
+    rule.width = static_cast<int>(CharacterCount(pattern));
+    std::tie(rule.datePart, rule.condition) = RuleOfMode(mode, rule.sepa, billDate);
+    for (const std::string& part : {rule.head, mode, pattern})
+        if (!part.empty()) rule.text += (rule.text.empty() ? "" : rule.sepa) + part;
     return rule;
 }
 
-std::string SerialDigits(int serialNo, int width)
+std::string SerialDigits(int serialNo, const BillCodeRule& rule)
 {
+    const auto width = static_cast<size_t>(std::clamp(rule.width, 0, kSerialDigits));
     std::string digits = fmt::format("{:0{}}", serialNo, kSerialDigits);
-    return digits.substr(digits.size() - static_cast<size_t>(std::clamp(width, 0, kSerialDigits)));
+    if (std::to_string(serialNo).size() > width)
+        throw BillCodeError(fmt::format("单据类型 {} 的编号规则 {} 只有 {} 位流水号, 放不下流水号 {}, 无法生成单据编号, "
+                                        "未写入任何单据。请在 L_BillType 中加长流水号。",
+                                        rule.billType, rule.text, width, serialNo));
+    return digits.substr(digits.size() - width);
 }
 
 std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::string_view table)
@@ -91,17 +101,22 @@ std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::str
             ShowError(fmt::format("没有单据表 {}，无法生成单据编号。", table));
             return {};
         }
-        std::string sql = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From {} Where 1=1 {}", width,
-                                      table, rule.condition);
-        if (branchNumbering) sql += fmt::format(" and (Shopid={} or Shopid is NULL) ", shop);
-        serialNo = static_cast<int>(GetValueOfSql(sql, 0).AsInteger()) + 1;
+        std::string branch = branchNumbering ? fmt::format(" and (Shopid={} or Shopid is NULL) ", shop) : "";
+        std::string bills = fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From {} Where 1=1 {}{}",
+                                        width, table, rule.condition, branch);
+        std::string printRecords =
+            fmt::format("select Max(dbo.fn_codetoserialno(BillCode,{})) as SerialNo From AB_BILLPRINT Where BillType={} {}{}",
+                        width, billType, rule.condition, branch);
+        serialNo = static_cast<int>(
+                       std::max(GetValueOfSql(bills, 0).AsInteger(), GetValueOfSql(printRecords, 0).AsInteger())) +
+                   1;
     }
 
     std::string code;
     if (!head.empty()) code += head + sepa;
     if (branchNumbering) code += LookupData(39, shop, "Code").AsString() + sepa;
     if (!rule.datePart.empty()) code += rule.datePart + sepa;
-    code += SerialDigits(serialNo, width);
+    code += SerialDigits(serialNo, rule);
     if (CharacterCount(code) > kMaxCodeLength) {
         ShowError("分支机构编号过长，无法生成单据编号，请重新设定分支机构编码！");
         return {};

@@ -12,6 +12,8 @@ namespace mfg {
 
 //! The numbering rule of a bill type (L_BillType) applied to one bill date.
 struct BillCodeRule {
+    int billType = 0;       //!< the rule's row of L_BillType
+    std::string text;       //!< the rule as a user reads it: head, mode and serial pattern ("CG-年月-0000")
     std::string head;       //!< the fixed head (Head)
     std::string sepa;       //!< the separator (Sepa)
     int width = 0;          //!< the serial digits W, the character count of Code
@@ -28,12 +30,17 @@ public:
 //! Reads the rule row of `billType` and applies it to `billDate`; throws BillCodeError when
 //! L_BillType has no row for it, so that no bill is written without a code.
 BillCodeRule ReadBillCodeRule(int billType, DateTime billDate);
-//! The last `width` digits of `serialNo` written with 15 digits and leading zeros.
-std::string SerialDigits(int serialNo, int width);
+//! The serial as the rule writes it: W digits with leading zeros (at most 15). Throws
+//! BillCodeError, naming the bill type and its rule, when the serial needs more digits than that:
+//! cutting it would hand out a code of the period's first bills again.
+std::string SerialDigits(int serialNo, const BillCodeRule& rule);
 
 //! The code of a new bill of `billType` in `table`, by the rule of L_BillType: head, branch code,
-//! date part and the last W digits of the serial. A serial of -1 asks for the next free one, which
-//! is written back; `table` must then name a table of the schema. Returns an empty code, after
+//! date part and the W digits of the serial. A serial of -1 asks for the next free one, which is
+//! written back; `table` must then name a table of the schema. A serial is free when neither a bill
+//! of the table nor a print record of the bill type (AB_BILLPRINT) holds it: a release killed
+//! before its commit leaves print records of bills never written, whose codes stay spent. Throws
+//! BillCodeError when the bill type has no rule or the serial outgrows its digits. Returns an empty code, after
 //! telling the user, when the code would exceed 32 characters or the table is no table of the
 //! schema; every caller treats that as failure.
 std::string GetBillCode(DateTime billDate, int& serialNo, int billType, std::string_view table);

@@ -21,7 +21,7 @@ std::string GetManuPlanBillCode(DateTime billDate, int& serialNo)
     std::string code = rule.head;
     if (!rule.head.empty() && !rule.datePart.empty()) code += rule.sepa + rule.datePart;
     if (!code.empty()) code += rule.sepa;
-    return code + SerialDigits(serialNo, rule.width);
+    return code + SerialDigits(serialNo, rule);
 }
 
 std::string WriteNewManuPlanBill(DateTime billDate, const BillWriter& write)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "BillCode.h"
 #include "Calculations.h"
@@ -43,6 +44,29 @@ constexpr const char* kSalesLinesSql =
     " Order By a.BillCode";
 
 constexpr const char* kRemark = "销售订单直接下达";
+
+//! Marks the order line as taken (MPSREFERED) unless a schedule line took it already; false then.
+//! Inside the transaction that writes the schedule line: a second user converting the same line at
+//! the same moment waits here for that transaction and then finds the line taken.
+bool ClaimSalesLine(std::int64_t billId, std::int64_t itemNo)
+{
+    return SqlExecute(fmt::format("update S_OrderDetail set MPSREFERED=1 where BillID={0} and ItemNo={1} and "
+                                  "isnull(MPSREFERED,0)=0 and not exists (select 1 from MNF_ManuPlan p where "
+                                  "p.ReferBillID={0} and p.ReferItemNo={1})",
+                                  billId, itemNo)) > 0;
+}
+
+//! The order line another user converted, with the schedule line that took it.
+std::string TakenLineText(const std::string& orderCode, std::int64_t billId, std::int64_t itemNo)
+{
+    std::string planCode = GetValueOfSql(fmt::format("select min(BillCode) from MNF_ManuPlan where ReferBillID={} "
+                                                     "and ReferItemNo={}",
+                                                     billId, itemNo),
+                                         "")
+                               .AsString();
+    return fmt::format("订单 {} 第 {} 行已由其他用户转入主生产计划{}, 未再转入。", orderCode, itemNo,
+                       planCode.empty() ? "" : " (" + planCode + ")");
+}
 
 }  // namespace
 
@@ -115,14 +139,18 @@ void SorderToMps::WriteSelected()
     DataSet& lines = qrySorderDetail;
     DateTime billDate = EarliestFinishDate();
     writtenCodes.clear();
+    takenLines.clear();
     // A bill type without a code rule stops here, before a key is taken.
     ReadBillCodeRule(kManuPlanBillType, billDate);
     for (lines.First(); !lines.Eof(); lines.Next()) {
         if (lines.FieldByName("Selected").AsInteger() == 0) continue;
-        const std::string billId = lines.FieldByName("BillID").AsString();
-        const std::string itemNo = lines.FieldByName("ItemNO").AsString();
-        // The schedule line alone is written: the schema marks its order line as taken (MPSREFERED),
-        // so that a rerun after a kill does not offer it again.
+        const std::int64_t billId = lines.FieldByName("BillID").AsInteger();
+        const std::int64_t itemNo = lines.FieldByName("ItemNO").AsInteger();
+        TransactionGuard transaction(host.DBStartup());
+        if (!ClaimSalesLine(billId, itemNo)) {
+            takenLines.push_back(TakenLineText(lines.FieldByName("BillCode").AsString(), billId, itemNo));
+            continue;
+        }
         int key = GetNewKey("MNF_ManuPlan");
         std::string code = WriteNewManuPlanBill(billDate, [&](const std::string& freshCode) {
             SqlExecute(fmt::format(
@@ -134,6 +162,7 @@ void SorderToMps::WriteSelected()
                 lines.FieldByName("MNEndDate").AsDateTime().Format("mm/dd/yyyy"), host.UserID(), kRemark, billId,
                 itemNo));
         });
+        transaction.Commit();
         writtenCodes.push_back(code);
     }
 }
@@ -150,7 +179,10 @@ ConvertResult SorderToMps::Convert()
         ShowError(error.what());
         return ConvertResult::Failed;
     }
-    ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);
+    if (takenLines.empty())
+        ShowMessageBox("已成功将所选的订单记录转入主生产计划!", "提示", MessageButtons::Ok, MessageIcon::Information);
+    else
+        ShowInformation(fmt::format("{}", fmt::join(takenLines, "\n")));
     return ConvertResult::Converted;
 }
 

@@ -11,7 +11,7 @@ namespace mfg {
 
 //! How a conversion ended.
 enum class ConvertResult {
-    Converted,  //!< every ticked line was written
+    Converted,  //!< every ticked line was written, or found converted by another user meanwhile
     Refused,    //!< the ticked lines failed a check and nothing was written
     Failed,     //!< the database refused a write; the bills written before it stay
 };
@@ -42,19 +42,25 @@ public:
     //! written.
     bool Validate();
     //! Writes one schedule bill per ticked line, in list order, each with a new key and a code that
-    //! no other bill holds. Each line stands alone: a database error ends the walk and the bills
-    //! written before it stay.
+    //! no other bill holds. Each line stands alone, in a transaction that first claims the order line
+    //! and then writes its bill: a line is converted once, and a line that another user converted
+    //! since the list was read is skipped and named in TakenLines. A database error ends the walk and
+    //! the bills written before it stay.
     void WriteSelected();
-    //! Validate, WriteSelected and the note of success; a database error is shown to the user.
+    //! Validate, WriteSelected and the note of success, or the lines other users converted; a
+    //! database error is shown to the user.
     ConvertResult Convert();
     //! The codes of the bills the last write made, in order, also when it ended in an error.
     const std::vector<std::string>& WrittenCodes() const { return writtenCodes; }
+    //! The ticked lines the last write found converted by another user, as the user is told them.
+    const std::vector<std::string>& TakenLines() const { return takenLines; }
 
 private:
     void SelectedChanged(Field& selected);
 
     DataSet qrySorderDetail{"qrySorderDetail"};
     std::vector<std::string> writtenCodes;
+    std::vector<std::string> takenLines;
 };
 
 }  // namespace mfg

@@ -13,6 +13,9 @@
 namespace mfg {
 namespace {
 
+// Each refusal means another release recorded that code first: a handful of planners cannot exhaust this.
+constexpr int kRecordAttempts = 50;
+
 std::string MakeCode(const ReleaseTarget& target, DateTime billDate, int& serial)
 {
     std::string code = GetBillCode(billDate, serial, target.billType, target.codeTable);
@@ -48,34 +51,64 @@ std::string ReleaseTransaction::AddDocument(const DocumentBuilder& build)
     const std::string code = MakeCode(target, billDate, serial);
     if (written.empty()) firstSerial = serial;
     build(billId, code);
-    Host& host = CurrentHost();
-    SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType, billId, QuoteSql(code),
-                           billDate.Format("yyyy-mm-dd"), host.UserID(), host.ShopID()));
     written.push_back({billId, code});
     return code;
 }
 
-void ReleaseTransaction::Renumber(int serial)
+void ReleaseTransaction::Renumber(std::size_t from, std::size_t recorded)
 {
-    for (std::size_t i = 0; i < written.size(); ++i, ++serial) {
+    int serial = -1;
+    MakeCode(target, billDate, serial);
+    for (std::size_t i = from; i < written.size(); ++i, ++serial) {
         Written& document = written[i];
         document.billCode = MakeCode(target, billDate, serial);
         header.SetAt(i, "BillCode", document.billCode);
-        SqlExecuteNoTran("update AB_BILLPRINT set BillCode = :code where BillType = :type and BillID = :bill",
-                         {{"code", document.billCode}, {"type", target.billType}, {"bill", document.billId}});
+        if (i < recorded)
+            SqlExecuteNoTran("update AB_BILLPRINT set BillCode = :code where BillType = :type and BillID = :bill",
+                             {{"code", document.billCode}, {"type", target.billType}, {"bill", document.billId}});
     }
+}
+
+void ReleaseTransaction::RecordForPrinting()
+{
+    Host& host = CurrentHost();
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        for (int attempt = 1;; ++attempt) {
+            const Written& document = written[i];
+            try {
+                SqlExecute(fmt::format("exec up_ab_billprint_insert {}, {},{},'{}',{},{}", target.billType,
+                                       document.billId, QuoteSql(document.billCode), billDate.Format("yyyy-mm-dd"),
+                                       host.UserID(), host.ShopID()));
+                break;
+            } catch (const DbError& error) {
+                // Another release recorded the code between our numbering and this record: this
+                // document and the ones after it move to the next free serials.
+                if (error.Failure() != DbFailure::DuplicateKey || attempt == kRecordAttempts) throw;
+                Renumber(i, i);
+            }
+        }
+    }
+}
+
+bool ReleaseTransaction::AnyCodeHeldByADocument()
+{
+    std::string codes;
+    for (const auto& document : written) codes += (codes.empty() ? "" : ",") + QuoteSql(document.billCode);
+    return GetValueOfSql(fmt::format("select count(*) from {} where BillCode in ({})", target.codeTable, codes), 0)
+               .AsInteger() > 0;
 }
 
 std::vector<std::string> ReleaseTransaction::Commit(const BatchWriter& write, const ReleasedCodeListener& told)
 {
     std::vector<std::string> codes;
     if (written.empty()) return codes;
+    RecordForPrinting();
     BeginTran();
     try {
         GetNewKey(target.keyTable);
-        int next = -1;
-        MakeCode(target, billDate, next);
-        if (next > firstSerial) Renumber(next);
+        // A bill written without a print record (by hand, or before print records counted) may hold
+        // one of the codes: the documents are numbered again, their print records following.
+        if (AnyCodeHeldByADocument()) Renumber(0, written.size());
         write();
         for (const auto& document : written) {
             if (told) told(document.billCode);

@@ -29,12 +29,14 @@ struct ReleaseTarget {
     std::string_view codeTable;
 };
 
-//! One release: its documents are numbered and recorded for printing (up_ab_billprint_insert) as
-//! each header is built, outside any transaction, then written together in one host transaction.
-//! A print record that fails stops the release before any document is written. The commit first
-//! takes a key of the table, which AG_GETNEWKEY holds to the end of the transaction: two releases
-//! into one table write one after the other, and a release whose codes another took meanwhile is
-//! numbered again from the next free serial, its print records following.
+//! One release: its documents are numbered as each header is built, recorded for printing
+//! (up_ab_billprint_insert) outside any transaction, then written together in one host transaction.
+//! A code is spent once it has a print record, whether its document is ever written or not, so a
+//! release killed before its commit never has its codes handed out again; a print record that fails
+//! stops the release before any document is written. Two releases that number the same serial at
+//! once meet on the print records' unique code: the second moves on to the next free serials. The
+//! commit first takes a key of the table, which AG_GETNEWKEY holds to the end of the transaction, so
+//! two releases into one table write one after the other.
 class ReleaseTransaction {
 public:
     //! Builds the rows of a document with its key and code; its header is the next row of `header`.
@@ -44,10 +46,12 @@ public:
 
     ReleaseTransaction(const ReleaseTarget& target, DateTime billDate, BillRows& header);
 
-    //! Numbers and builds one document and records it for printing; returns its code.
+    //! Numbers and builds one document; returns its code. A serial that outgrows its rule throws
+    //! BillCodeError here, before anything of the release is written.
     std::string AddDocument(const DocumentBuilder& build);
-    //! Writes every document in one transaction and returns their codes; `told` hears each code
-    //! before the commit, so that a process killed on the way never leaves a document untold.
+    //! Records every document for printing, then writes them in one transaction and returns their
+    //! codes; `told` hears each code before the commit, so that a process killed on the way never
+    //! leaves a document untold.
     std::vector<std::string> Commit(const BatchWriter& write, const ReleasedCodeListener& told = {});
     std::size_t Count() const { return written.size(); }
 
@@ -57,7 +61,11 @@ private:
         std::string billCode;
     };
 
-    void Renumber(int serial);
+    //! Numbers the documents from `from` on again from the next free serial; the print records of
+    //! those before `recorded` follow.
+    void Renumber(std::size_t from, std::size_t recorded);
+    void RecordForPrinting();
+    bool AnyCodeHeldByADocument();
 
     ReleaseTarget target;
     DateTime billDate;

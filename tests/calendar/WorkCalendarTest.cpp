@@ -26,14 +26,7 @@ std::vector<std::string> Problems()
 
 class ExtendCalendarTest : public CalendarTest {
 protected:
-    // One transaction for the thousands of rows: the numbers are the same either way, and a commit
-    // per row on a file database costs minutes.
-    static ExtendResult Extend()
-    {
-        ExtendOptions options;
-        options.inOneTransaction = true;
-        return ExtendCalendar(options);
-    }
+    static ExtendResult Extend() { return ExtendCalendar(); }
 };
 
 TEST_F(ExtendCalendarTest, AnEmptyCalendarStartsAtAStartYearBefore2002)

@@ -87,5 +87,27 @@ TEST_F(ReleaseKill, KilledWhileNumberingItLeavesNoOrderUntold)
     EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), all);
 }
 
+TEST_F(ReleaseKill, KilledBeforeItsCommitItsCodesAreNeverGivenAgain)
+{
+    // Each release dies as soon as it has recorded a code for printing, before its orders are
+    // committed; the codes it recorded are spent, and the releases after it take others.
+    for (int kill = 0; kill < 3; ++kill) {
+        const auto recorded = Count("select count(*) from AB_BILLPRINT where BillType = 42");
+        const auto committed = Committed().size();
+        ReleaseUntil([&] { return Count("select count(*) from AB_BILLPRINT where BillType = 42") > recorded; });
+        if (Committed().size() != committed) continue;  // it got through before the kill
+        EXPECT_GT(Count("select count(*) from AB_BILLPRINT where BillType = 42"), recorded);
+    }
+    const auto printed = ReleaseUntil([] { return false; });
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(Count("select count(*) from (select BillCode from AB_BILLPRINT where BillType = 42 group by BillCode "
+                    "having count(*) > 1) twice"),
+              0)
+        << "a code given again after a killed release";
+    ExpectEveryCommittedOrderPrintedAndRecorded(printed);
+    auto check = RunConsole({"--db", url, "--today", TestToday().ToIsoString(), "check"});
+    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+}
+
 }  // namespace
 }  // namespace mfg::test

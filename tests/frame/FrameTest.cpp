@@ -37,8 +37,15 @@ TEST_F(BillCodeTest, ModesWidthsAndSerials)
     Rule("SC", "/", "月日年", "000000");
     EXPECT_EQ(Next(DateTime::FromYmd(2026, 12, 1), "MNF_MANUORDER"), "SC/12/01/2026/000001");
     Rule("CG", "-", "年", "0000");
-    int serial = 12345;
-    EXPECT_EQ(GetBillCode(march, serial, 99, "P_ORDER"), "CG-2026-2345");
+    int serial = 9999;
+    EXPECT_EQ(GetBillCode(march, serial, 99, "P_ORDER"), "CG-2026-9999");
+    serial = 12345;
+    try {
+        GetBillCode(march, serial, 99, "P_ORDER");
+        ADD_FAILURE() << "a serial cut to the rule's four digits";
+    } catch (const BillCodeError& error) {
+        EXPECT_NE(std::string(error.what()).find("单据类型 99 的编号规则 CG-年-0000"), std::string::npos) << error.what();
+    }
     serial = 7;
     Rule("CG", "", "年月日", "0000000000000000");
     EXPECT_EQ(GetBillCode(march, serial, 99, "P_ORDER"), "CG20260305000000000000007");

@@ -234,15 +234,18 @@ TEST_F(SorderToMpsTest, AConvertedLineIsNotOfferedAgainUntilItsScheduleLineGoes)
         "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
         "ReferItemNo) values (90, 1, '2026-12-06', 'JH-HAND-1', 2, 5, 5, 1)");
     EXPECT_EQ(taken(5, 1), 1);
-    host.SqlExecute(
-        "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
-        "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
-    host.SqlExecute("delete from MNF_ManuPlan where BillID = 90");
-    EXPECT_EQ(taken(5, 1), 1) << "another schedule line still takes it";
-    host.SqlExecute("update MNF_ManuPlan set ReferBillID = 2, ReferItemNo = 2 where BillID = 91");
+    try {
+        host.SqlExecute(
+            "insert into MNF_ManuPlan (BillID, ItemNo, BillDate, BillCode, GoodsID, Quantity, ReferBillID, "
+            "ReferItemNo) values (91, 1, '2026-12-06', 'JH-HAND-2', 2, 5, 5, 1)");
+        ADD_FAILURE() << "a second schedule line for one order line was written";
+    } catch (const DbError& error) {
+        EXPECT_EQ(error.Failure(), DbFailure::DuplicateKey) << error.what();
+    }
+    host.SqlExecute("update MNF_ManuPlan set ReferBillID = 2, ReferItemNo = 2 where BillID = 90");
     EXPECT_EQ(taken(5, 1), 0);
     EXPECT_EQ(taken(2, 2), 1);
-    host.SqlExecute("delete from MNF_ManuPlan where BillID = 91");
+    host.SqlExecute("delete from MNF_ManuPlan where BillID = 90");
     EXPECT_EQ(taken(2, 2), 0);
 
     host.SqlExecute("delete from MNF_ManuPlan where BillCode = 'JH-2026-12-0004'");

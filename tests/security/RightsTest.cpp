@@ -63,6 +63,7 @@ const std::vector<Guarded> Matrix{
     {{"user", "add", "someone"}, "管理员"},
     {{"init", "--force", "--demo"}, "管理员"},
     {{"call", "RUNMRP"}, "2044"},
+    {{"check"}, "管理员"},
 };
 
 class RightsMatrix : public Rights, public ::testing::WithParamInterface<std::size_t> {};

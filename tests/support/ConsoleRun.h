@@ -37,7 +37,9 @@ inline ConsoleResult RunConsole(const std::vector<std::string>& arguments, const
                                 const std::vector<std::string>& environment = {}, const KillWhen& killWhen = {})
 {
     int in[2], out[2], err[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
+    // Closed on exec: a child started meanwhile by another thread must not hold this one's pipes open.
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
     pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("fork");
     if (child == 0) {

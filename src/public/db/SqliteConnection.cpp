@@ -492,7 +492,14 @@ bool SqliteConnection::IsTextColumn(std::string_view name)
 
 void SqliteConnection::BeginTran()
 {
-    Exec(depth == 0 ? "begin immediate" : fmt::format("savepoint sp{}", depth));
+    try {
+        Exec(depth == 0 ? "begin immediate" : fmt::format("savepoint sp{}", depth));
+    } catch (const DbError&) {
+        // A transaction holds the file's write lock from its start; another writer kept it past the wait.
+        if ((sqlite3_extended_errcode(handle) & 0xff) == SQLITE_BUSY)
+            throw DbError("数据库正被其他用户写入, 等候 5 秒仍未轮到, 请稍后再试。", "begin immediate");
+        throw;
+    }
     ++depth;
 }
 
