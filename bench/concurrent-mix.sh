@@ -20,7 +20,7 @@ now() { date +%s.%N; }
 m() { "$mfg" --db "$db" --today "$today" "$@"; }
 
 m init --demo --force >/dev/null
-values=$(seq 10 $((extra + 9)) | awk '{ printf "%s(1, %d, %d, 11, 5, 5, 0, 0, 0)", NR > 1 ? "," : "", $1, $1 % 2 ? 2 : 1 }')
+values=$(seq 10 $((extra + 9)) | awk '{ printf "%s(1, %d, %d, 11, 5, 5, 0, 0, 0)", (NR > 1 ? "," : ""), $1, ($1 % 2 ? 2 : 1) }')
 m sql "insert into S_OrderDetail (BillID, ItemNo, GoodsID, UnitID, UnitQuantity, Quantity, ReferQty, Closed, MPSREFERED)
        values $values" >/dev/null
 m bom export 3003 --csv >"$dir/bom-3003.csv"
@@ -37,7 +37,7 @@ planner() {
     if [ $pick -lt 20 ]; then
       kind=mrp; m mrp --mps all --json >/dev/null 2>>"$dir/err.$id"
     elif [ $pick -lt 30 ]; then
-      kind=release-purchase; m mrp --mps all --release purchase >/dev/null 2>>"$dir/err.$id"
+      kind=release-purchase; m mrp --mps all --release purchase --trader GY001 >/dev/null 2>>"$dir/err.$id"
     elif [ $pick -lt 40 ]; then
       kind=release-manufacture; m mrp --mps all --release manufacture --workshop CJ04 >/dev/null 2>>"$dir/err.$id"
     elif [ $pick -lt 55 ]; then
@@ -71,8 +71,9 @@ awk -v elapsed="$elapsed" -v planners="$planners" '
     for (k in n) printf "  %-20s %5d  mean %6.2f s  slowest %6.2f s  not done %d\n", k, n[k], t[k] / n[k], max[k], refused[k]
     printf "slowest operation: %s, %.2f s\n", slowKind, slowest
   }' "$dir/all.log"
-# What the planners were told when an operation was not done: another planner was first.
-sort "$dir"/err.* 2>/dev/null | sed -E 's/[0-9]+/N/g' | sort | uniq -c | sort -rn | head -8
+# What the planners were told, such as a line another planner converted first.
+grep -h -o '\[信息\][^\r]*\|\[错误\][^\r]*\|错误:[^\r]*' "$dir"/err.* | sed -E 's/[0-9]+/N/g' | sort | uniq -c |
+  sort -rn | head -8 || true
 for word in "UNIQUE" "duplicate key" "deadlock" "错误:"; do
   if grep -q "$word" "$dir"/err.* 2>/dev/null; then echo "a planner was answered with \"$word\""; fi
 done
