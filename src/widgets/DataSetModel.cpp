@@ -187,11 +187,17 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
     // A refused value (a BeforePost check, text that is no number) leaves the row as it was and
     // tells the user why, as the grid of the host does.
     writing = true;
+    // An editor also commits when the grid follows a cursor that code walks over the rows (a check
+    // or a write of the ticked rows): its value goes into its own row, and the walk goes on from
+    // the row it was on instead of going over rows twice or never.
+    const bool walkedAway = dataSet->RecNo() != index.row() + 1;
+    const Bookmark walking = dataSet->GetBookmark();
     try {
         dataSet->SetRecNo(index.row() + 1);
         dataSet->Edit();
         field->SetValue(newValue);
         dataSet->Post();
+        if (walkedAway && dataSet->BookmarkValid(walking)) dataSet->GotoBookmark(walking);
     } catch (const std::exception& error) {
         if (dataSet->State() == DataSetState::Edit || dataSet->State() == DataSetState::Insert) dataSet->Cancel();
         WriteEnded(index.row());

@@ -1,8 +1,10 @@
 // The schedule's screens offscreen: controls found by name, messages answered by script.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -124,6 +126,51 @@ TEST_F(MpsFormsTest, SelectAllKeepsTheCompletionDateOfARowTickedBefore)
     lines.Last();
     EXPECT_EQ(lines.FieldByName("Selected").AsInteger(), 1);
     EXPECT_FALSE(lines.FieldByName("MNEndDate").IsNull()) << "a row that becomes ticked takes its date";
+}
+
+// 全选, a completion date typed into one row's cell (double click, select all, type, Return), 转入:
+// every ticked row becomes one schedule line, in list order, whichever row was edited.
+TEST_F(MpsFormsTest, EachTickedRowIsWrittenOnceWhicheverDateWasTyped)
+{
+    struct Case {
+        DateTime today;
+        int editedRow;
+    };
+    for (const Case& c : {Case{test::TestToday(), 1}, Case{DateTime::FromYmd(2026, 12, 3), 0}}) {
+        SCOPED_TRACE(c.editedRow);
+        host.SqlExecute("delete from MNF_ManuPlan where BillID > 4");  // the demo's lines stay
+        host.SetToday(c.today);
+        TSorderToMPSForm form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        auto& grid = Control<DbGrid>(form, "QxDBGrid1");
+        ASSERT_EQ(grid.Model().rowCount(), 2);
+        QTest::mouseClick(form.btn1, Qt::LeftButton);
+        const QModelIndex cell = grid.Model().index(c.editedRow, grid.Model().ColumnIndexOf("MNENDDATE"));
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_TRUE(editor && grid.isAncestorOf(editor)) << "the double click opens the cell's editor";
+        const QDate typed(2026, 12, 28);
+        if (auto* dateEditor = qobject_cast<QDateTimeEdit*>(editor)) {
+            // A date editor takes its sections one by one; the date is what matters here.
+            dateEditor->setDate(typed);
+        } else {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), typed.toString(Qt::ISODate));
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ProcessEvents();
+        EXPECT_EQ(grid.Model().CellText(c.editedRow, cell.column()), "2026-12-28");
+        QTest::mouseClick(form.btnOK, Qt::LeftButton);
+        EXPECT_EQ(form.ModalResult(), mrOk) << ::testing::PrintToString(dialogs.Texts());
+        auto written = host.CreateAutoQuery(
+            "select ReferBillID, ReferItemNo from MNF_ManuPlan where BillID > 4 order by BillCode", true);
+        std::vector<std::pair<int, int>> lines;
+        for (written->First(); !written->Eof(); written->Next())
+            lines.emplace_back(static_cast<int>(written->FieldByName("ReferBillID").AsInteger()),
+                               static_cast<int>(written->FieldByName("ReferItemNo").AsInteger()));
+        EXPECT_EQ(lines, (std::vector<std::pair<int, int>>{{1, 1}, {5, 1}})) << "XS-2026-12-01-0001, then -12-04-";
+    }
 }
 
 TEST_F(MpsFormsTest, TheCommandSORDERTOMPSOpensTheScreenModally)
