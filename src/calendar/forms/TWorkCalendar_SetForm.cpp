@@ -46,8 +46,7 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
     layout->addLayout(boxes, 1, 1);
 
     QxDBGrid1 = Named(new DbGrid(this), "QxDBGrid1");
-    IBCDSTmp->SetNumberRange("Month", NumberRange{1, 12, true});
-    IBCDSTmp->SetNumberRange("Day", NumberRange{1, 31, true});
+    // A cell refuses only what is no whole number; a month or day outside the calendar is told at 确定.
     QxDBGrid1->SetDataSet(IBCDSTmp.get());
     QxDBGrid1->AddColumn("Month", "月", 60);
     QxDBGrid1->AddColumn("Day", "日", 60);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -283,6 +284,20 @@ TEST_F(WorkCalendarSetFormTest, RefusalsKeepTheDialogOpen)
     EXPECT_EQ(dialog.ModalResult(), mrOk);
     EXPECT_EQ(dialog.Holidays().RecordCount(), 8);
     EXPECT_EQ(dialogs.Messages().size(), 3u);
+}
+
+// A month typed into the grid is taken as typed; 确定 tells what is wrong with it.
+TEST_F(WorkCalendarSetFormTest, AMonthOutsideTheYearIsToldAtOk)
+{
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    auto& grid = Control<DbGrid>(dialog, "QxDBGrid1");
+    test::TypeIntoCell(grid, 0, "Month", "13");
+    EXPECT_TRUE(dialogs.Messages().empty()) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_EQ(grid.Model().CellText(0, grid.Model().ColumnIndexOf("Month")), "13");
+    QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"请输入正确的月份!"});
+    EXPECT_EQ(dialog.ModalResult(), mrNone);
 }
 
 TEST_F(WorkCalendarSetFormTest, AllRestDaysAskAndTheRowMenuAddsAndDeletes)
