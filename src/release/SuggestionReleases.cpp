@@ -21,21 +21,36 @@ bool Ticked(const DataSet& suggestions)
            FormatQuantity(suggestions.FieldByName("fixqty").AsFloat()) > 0;
 }
 
+//! One question over the goods released before, each with the quantity released from its rows.
+bool ConfirmReleasedGoods(const std::vector<std::pair<std::string, double>>& released)
+{
+    if (released.empty()) return true;
+    std::string text;
+    for (const auto& [goodsCode, quantity] : released)
+        text += "货品 " + goodsCode + " 已经下达过 " + FormatQuantityText(quantity) + "\n";
+    return ShowYesNoQuestion(text + "是否再次下达?") == AnswerYes;
+}
+
 }  // namespace
 
 bool ConfirmReleaseAgain(const DataSet& suggestions)
 {
-    const double released = ReleasedQty(suggestions);
-    if (released <= 0) return true;
-    return ShowYesNoQuestion("货品 " + suggestions.FieldByName("goodscode").AsString() + " 已经下达过 " +
-                             FormatQuantityText(released) + ", 是否再次下达?") == 6;
+    if (ReleasedQty(suggestions) <= 0) return true;
+    return ConfirmReleasedGoods({{suggestions.FieldByName("goodscode").AsString(), ReleasedQty(suggestions)}});
 }
 
 bool ConfirmReleaseOfTicked(DataSet& suggestions)
 {
-    for (suggestions.First(); !suggestions.Eof(); suggestions.Next())
-        if (Ticked(suggestions) && !ConfirmReleaseAgain(suggestions)) return false;
-    return true;
+    std::vector<std::pair<std::string, double>> released;  // by goods, in the order of the list
+    for (suggestions.First(); !suggestions.Eof(); suggestions.Next()) {
+        if (!Ticked(suggestions) || ReleasedQty(suggestions) <= 0) continue;
+        std::string goodsCode = suggestions.FieldByName("goodscode").AsString();
+        auto same = std::find_if(released.begin(), released.end(),
+                                 [&goodsCode](const auto& entry) { return entry.first == goodsCode; });
+        if (same == released.end()) released.emplace_back(std::move(goodsCode), ReleasedQty(suggestions));
+        else same->second += ReleasedQty(suggestions);
+    }
+    return ConfirmReleasedGoods(released);
 }
 
 void RecordRelease(DataSet& suggestions, double quantity, const std::string& billCode)

@@ -17,10 +17,11 @@ struct ReleasedOrder {
     std::string billCode;
 };
 
-//! Asks before the current suggestion is released again ("货品 X 已经下达过 N, 是否再次下达?");
+//! Asks before the current suggestion is released again ("货品 X 已经下达过 N\n是否再次下达?");
 //! true when it has no release yet or the user answers yes.
 bool ConfirmReleaseAgain(const DataSet& suggestions);
-//! The same for every ticked suggestion with something to release; false at the first no.
+//! The same, once, for every ticked suggestion with something to release: one question lists each
+//! goods released before with the quantity released from its ticked rows; false on no.
 bool ConfirmReleaseOfTicked(DataSet& suggestions);
 //! Adds a release of the current suggestion: its quantity and bill code.
 void RecordRelease(DataSet& suggestions, double quantity, const std::string& billCode);

@@ -154,7 +154,7 @@ TEST_F(PurchaseReleaseTest, AWorkbenchRowKeepsWhatItReleasedAndAsksBeforeReleasi
     rows.Post();
     dialogs.Answer({7});
     EXPECT_TRUE(release.Release(rows, [](std::int32_t, const std::string&) { return 0; }).empty());
-    EXPECT_TRUE(dialogs.WasShown("货品 1001 已经下达过 100, 是否再次下达?"));
+    EXPECT_TRUE(dialogs.WasShown("货品 1001 已经下达过 100\n是否再次下达?"));
     EXPECT_EQ(Count("select count(*) from P_ORDER"), orders);
 
     // Answered yes, a second order.

@@ -120,7 +120,7 @@ TEST_F(ReleaseFormsTest, TheRemainderOfASingleReleaseIsReleasedAfterTheQuestion)
     WhenShown("TMakePurchaseForm", releaseLine(300));
     TMakePurchaseForm::ReleaseSuggestion(rows, 2);
     EXPECT_EQ(dialogs.Texts(MessageKind::YesNoQuestion),
-              (std::vector<std::string>{"货品 1001 已经下达过 200, 是否再次下达?"}));
+              (std::vector<std::string>{"货品 1001 已经下达过 200\n是否再次下达?"}));
     EXPECT_TRUE(dialogs.Texts(MessageKind::Error).empty());
     EXPECT_DOUBLE_EQ(rows.FieldByName("fixqty").AsFloat(), 0);
     EXPECT_EQ(rows.FieldByName("released").AsString().rfind("500 " + first.substr(4) + " ", 0), 0u);
