@@ -31,6 +31,7 @@ std::optional<std::string> WriteBom(GoodsBom& bom)
         return std::string(e.what());
     }
     for (DataSet* set : sets) set->CommitUpdates();
+    bom.HeaderWritten();
     return std::nullopt;
 }
 

@@ -212,15 +212,10 @@ bool BomSubstituteRows::Accept()
     return true;
 }
 
-BomSubstituteRows::Leave BomSubstituteRows::Cancel()
+bool BomSubstituteRows::Unsaved()
 {
     rows.Post();
-    bool changed = modified || (!rows.IsEmpty() && rows.RecordCount() != loadedCount);
-    if (!changed) return Leave::Close;
-    int answer = ShowYesNoCancelQuestion("取消操作,是否保存数据？");
-    if (answer == AnswerCancel) return Leave::Stay;
-    if (answer == AnswerYes) Accept();
-    return Leave::Close;
+    return modified || (!rows.IsEmpty() && rows.RecordCount() != loadedCount);
 }
 
 }  // namespace mfg

@@ -53,11 +53,9 @@ public:
     //! Validates and, when valid, replaces the line's substitutes in the BOM by the rows.
     bool Accept();
 
-    //! What leaving the dialog with "取消" does.
-    enum class Leave { Stay, Close };
-    //! Asks about unsaved rows ("取消操作,是否保存数据？"): Cancel stays, Yes writes back when
-    //! valid, No drops them; after Yes or No the dialog closes.
-    Leave Cancel();
+    //! True when leaving now would lose rows edited, added or removed since the load or the last
+    //! accept; a row being edited is posted first.
+    bool Unsaved();
 
 private:
     void Start(GoodsBom& owner, int component, int lineItemNo, double lineMnfQty, double lineWasteRate);

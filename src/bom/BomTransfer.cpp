@@ -38,7 +38,8 @@ std::optional<int> IdOfCode(const char* table, const char* key, const std::strin
     return static_cast<int>(id.AsInteger());
 }
 
-//! The figures of one file line, checked as the editor checks typed ones.
+//! The figures of one file line: what is no number is refused here, a number meets the BOM's
+//! rules afterwards, in the words the editor uses.
 struct LineFigures {
     double mnfQty = 0;
     double masterQty = 0;
@@ -47,9 +48,17 @@ struct LineFigures {
 
 LineFigures ReadFigures(const ImportLine& line)
 {
-    return {ParseUserNumber(line[MnfQtyColumn], "数量", NumberRange::Positive()),
-            ParseUserNumber(line[MasterQtyColumn], MasterQtyCaption, NumberRange::Positive()),
-            RoundToEx(ParseUserNumber(line[WasteRateColumn], "损耗率", NumberRange::Percent()), 4)};
+    return {ParseUserNumber(line[MnfQtyColumn], "数量", NumberRange::Signed()),
+            ParseUserNumber(line[MasterQtyColumn], MasterQtyCaption, NumberRange::Signed()),
+            ParseUserNumber(line[WasteRateColumn], "损耗率", NumberRange::Signed())};
+}
+
+//! The BOM's rule a line's own figures break; none when they pass.
+std::optional<std::string> FigureFault(const LineFigures& figures)
+{
+    if (!(figures.mnfQty > 0)) return "数量应大于零";
+    if (!(figures.wasteRate >= 0 && figures.wasteRate <= 100)) return "损耗率应在0-100之间";
+    return std::nullopt;
 }
 
 //! Brings one parent's BOM in line with its lines of the file; the reasons it cannot be.
@@ -69,10 +78,16 @@ std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>
             continue;
         }
         if (!masterQty) {
+            // The parent quantity is the parent's: a fault in it is told once, not on every line.
             masterQty = figures.masterQty;
             bom.header.masterQty = HeaderNumberText(*masterQty);
+            if (!(*masterQty > 0)) refuse("父件数量不能小于或等于零！");
         } else if (figures.masterQty != *masterQty) {
             refuse("父件数量与本父件的第一行不同");
+            continue;
+        }
+        if (auto fault = FigureFault(figures)) {
+            refuse(*fault);
             continue;
         }
         auto component = IdOfCode("L_Goods", "GoodsID", line[ComponentColumn]);

@@ -242,6 +242,7 @@ bool GoodsBom::Load(int parent)
     if (!head->FieldByName("worklineid").IsNull())
         header.workLineID = static_cast<int>(head->FieldByName("worklineid").AsInteger());
     header.workLineName = head->FieldByName("linename").AsString();
+    storedHeader = header;
     Reload();
     return true;
 }
@@ -387,22 +388,26 @@ void GoodsBom::ProcessTimeChanged(Field& field)
     if (field.IsNull() || fillingNewProcess) return;
     if (field.AsFloat() < 0) ShowInformation("数量应大于零");
     SetIfDifferent(field, FormatQuantity(field.AsFloat()));
-    UpdateProcessTotals();
+    // Only the total of the column typed into follows: the other keeps what the user gave it.
+    if (EqualsNoCase(field.Name(), "UseTime")) header.useTime = ProcessTotal("UseTime");
+    else header.preTime = ProcessTotal("PreTime");
+}
+
+std::string GoodsBom::ProcessTotal(std::string_view field) const
+{
+    // Summed in single precision, as the header always showed them.
+    float total = 0;
+    int column = processSet.FieldByName(field).Index();
+    for (int row = 0; row < processSet.RecordCount(); ++row)
+        total += static_cast<float>(processSet.ValueAt(row, column).AsFloat());
+    return HeaderNumberText(FormatQuantity(total));
 }
 
 void GoodsBom::UpdateProcessTotals()
 {
     if (!processSet.Active()) return;
-    // Summed in single precision, as the header always showed them.
-    float useTotal = 0, preTotal = 0;
-    int useColumn = processSet.FieldByName("UseTime").Index();
-    int preColumn = processSet.FieldByName("PreTime").Index();
-    for (int row = 0; row < processSet.RecordCount(); ++row) {
-        useTotal += static_cast<float>(processSet.ValueAt(row, useColumn).AsFloat());
-        preTotal += static_cast<float>(processSet.ValueAt(row, preColumn).AsFloat());
-    }
-    header.useTime = HeaderNumberText(FormatQuantity(useTotal));
-    header.preTime = HeaderNumberText(FormatQuantity(preTotal));
+    header.useTime = ProcessTotal("UseTime");
+    header.preTime = ProcessTotal("PreTime");
 }
 
 bool GoodsBom::SetNumberText(DataSet& set, std::string_view field, std::string_view caption, std::string_view text)
@@ -570,6 +575,15 @@ void GoodsBom::CopyFrom(int sourceID, bool withProcesses, bool withSubstitutes)
         processSet.Post();
     }
     UpdateProcessTotals();
+}
+
+bool GoodsBom::Modified() const
+{
+    auto edited = [](const DataSet& set) {
+        bool editing = set.State() == DataSetState::Edit || set.State() == DataSetState::Insert;
+        return set.Active() && (set.UpdatesPending() || (editing && set.Modified()));
+    };
+    return !(header == storedHeader) || edited(lineSet) || edited(processSet) || edited(substituteSet);
 }
 
 void GoodsBom::CancelUpdates()

@@ -22,6 +22,8 @@ struct BomHeader {
     std::string preTime;            //!< "准备时间", hours
     std::optional<int> workLineID;  //!< "工艺流程"; empty when none is chosen
     std::string workLineName;       //!< the chosen work line's name, for display
+
+    friend bool operator==(const BomHeader&, const BomHeader&) = default;
 };
 
 //! The next display order of a set: 1 + the largest numeric `field` ("12a" counts as 0), written
@@ -85,7 +87,8 @@ public:
     void DeleteProcess();
     //! Chooses the header work line: every process line goes, and one comes per step of the line.
     void SetWorkLine(std::optional<int> workLineID);
-    //! Writes the totals of the process lines' working hours and preparation time into the header.
+    //! Writes the totals of the process lines' working hours and preparation time into the header
+    //! (a time typed on a line rewrites only its own column's total).
     void UpdateProcessTotals();
 
     //! Recomputes the derived quantity of every substitute of line `itemNo`.
@@ -111,6 +114,11 @@ public:
 
     //! Discards the pending changes of the three sets.
     void CancelUpdates();
+    //! True when the BOM differs from what was read or last written: a header value, a row being
+    //! edited, or a pending change of a set.
+    bool Modified() const;
+    //! The sets' changes were written: the header as it stands is the stored one.
+    void HeaderWritten() { storedHeader = header; }
 
 private:
     void PrepareSets();
@@ -119,6 +127,8 @@ private:
     void MnfQtyChanged();
     void WasteRateChanged();
     void ProcessTimeChanged(Field& field);
+    //! The header text of a time column's total over the process lines.
+    std::string ProcessTotal(std::string_view field) const;
     void FillSubstituteGoods();
     void ApplyHeaderToLine(bool clearWorkLine);
     void KeepQuantityRatio();
@@ -128,6 +138,7 @@ private:
     DataSet processSet{"BomProcessSet"};
     DataSet substituteSet{"BomSubstituteSet"};
     int parentID = 0;
+    BomHeader storedHeader;
     std::string parentCode, parentName, parentSpecs, parentUnitName;
     std::optional<int> previousComponent;  // of the current line, to tell a change from a re-set
     int lineItemOfPreviousComponent = 0;

@@ -65,19 +65,15 @@ TEST_F(BomSubstituteRowsTest, RefusalsNameTheRowAndTheFault)
     EXPECT_EQ(bom.Substitutes().PendingInsertCount(), 0);  // nothing reached the BOM
 }
 
-TEST_F(BomSubstituteRowsTest, LeavingAsksOnlyAboutChanges)
+TEST_F(BomSubstituteRowsTest, OnlyChangesAreUnsaved)
 {
     OpenLine();
-    EXPECT_EQ(rows.Cancel(), BomSubstituteRows::Leave::Close);
-    EXPECT_TRUE(dialogs.Messages().empty());
-
+    EXPECT_FALSE(rows.Unsaved());
     rows.DeleteRow();
-    dialogs.Answer({AnswerCancel, AnswerNo, AnswerYes});
-    EXPECT_EQ(rows.Cancel(), BomSubstituteRows::Leave::Stay);
-    EXPECT_EQ(rows.Cancel(), BomSubstituteRows::Leave::Close);
-    EXPECT_EQ(bom.Substitutes().RecordCount(), 2);  // No kept the BOM as it was
-    EXPECT_EQ(rows.Cancel(), BomSubstituteRows::Leave::Close);
-    EXPECT_EQ(dialogs.Texts().back(), "取消操作,是否保存数据？");
+    EXPECT_TRUE(rows.Unsaved());
+    EXPECT_EQ(bom.Substitutes().RecordCount(), 2);  // the BOM keeps its rows until accepted
+    ASSERT_TRUE(rows.Accept());
+    EXPECT_FALSE(rows.Unsaved());
     EXPECT_EQ(bom.Substitutes().RecordCount(), 1);
 
     host.SqlExecute("delete from L_Goods where GoodsID = 130");

@@ -95,6 +95,20 @@ TEST_F(BomTest, AFirstLineWithASlipIsRefusedAsDataNotTakenForTheHeader)
     EXPECT_EQ(refused[0].reasons, std::vector<std::string>{"父件编码 parent 不存在"});
 }
 
+// Figures that are numbers meet the BOM's rules in the editor's words; the parent quantity is the
+// parent's, told once however many lines carry it.
+TEST_F(BomTest, AnImportTellsTheRulesAsTheEditorDoesAndAParentFaultOnce)
+{
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 12");
+    std::istringstream in("2002,1002,3,0,3,\n2002,1001,-2,0,3,\n2002,1031,0.35,0,150,\n2002,1022,1,0,0,\n");
+    auto results = *ImportBomCsv(in);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_FALSE(results[0].saved);
+    EXPECT_EQ(results[0].reasons, (std::vector<std::string>{"第 1 行: 父件数量不能小于或等于零！",
+                                                            "第 2 行: 数量应大于零",
+                                                            "第 3 行: 损耗率应在0-100之间"}));
+}
+
 TEST_F(BomTest, AnImportNeedsTheRightsOfTheBoms)
 {
     host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 3");

@@ -214,6 +214,8 @@ TGoodsBomEditForm::TGoodsBomEditForm(QWidget* parent) : TManuRootForm("TGoodsBom
         dbgProc->SetDataSet(&summarySet);
     });
     connect(&dgListGoodsBom->Model(), &DataSetModel::CursorMoved, this, [this] { LineMoved(); });
+    // A new line names its operator as soon as it starts, before the cursor leaves it.
+    connect(&dgListGoodsBom->Model(), &QAbstractItemModel::dataChanged, this, [this] { ShowLineOperators(); });
     connect(&dgProc->Model(), &DataSetModel::CursorMoved, this, [this] { ProcessMoved(); });
     // Times entered on the process page rewrite the header totals.
     connect(&dgProc->Model(), &QAbstractItemModel::dataChanged, this, [this] { ShowHeader(); });
@@ -264,9 +266,11 @@ void TGoodsBomEditForm::AddMenu(DbGrid* grid)
 bool TGoodsBomEditForm::LoadBom(int parentID)
 {
     if (!bom.Load(parentID)) return false;
-    bom.Lines().SetNumberRange("mnfQty", NumberRange::NonNegative());
-    bom.Lines().SetNumberRange("WASTERATE", NumberRange::Percent());
-    for (const char* field : {"usetime", "pretime"}) bom.Processes().SetNumberRange(field, NumberRange::NonNegative());
+    // Only what is no number is refused as typed; a number out of bounds meets the BOM's own rules,
+    // which answer in their words and set the value they set.
+    bom.Lines().SetNumberRange("mnfQty", NumberRange::Signed());
+    bom.Lines().SetNumberRange("WASTERATE", NumberRange::Signed());
+    for (const char* field : {"usetime", "pretime"}) bom.Processes().SetNumberRange(field, NumberRange::Signed());
     dgListGoodsBom->SetDataSet(&bom.Lines());
     dgProc->SetDataSet(&bom.Processes());
     lblGoodsCode->setText(Text(bom.ParentCode()));
@@ -339,9 +343,16 @@ void TGoodsBomEditForm::LineMoved()
     }
     dlgcSpecs->SetDropDownFilter(filter);
     QxDBLkupGridCombo1->SetValue(any ? lines.FieldByName("COUNTWAGEITEMID").Value() : Variant());
+    showing = false;
+    ShowLineOperators();
+}
+
+void TGoodsBomEditForm::ShowLineOperators()
+{
+    DataSet& lines = bom.Lines();
+    bool any = lines.Active() && !lines.IsEmpty();
     dbtOpName->setText(any ? Text(lines.FieldByName("opname").AsString()) : QString());
     dbtCheckor->setText(any ? Text(lines.FieldByName("checkor").AsString()) : QString());
-    showing = false;
 }
 
 void TGoodsBomEditForm::ProcessMoved()
@@ -394,9 +405,20 @@ void TGoodsBomEditForm::dlgcLineChange()
 void TGoodsBomEditForm::btnOkClick()
 {
     TakeHeader();
+    if (SaveWork()) SetModalResult(mrOk);
+}
+
+TManuRootForm::UnsavedWork TGoodsBomEditForm::PendingWork()
+{
+    TakeHeader();
+    return !audited && bom.Modified() ? UnsavedWork::Savable : UnsavedWork::None;
+}
+
+bool TGoodsBomEditForm::SaveWork()
+{
     bool saved = SaveBom(bom);
     ShowHeader();
-    if (saved) SetModalResult(mrOk);
+    return saved;
 }
 
 void TGoodsBomEditForm::btCheckClick()
@@ -416,6 +438,8 @@ void TGoodsBomEditForm::btCheckClick()
             lines.FieldByName("checkor").Clear();
             lines.Post();
         }
+        // The lines show what the withdrawal stored; nothing is left to save.
+        lines.CommitUpdates();
         lines.First();
     }
     audited = ReadBomAuditState(bom.ParentID()) != 0;

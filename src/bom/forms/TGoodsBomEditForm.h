@@ -84,6 +84,8 @@ public:
 
 protected:
     void LookupComboAction(LookupCombo& combo, const std::string& action) override;
+    UnsavedWork PendingWork() override;
+    bool SaveWork() override;
 
 private:
     LookupCombo* NewCombo(const char* name, const char* cache, const char* key, std::vector<std::string> columns,
@@ -94,6 +96,7 @@ private:
     void TakeHeader();
     void ShowAuditState();
     void LineMoved();
+    void ShowLineOperators();
     void ProcessMoved();
 
     GoodsBom bom;

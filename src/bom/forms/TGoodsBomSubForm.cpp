@@ -170,25 +170,12 @@ void TGoodsBomSubForm::dgListGoodsBomKeyPress()
 
 void TGoodsBomSubForm::btnOkClick()
 {
-    if (!rows.Accept()) return;
-    leaving = true;
-    SetModalResult(mrOk);
+    if (rows.Accept()) SetModalResult(mrOk);
 }
 
 void TGoodsBomSubForm::btnCancelClick()
 {
-    if (rows.Cancel() == BomSubstituteRows::Leave::Stay) return;
-    leaving = true;
     SetModalResult(mrCancel);
-}
-
-bool TGoodsBomSubForm::FormClose()
-{
-    if (leaving || !rows.Modified()) return true;
-    int answer = ShowYesNoCancelQuestion("取消操作,是否保存数据？");
-    if (answer == AnswerCancel) return false;
-    if (answer == AnswerYes) return rows.Accept();
-    return true;
 }
 
 }  // namespace mfg

@@ -49,7 +49,9 @@ public:
     DataSet* AddModeTarget() override { return &rows.Rows(); }
 
 protected:
-    bool FormClose() override;
+    UnsavedWork PendingWork() override { return rows.Unsaved() ? UnsavedWork::Savable : UnsavedWork::None; }
+    std::string PendingWorkQuestion() const override { return "取消操作,是否保存数据？"; }
+    bool SaveWork() override { return rows.Accept(); }
     void LookupComboAction(LookupCombo& combo, const std::string& action) override;
     //! A virtual goods (kind 9) is never a substitute: the picker does not offer one.
     std::string PickerCondition(LookupCombo&) const override { return "g.kind <> 9"; }
@@ -61,7 +63,6 @@ private:
     void RowMoved();
 
     BomSubstituteRows rows;
-    bool leaving = false;
     bool showing = false;   // while the combo is set from the row, its change does nothing
     bool choosing = false;  // while a chosen goods goes into the rows, moving does not reset the combo
 };

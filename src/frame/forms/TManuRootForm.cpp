@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include <filesystem>
+#include <utility>
 
 #include "DbGrid.h"
 #include "LookupCombo.h"
@@ -323,9 +324,28 @@ void TManuRootForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+bool TManuRootForm::MayDropPendingWork()
+{
+    switch (PendingWork()) {
+        case UnsavedWork::None:
+            return true;
+        case UnsavedWork::Unsavable:
+            return ShowYesNoQuestion(PendingWorkQuestion()) == AnswerYes;
+        case UnsavedWork::Savable:
+            break;
+    }
+    int answer = ShowYesNoCancelQuestion(PendingWorkQuestion());
+    if (answer == AnswerCancel || (answer == AnswerYes && !SaveWork())) return false;
+    // Saved work closes the screen as its OK button does.
+    if (answer == AnswerYes) modalResult = mrOk;
+    return true;
+}
+
 void TManuRootForm::closeEvent(QCloseEvent* event)
 {
-    if (!FormClose()) {
+    if (!MayDropPendingWork() || !FormClose()) {
+        // A screen that stays open has no result yet, whichever button asked it to close.
+        modalResult = mrNone;
         event->ignore();
         return;
     }
@@ -338,7 +358,8 @@ void TManuRootForm::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
-        close();
+        // Offered as a shortcut first, the same key already closed the screen, or asked and stayed.
+        if (!std::exchange(escapeTaken, false)) close();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -357,6 +378,7 @@ bool TManuRootForm::event(QEvent* event)
         if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
             !EditingInGrid(QApplication::focusWidget())) {
             event->accept();
+            escapeTaken = true;
             close();
             return true;
         }

@@ -44,7 +44,8 @@ using GoodsPicker = std::function<std::optional<PickedGoods>(TManuRootForm& call
 
 //! The base of every screen of the module. It keeps the screen's privilege number, prepares the
 //! look-up combos of the screen (their action handler and column-name lists), resets the input
-//! method when the screen shows, closes the screen on Escape, runs it modally when asked, and
+//! method when the screen shows, closes the screen on Escape (asking first when the screen holds
+//! work that closing would lose), runs it modally when asked, and
 //! delivers host window messages as ScreenMessage calls.
 class TManuRootForm : public QWidget {
 public:
@@ -110,10 +111,23 @@ public:
     std::string LayoutSection() const;
 
 protected:
+    //! Work that closing the screen now would lose.
+    enum class UnsavedWork {
+        None,
+        Savable,    //!< edits the screen can save: "是否保存修改?" with 是 (save, then close), 否, 取消
+        Unsavable,  //!< results nothing keeps (a computed run): the screen closes only after 是
+    };
     //! The screen is about to show (the first show and each after a hide).
     virtual void FormShow();
     //! The screen closes; a screen may refuse by returning false.
     virtual bool FormClose() { return true; }
+    //! What closing now would lose; asked about before Escape, a cancel button or the close button
+    //! takes it away.
+    virtual UnsavedWork PendingWork() { return UnsavedWork::None; }
+    //! The question asked before pending work is lost.
+    virtual std::string PendingWorkQuestion() const { return "是否保存修改?"; }
+    //! Saves the pending work for the answer 是; false (the user was told why) keeps the screen open.
+    virtual bool SaveWork() { return true; }
     //! The extra condition (T-SQL) of the picker that "查找" on `combo` opens; blank for none.
     virtual std::string PickerCondition(LookupCombo&) const { return " "; }
     //! The quantity the last "查找" brought back from the picker (0: none was typed).
@@ -134,6 +148,8 @@ private:
     int privilegeID = 0;
     void RestoreColumnWidths();
     void SaveLayout() const;
+    //! Asks about pending work; false when the screen stays open.
+    bool MayDropPendingWork();
 
     bool combosPrepared = false;
     bool layoutRestored = false;
@@ -142,6 +158,7 @@ private:
     QSize rememberedSize;
     int modalResult = mrNone;
     QEventLoop* modalLoop = nullptr;
+    bool escapeTaken = false;  // the key press of an Escape the shortcut stage already acted on
 };
 
 //! A module screen as the host's registry hands it out: Show places it non-modally (an MDI child

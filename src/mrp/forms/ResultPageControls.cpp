@@ -92,6 +92,11 @@ int PeriodOf(const QRadioButton& day, const QRadioButton& week)
     return day.isChecked() ? MrpPeriodDay : week.isChecked() ? MrpPeriodWeek : MrpPeriodMonth;
 }
 
+void CheckPeriod(QRadioButton& day, QRadioButton& week, QRadioButton& month, int period)
+{
+    (period == MrpPeriodDay ? day : period == MrpPeriodWeek ? week : month).setChecked(true);
+}
+
 ColumnList GoodsAnd(std::initializer_list<std::pair<const char*, const char*>> after, const char* first,
                     const char* firstLabel)
 {

@@ -37,6 +37,8 @@ void AddPeriodButtons(QHBoxLayout& row, QWidget* page, QRadioButton*& day, QRadi
                       const char* dayName, const char* weekName, const char* monthName);
 //! The period the day and week buttons choose, month when neither is checked.
 int PeriodOf(const QRadioButton& day, const QRadioButton& week);
+//! Checks the button of `period`; month for any period but day and week.
+void CheckPeriod(QRadioButton& day, QRadioButton& week, QRadioButton& month, int period);
 //! The goods columns (code, name, specs, unit) between an optional first column and `after`.
 ColumnList GoodsAnd(std::initializer_list<std::pair<const char*, const char*>> after, const char* first = nullptr,
                     const char* firstLabel = nullptr);

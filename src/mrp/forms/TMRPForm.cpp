@@ -552,6 +552,12 @@ void TMRPForm::btnCalculateClick()
     ShowInformation("计算完成！");
 }
 
+TManuRootForm::UnsavedWork TMRPForm::PendingWork()
+{
+    const DataSet& gross = workbench.cdsGross;
+    return gross.Active() && !gross.IsEmpty() ? UnsavedWork::Unsavable : UnsavedWork::None;
+}
+
 // ---- result pages ----------------------------------------------------------------------------
 
 void TMRPForm::N1Click()
@@ -619,17 +625,20 @@ void TMRPForm::cbMinOrderClick()
     workbench.RefillPurchase(flags);
 }
 
-void TMRPForm::ShowFunds()
+bool TMRPForm::ShowFunds()
 {
     auto dailyExpense = DailyExpense();
-    if (!dailyExpense) return;
+    if (!dailyExpense) return false;
     workbench.RefillFunds(FundsPeriodChosen(), *dailyExpense);
     chtBudget->Show(workbench.cdsBudget);
+    return true;
 }
 
 void TMRPForm::rbBudgetDayClick()
 {
-    if (FundsPeriodChosen() != workbench.fundsPeriod) ShowFunds();
+    // Refused, the rows stay those of the period shown, and so does the choice of the buttons.
+    if (FundsPeriodChosen() != workbench.fundsPeriod && !ShowFunds())
+        CheckPeriod(*rbBudgetDay, *rbBudgetWeek, *rbBudgetMonth, workbench.fundsPeriod);
 }
 
 void TMRPForm::edtDailyExpenseExit()

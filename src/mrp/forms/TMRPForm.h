@@ -165,6 +165,9 @@ public:
 
 protected:
     void FormShow() override;
+    //! A computed run is kept nowhere but here: closing asks before it goes.
+    UnsavedWork PendingWork() override;
+    std::string PendingWorkQuestion() const override { return "是否放弃本次MRP运算结果?"; }
 
 private:
     void BuildDemandPage();
@@ -191,7 +194,8 @@ private:
     int NetPeriodChosen() const;
     int FundsPeriodChosen() const;
     std::optional<double> DailyExpense() const;
-    void ShowFunds();
+    //! Recomputes the funds for the period chosen; false, after the error, when the daily expense is refused.
+    bool ShowFunds();
     //! Exports a grid's visible columns under a title, with export privilege 2044 only.
     void ExportGrid(DbGrid& grid, const std::string& title);
     void ResetTitles();

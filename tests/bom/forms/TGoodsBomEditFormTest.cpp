@@ -2,6 +2,7 @@
 // questions they ask, answered from a script.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -449,6 +450,113 @@ TEST_F(TGoodsBomEditFormTest, AMergedRowShowsItsSubstitutesReadOnly)
     });
     form.dbgProcEditButtonClick();  // 钢管, the first merged row
     EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// A number typed into the grids meets the BOM's rules, which answer in their own words: 损耗率 150
+// becomes 0 and 数量 -2 becomes 1; a negative time on a process line is told and stays.
+TEST_F(TGoodsBomEditFormTest, TypedFiguresMeetTheRulesInTheirWords)
+{
+    struct Case {
+        DbGrid* grid;
+        QWidget* page;
+        const char* field;
+        const char* typed;
+        const char* told;
+        const char* shown;
+    };
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 1");
+    ASSERT_TRUE(form.LoadBom(1));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    for (const Case& c : {Case{form.dgListGoodsBom, form.tsMaterial, "WASTERATE", "150", "损耗率应在0-100之间", "0"},
+                          Case{form.dgListGoodsBom, form.tsMaterial, "mnfQty", "-2", "数量应大于零", "1"},
+                          Case{form.dgProc, form.tsProc, "usetime", "-1", "数量应大于零", "-1"}}) {
+        SCOPED_TRACE(c.field);
+        dialogs.Clear();
+        form.pgBom->setCurrentWidget(c.page);
+        test::TypeIntoCell(*c.grid, 0, c.field, c.typed);
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{c.told});
+        EXPECT_EQ(c.grid->Model().CellText(0, c.grid->Model().ColumnIndexOf(c.field)).toStdString(), c.shown);
+    }
+}
+
+// A time typed on a process line rewrites the header total of its own column; deleting a line
+// rewrites both.
+TEST_F(TGoodsBomEditFormTest, AProcessTimeRewritesOnlyTheTotalOfItsColumn)
+{
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 1");
+    ASSERT_TRUE(form.LoadBom(1));  // times 2 + 0.3 + 0.2 and 0.3 + 0.1 + 0.1
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QTest::mouseClick(form.edPreTime, Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "0.2");
+    form.pgBom->setCurrentWidget(form.tsProc);
+    test::TypeIntoCell(*form.dgProc, 0, "usetime", "1");
+    EXPECT_EQ(form.edUseTime->text(), "1.5");
+    EXPECT_EQ(form.edPreTime->text(), "0.2");
+    test::ClickCell(*form.dgProc, 1, "memo");
+    for (QAction* action : form.dgProc->actions())
+        if (action->text() == "删除") action->trigger();
+    EXPECT_EQ(form.edUseTime->text(), "1.2");
+    EXPECT_EQ(form.edPreTime->text(), "0.4");
+}
+
+TEST_F(TGoodsBomEditFormTest, ANewLineNamesItsOperatorAtOnce)
+{
+    ASSERT_TRUE(form.LoadBom(3));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    DbGrid& grid = *form.dgListGoodsBom;
+    test::ClickCell(grid, grid.Model().rowCount() - 1, "mnfQty");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    ASSERT_EQ(form.Bom().Lines().State(), DataSetState::Insert);
+    EXPECT_EQ(form.dbtOpName->text().toStdString(), host.UserName());
+}
+
+// Escape, 取消 and the close button ask before edits go: 是 saves and closes, 否 drops them and
+// closes, 取消 stays; with nothing edited the editor just closes.
+TEST_F(TGoodsBomEditFormTest, LeavingWithEditsAsksWhetherToSave)
+{
+    enum class Leave { Escape, CancelButton, CloseButton };
+    struct Case {
+        Leave leave;
+        bool edit;
+        int answer;
+        bool staysOpen;
+        int stored;  // lines of 21 with the quantity typed
+        int result;
+    };
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 21");
+    for (const Case& c : {Case{Leave::Escape, false, 0, false, 0, mrNone},
+                          Case{Leave::Escape, true, AnswerCancel, true, 0, mrNone},
+                          Case{Leave::CancelButton, true, AnswerNo, false, 0, mrCancel},
+                          Case{Leave::CloseButton, true, AnswerYes, false, 1, mrOk}}) {
+        SCOPED_TRACE(static_cast<int>(c.leave) * 10 + c.answer);
+        dialogs.Clear();
+        TGoodsBomEditForm editor;
+        ASSERT_TRUE(editor.LoadBom(21));
+        editor.show();
+        QApplication::setActiveWindow(&editor);
+        if (c.edit) test::TypeIntoCell(*editor.dgListGoodsBom, 0, "mnfQty", "7");
+        if (c.answer != 0) dialogs.Answer({c.answer});
+        switch (c.leave) {
+            case Leave::Escape:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                break;
+            case Leave::CancelButton:
+                QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
+                break;
+            case Leave::CloseButton:
+                editor.close();
+                break;
+        }
+        EXPECT_EQ(editor.isVisible(), c.staysOpen);
+        EXPECT_EQ(dialogs.Texts(),
+                  c.edit ? std::vector<std::string>{"是否保存修改?"} : std::vector<std::string>{});
+        EXPECT_EQ(editor.ModalResult(), c.result);
+        EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 21 and MnfQty = 7"), c.stored);
+    }
 }
 
 TEST_F(TGoodsBomEditFormTest, EditorAndSubstituteDialogOpenShowingTheirInputsAndKeyColumns)
