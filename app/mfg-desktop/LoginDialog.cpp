@@ -43,6 +43,7 @@ LoginDialog::LoginDialog(const QString& databaseUrl, QWidget* parent)
     form->addRow("口令:", edtPassword);
     form->addRow("数据库:", edtDatabase);
     form->addRow(lblShop, cmbShop);
+    lblShop->setBuddy(cmbShop);  // so that the branch list is announced by its caption
     auto* buttons = new QDialogButtonBox(this);
     auto* btnOk = buttons->addButton("登录", QDialogButtonBox::AcceptRole);
     btnOk->setObjectName("btnOk");

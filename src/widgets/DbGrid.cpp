@@ -25,6 +25,13 @@ public:
     {
     }
 
+    //! Makes the cell's row current and runs the column's action.
+    void Click(const QModelIndex& index)
+    {
+        grid.setCurrentIndex(index);
+        clicked();
+    }
+
     static QRect ButtonRect(const QRect& cell)
     {
         int side = std::min(cell.height(), 22);
@@ -48,8 +55,7 @@ public:
     {
         if (event->type() == QEvent::MouseButtonRelease &&
             ButtonRect(option.rect).contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            grid.setCurrentIndex(index);
-            clicked();
+            Click(index);
             return true;
         }
         return QStyledItemDelegate::editorEvent(event, model, option, index);
@@ -217,7 +223,10 @@ void DbGrid::SectionResized(int section, int size)
 
 void DbGrid::SetColumnControl(std::string_view fieldName, QWidget* control)
 {
-    columnControls[ColumnIndex(fieldName)] = control;
+    int column = ColumnIndex(fieldName);
+    columnControls[column] = control;
+    // Over a cell the control stands for the column: a screen reader names it by the title.
+    if (control->accessibleName().isEmpty()) control->setAccessibleName(ToQString(model.Column(column).title));
     control->setParent(viewport());
     control->hide();
     control->installEventFilter(this);
@@ -317,6 +326,14 @@ void DbGrid::keyPressEvent(QKeyEvent* event)
         data->RecNo() == data->RecordCount()) {
         AppendRow();
         event->accept();
+        return;
+    }
+    // Ctrl+Enter is the keyboard's click on a cell's "…" button.
+    auto* button = dynamic_cast<EllipsisDelegate*>(itemDelegateForColumn(currentIndex().column()));
+    bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ControlModifier) && button && currentIndex().isValid()) {
+        event->accept();
+        button->Click(currentIndex());
         return;
     }
     QTableView::keyPressEvent(event);

@@ -47,6 +47,7 @@ LookupCombo::LookupCombo(QWidget* parent)
     edit->setObjectName("edit");
     dropButton->setObjectName("dropButton");
     dropButton->setArrowType(Qt::DownArrow);
+    dropButton->setAccessibleName("下拉列表");
     dropButton->setFocusPolicy(Qt::NoFocus);
     setFocusProxy(edit);
 

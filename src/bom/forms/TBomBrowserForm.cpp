@@ -86,6 +86,7 @@ TBomBrowserForm::TBomBrowserForm(std::string_view formName, const char* caption,
     RptStyleCB->AddDropDownColumn("Name", "样式");
     RptStyleCB->SetActionButtons({"样式设计"});
     RptStyleCB->SetTag(StandardBomTemplate);
+    RptStyleCB->setAccessibleName("打印样式");
     btnExcel = WithName(new QPushButton("导出Excel", this), "btnExcel");
     dbgExport = WithName(new DbGrid(this), "dbgExport");
     dbgExport->hide();

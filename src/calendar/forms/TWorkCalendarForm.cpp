@@ -64,6 +64,9 @@ TWorkCalendarForm::TWorkCalendarForm(QWidget* parent)
     UpDownYear = Named(new QSpinBox(this), "UpDownYear");
     lblMonth = Named(new QLabel(this), "lblMonth");
     UpDownMonth = Named(new QSpinBox(this), "UpDownMonth");
+    // Their captions stand after them, beside the numbers they change.
+    UpDownYear->setAccessibleName("年");
+    UpDownMonth->setAccessibleName("月");
     UpDownYear->setRange(sheet.MinYear(), sheet.MaxYear());
     UpDownMonth->setRange(1, 12);
     for (QSpinBox* upDown : {UpDownYear, UpDownMonth}) {

@@ -30,6 +30,8 @@ TWorkCalendar_SetForm::TWorkCalendar_SetForm(QWidget* parent)
 
     dtpBeg = Named(new DatePicker(this), "dtpBeg");
     dtpEnd = Named(new DatePicker(this), "dtpEnd");
+    dtpBeg->setAccessibleName("起始日期");
+    dtpEnd->setAccessibleName("终止日期");
     auto* dates = new QHBoxLayout;
     dates->addWidget(dtpBeg);
     dates->addWidget(new QLabel("-", this));

@@ -1,6 +1,7 @@
 #include "TManuRootForm.h"
 
 #include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "AccessibleNames.h"
 #include "DbGrid.h"
 #include "LookupCombo.h"
 #include "ReportDesign.h"
@@ -48,6 +50,33 @@ public:
     std::intptr_t lParam;
 };
 
+//! A screen as assistive technology sees it: a dialog while it runs modally or is made one, else
+//! a window, named by its title. A plain widget would be published as an unnamed filler, and a
+//! screen reader would not announce that a screen opened.
+class ScreenAccessible : public QAccessibleWidget {
+public:
+    explicit ScreenAccessible(QWidget* screen) : QAccessibleWidget(screen, QAccessible::Window) {}
+
+    QAccessible::Role role() const override
+    {
+        const QWidget* screen = widget();
+        bool dialog = screen->isWindow() && (screen->windowType() == Qt::Dialog || screen->isModal());
+        return dialog ? QAccessible::Dialog : QAccessible::Window;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) return widget()->windowTitle();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* ScreenInterface(const QString&, QObject* object)
+{
+    auto* screen = dynamic_cast<TManuRootForm*>(object);
+    return screen ? new ScreenAccessible(screen) : nullptr;
+}
+
 // A cell editor lives in the viewport of its grid; Escape there cancels the edit, not the screen.
 bool EditingInGrid(const QWidget* focus)
 {
@@ -63,6 +92,8 @@ bool EditingInGrid(const QWidget* focus)
 TManuRootForm::TManuRootForm(std::string_view formName, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QString::fromUtf8(formName.data(), static_cast<qsizetype>(formName.size())));
+    static const bool published = (QAccessible::installFactory(ScreenInterface), true);
+    (void)published;
     privilegeID = GetPrivilegedFormID(formName).value_or(0);
     for (const char* cache : {"qryGoods", "qryUnit", "qryGoodsUnit", "qryShop", "qryMoney"}) OpenLookupDataSet(cache);
 }
@@ -321,6 +352,7 @@ void TManuRootForm::showEvent(QShowEvent* event)
     if (!combosPrepared) PrepareLookupCombos();
     if (!layoutRestored) RestoreColumnWidths();
     FormShow();
+    NameControls(*this);
     QWidget::showEvent(event);
 }
 

@@ -289,6 +289,25 @@ TEST_F(TGoodsBomEditFormTest, TheSubstituteDialogWritesBackOnlyWhenAccepted)
     EXPECT_EQ(dialogs.Texts().back(), "取消操作,是否保存数据？");
 }
 
+TEST_F(TGoodsBomEditFormTest, CtrlEnterOnTheSubstituteCellOpensTheSubstitutesOfThatLine)
+{
+    ASSERT_TRUE(form.LoadBom(21));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    DbGrid& grid = *form.dgListGoodsBom;
+    grid.setFocus();
+    grid.setCurrentIndex(grid.Model().index(0, grid.Model().ColumnIndexOf("inputgoods")));
+    QString opened;
+    QTimer::singleShot(0, [this, &opened] {
+        if (auto* dialog = form.SubstituteDialog()) {
+            opened = Control<QLabel>(*dialog, "lblGoodsCode").text();
+            dialog->btnCancelClick();
+        }
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(opened, "1001");
+}
+
 TEST_F(TGoodsBomEditFormTest, LinesAndSubstitutesAreAddedFromTheKeyboardAndSaved)
 {
     ASSERT_TRUE(form.LoadBom(3));  // 儿童自行车, not audited
