@@ -7,9 +7,16 @@
 #include "BomTree.h"
 #include "BomTreeExport.h"
 #include "DbGrid.h"
+#include "LookupCombo.h"
 #include "ToolButton.h"
 
 namespace mfg {
+namespace {
+
+//! The standard style of the where-used list, among the BOM prints: each line's own quantity.
+constexpr int StandardWhereUsedTemplate = 7002;
+
+}  // namespace
 
 TGoodsUsedBomForm::TGoodsUsedBomForm(QWidget* parent)
     : TBomBrowserForm("TGoodsUsedBomForm", "产品结构逆向展开",
@@ -17,6 +24,7 @@ TGoodsUsedBomForm::TGoodsUsedBomForm(QWidget* parent)
 {
     setWindowFlag(Qt::Dialog);
     btnPrint->SetCaption(" 打印");
+    RptStyleCB->SetTag(StandardWhereUsedTemplate);
     lblSpecs->setText("规格:");
     Button1 = WithName(new QPushButton("清单维护(&E)", this), "Button1");
     buttonRow->insertWidget(0, Button1);

@@ -15,6 +15,7 @@
 
 #include "BrowserTest.h"
 #include "LookupCombo.h"
+#include "host/Format.h"
 #include "ModuleScreens.h"
 #include "Person.h"
 #include "TGoodsBomEditForm.h"
@@ -190,6 +191,29 @@ TEST_F(TGoodsBomFormTest, PreviewAndPrintGoThroughTheChosenTemplateAndTheButtonR
     EXPECT_EQ(printed, (std::vector<bool>{false, false, true, true}));
     EXPECT_EQ(form.btnPrint->Caption(), " 打印");
     EXPECT_TRUE(std::filesystem::file_size(PdfFile()) > 1000);
+}
+
+// The standard print shows each node with the quantity the tree shows for the product quantity that
+// its header gives, not the line's quantity for one parent (the root would print 0).
+TEST_F(TGoodsBomFormTest, ThePrintShowsTheQuantitiesOfTheTreeForTheProductQuantity)
+{
+    form.cmbSelGoods->SetValue(1);
+    form.RptStyleCB->SetValue(7001);
+    form.miPreview->trigger();
+    EXPECT_NE(printText.find("产品编码: 3001"), std::string::npos) << printText;
+    EXPECT_NE(printText.find("产品数量: 1"), std::string::npos) << printText;
+    const auto& nodes = form.Tree().nodes;
+    EXPECT_NE(std::find_if(nodes.begin() + 1, nodes.end(), [](const BomTreeNode& node) { return node.quantity != node.mnfQty; }),
+              nodes.end())
+        << "every line's own quantity is the tree's: the print could not tell them apart";
+    // Each row in tree order: grade, code, name, specs, unit, then the quantity shown.
+    size_t at = printText.find("备注");
+    for (const BomTreeNode& node : nodes) {
+        const std::string row = "\n" + node.code + "\n" + node.name + "\n" + node.specs + "\n" + node.unitName + "\n" +
+                                FormatQuantityText(node.mnfQty) + "\n";
+        at = printText.find(row, at);
+        ASSERT_NE(at, std::string::npos) << node.code << " at level " << node.level << " shows " << node.mnfQty;
+    }
 }
 
 TEST_F(TGoodsBomFormTest, TheExportHoldsTheTitleTheCaptionsAndEveryNode)

@@ -38,7 +38,7 @@ protected:
         lines.SetName("cdsPrint");
         for (auto name : {"Grade", "GoodsCode", "GoodsName", "Specs", "UnitName", "Memo", "Storage"})
             lines.AddField(name, FieldType::Text);
-        for (auto name : {"Quantity", "WasteRate"}) lines.AddField(name, FieldType::Float);
+        for (auto name : {"mnfQty", "WasteRate"}) lines.AddField(name, FieldType::Float);
         lines.CreateDataSet();
         lines.AppendRecord({"0", "3001", "山地自行车", "26寸", "辆", "", "A-01", 1.0, 0.0});
         lines.AppendRecord({".1", "2001", "车架组件", "", "套", "", "B-02", 2.5, 0.0});
@@ -107,7 +107,7 @@ TEST_F(ReportStyleFormTest, SaveWritesTheEditsOverTheOwnStyle)
     Check(*form, storage, VisibleCell, true);
     form->grdColumns->item(storage, TitleCell)->setText("库位");
     form->grdColumns->item(storage, WidthCell)->setData(Qt::EditRole, 10);
-    int quantity = RowOf(*form, "Quantity");
+    int quantity = RowOf(*form, "mnfQty");
     static_cast<QComboBox*>(form->grdColumns->cellWidget(quantity, FormatCell))->setCurrentIndex(3);
     Check(*form, quantity, SumCell, true);
     form->grdColumns->setCurrentCell(quantity, TitleCell);
@@ -128,7 +128,7 @@ TEST_F(ReportStyleFormTest, SaveWritesTheEditsOverTheOwnStyle)
     EXPECT_EQ(layout.footer, std::vector<std::string>{"审核:"});
     std::vector<std::string> fields;
     for (const ReportColumn& column : layout.columns) fields.push_back(column.field);
-    EXPECT_EQ(fields, (std::vector<std::string>{"Grade", "GoodsCode", "GoodsName", "Quantity", "UnitName",
+    EXPECT_EQ(fields, (std::vector<std::string>{"Grade", "GoodsCode", "GoodsName", "mnfQty", "UnitName",
                                                 "WasteRate", "Storage"}));
     EXPECT_EQ(layout.columns[3].format, NumberFormat::Amount);
     EXPECT_TRUE(layout.columns[3].sum);
@@ -272,7 +272,7 @@ TEST_F(ReportStyleFormTest, ASavedCopyIsListedAndChosenInTheStyleCombo)
     EXPECT_TRUE(dialogs.Messages().empty());
     EXPECT_GT(form.RptStyleCB->Value().AsInteger(), 7008);
     EXPECT_EQ(form.RptStyleCB->Text(), "成本预算 (车间)");
-    EXPECT_EQ(form.templates->RecordCount(), 3);
+    EXPECT_EQ(form.templates->RecordCount(), 4);
     EXPECT_EQ(OpenDesigner(form), nullptr);
 }
 
