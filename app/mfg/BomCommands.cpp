@@ -69,6 +69,7 @@ int RunCheck(const Session& session, const std::string& code)
     GoodsBom bom;
     LoadStored(bom, *parent);
     auto problems = CheckBom(bom);
+    if (auto mixed = MixedAuditProblem(*parent)) problems.push_back({"审核", BomProblemKind::Error, *mixed});
     for (const auto& problem : problems) {
         std::cout << fmt::format("{} {}: {}\n", code, problem.rule, OneLine(problem.message));
     }
@@ -93,9 +94,12 @@ int RunAudit(const Session& session, const std::string& code, bool audit)
     }
     bool done = false;
     if (audit) {
+        // Held from the load on, so that what is checked and audited is what another user left.
+        BomHold hold(*parent);
         GoodsBom bom;
         LoadStored(bom, *parent);
         done = AuditBom(bom);
+        if (done) hold.Commit();
     } else {
         done = UnauditBom(*parent);
     }
@@ -115,7 +119,12 @@ int RunImport(const Session& session, const std::string& file)
     if (!console.Permitted(BomFunctionNo, PrivKind::Append)) return 2;
     auto imported = ImportBomCsv(in);
     if (!imported) return 3;
-    const auto& results = *imported;
+    if (!imported->refusals.empty()) {
+        std::cout << "导入被拒绝, 没有写入任何物料清单:\n";
+        for (const auto& refusal : imported->refusals) std::cout << "  " << refusal << '\n';
+        return 1;
+    }
+    const auto& results = imported->parents;
     int refused = 0;
     for (const auto& result : results) {
         if (!result.saved) ++refused;

@@ -82,6 +82,15 @@ begin
 end
 $body$;
 
+-- Holds a BOM parent until the caller's transaction ends: every write of a parent's lines (save,
+-- import, audit, un-audit) calls it before it reads what it checks, so two writers of one parent
+-- run one after the other and neither writes over what the other checked.
+create or replace function dbo.mnf_holdbom(parent bigint) returns void language plpgsql as $body$
+begin
+  perform 1 from l_goods g where g.goodsid = parent for update;
+end
+$body$;
+
 -- A (goods, null) row for each scope goods of "12,34,56", so that a demanded goods without a BOM of
 -- its own is planned with its stock too; the (parent, component) links of the audited BOM reachable
 -- from the scope goods; and (parent, substitute) pairs so that substitutes and their own BOMs are

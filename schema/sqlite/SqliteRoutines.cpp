@@ -264,6 +264,14 @@ void InstallSqliteTriggers(SqliteConnection& db)
         release, take));
 }
 
+//! MNF_HOLDBOM parent: holds a BOM parent until the caller's transaction ends. A transaction here
+//! holds the database's write lock from its start, so being inside one is the hold.
+ResultSet HoldBom(SqliteConnection& db, std::vector<Variant>&)
+{
+    if (db.TransactionDepth() == 0) throw DbError("MNF_HOLDBOM 只能在事务中调用", "exec MNF_HOLDBOM");
+    return {};
+}
+
 Variant CodeToSerialNo(const Variant& code, const Variant& width)
 {
     if (code.IsNull() || width.IsNull()) return {};
@@ -283,6 +291,7 @@ void RegisterSqliteRoutines(SqliteConnection& db)
     db.RegisterProcedure("getmrpgoodsid", MrpGoodsScope);
     db.RegisterProcedure("up_ab_billprint_insert", BillPrintInsert);
     db.RegisterProcedure("sp_getapplock", AppLock);
+    db.RegisterProcedure("mnf_holdbom", HoldBom);
     db.RegisterTableFunction("getmanuorderqty", ManuOrderQty);
     db.RegisterTableFunction("getduecharge", DueAmounts("ac_duecharge"));
     db.RegisterTableFunction("getduepay", DueAmounts("ac_duepay"));

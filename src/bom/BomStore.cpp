@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <fmt/format.h>
+
 #include "BomValidator.h"
 #include "GoodsBom.h"
 #include "host/Dialogs.h"
@@ -9,6 +11,33 @@
 #include "host/Users.h"
 
 namespace mfg {
+namespace {
+
+//! Shown when a BOM was audited by another user after it was opened here.
+constexpr const char* AuditedElsewhere = "物料清单已被其他用户审核, 不能保存!";
+
+//! The part of a save that runs while the parent is held: the checks again, without the questions
+//! the user already answered (what they ask about is the user's own edit), then the write.
+bool CheckAndWrite(GoodsBom& bom)
+{
+    bool passed = RunBomChecks(bom, [](const BomProblem& problem) {
+        if (problem.kind == BomProblemKind::Question) return true;
+        if (problem.kind == BomProblemKind::Error) ShowError(problem.message);
+        else ShowInformation(problem.message);
+        return false;
+    });
+    if (!passed) return false;
+    auto failure = WriteBom(bom);
+    if (failure) ShowError(*failure);
+    return !failure;
+}
+
+}  // namespace
+
+BomHold::BomHold(int parentID) : transaction(CurrentHost().DBStartup())
+{
+    SqlExecuteNoTran("exec MNF_HOLDBOM " + std::to_string(parentID));
+}
 
 std::optional<std::string> WriteBom(GoodsBom& bom)
 {
@@ -38,9 +67,14 @@ std::optional<std::string> WriteBom(GoodsBom& bom)
 bool SaveBom(GoodsBom& bom)
 {
     if (!ValidateBom(bom)) return false;
-    auto failure = WriteBom(bom);
-    if (failure) ShowError(*failure);
-    return !failure;
+    BomHold hold(bom.ParentID());
+    if (ReadBomAuditState(bom.ParentID()) != 0) {
+        ShowError(AuditedElsewhere);
+        return false;
+    }
+    if (!CheckAndWrite(bom)) return false;
+    hold.Commit();
+    return true;
 }
 
 void SetBomAuditState(int parentID, bool audit)
@@ -59,14 +93,30 @@ int ReadBomAuditState(int parentID)
     return state.AsInteger() == 0 ? 0 : 1;
 }
 
+std::optional<std::string> MixedAuditProblem(int parentID)
+{
+    auto groups = CreateAutoQuery("select State, Checkorid, count(*) as Lines from L_GoodsBom where GoodsID = " +
+                                      std::to_string(parentID) + " group by State, Checkorid",
+                                  true);
+    if (groups->RecordCount() <= 1) return std::nullopt;
+    std::int64_t audited = 0, unaudited = 0;
+    for (groups->First(); !groups->Eof(); groups->Next())
+        (groups->FieldByName("State").AsInteger() == 0 ? unaudited : audited) += groups->FieldByName("Lines").AsInteger();
+    if (unaudited == 0) return "子件行的审核人不一致";
+    return fmt::format("子件行的审核状态不一致: 已审核 {} 行, 未审核 {} 行", audited, unaudited);
+}
+
 bool AuditBom(GoodsBom& bom)
 {
     if (!HasCheckPrivilege(BomFunctionNo)) {
         ShowError("对不起,你没有物料清单的审核权限!");
         return false;
     }
-    if (!SaveBom(bom)) return false;
+    if (!ValidateBom(bom)) return false;
+    BomHold hold(bom.ParentID());
+    if (!CheckAndWrite(bom)) return false;
     SetBomAuditState(bom.ParentID(), true);
+    hold.Commit();
     return ReadBomAuditState(bom.ParentID()) == 1;
 }
 
@@ -76,7 +126,9 @@ bool UnauditBom(int parentID)
         ShowError("对不起,你没有物料清单的反审核权限!");
         return false;
     }
+    BomHold hold(parentID);
     SetBomAuditState(parentID, false);
+    hold.Commit();
     return ReadBomAuditState(parentID) == 0;
 }
 

@@ -131,25 +131,28 @@ std::vector<std::string> ApplyLines(GoodsBom& bom, const std::vector<ImportLine>
     return reasons;
 }
 
-BomImportResult ImportParent(const std::string& code, const std::vector<ImportLine>& lines)
+//! Why a goods of the parent column cannot take a BOM; none when it can.
+std::optional<std::string> ParentProblem(const std::string& code, std::optional<int> parent)
+{
+    if (code.empty()) return "父件编码不能为空";
+    if (!parent) return fmt::format("父件编码 {} 不存在", code);
+    auto kind = GetValueOfSql("select Kind from L_Goods where GoodsID = " + std::to_string(*parent)).AsInteger();
+    if (kind == 2 || kind == 3 || kind == 9) return std::nullopt;
+    return fmt::format("父件编码 {}: 当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!", code);
+}
+
+//! Makes one parent's lines those of the file, or says why not; the parent is held from the reading
+//! of its state to the write.
+BomImportResult ImportParent(int parent, const std::string& code, const std::vector<ImportLine>& lines)
 {
     BomImportResult result{code, static_cast<int>(lines.size())};
-    auto parent = IdOfCode("L_Goods", "GoodsID", code);
-    if (!parent) {
-        result.reasons.push_back(fmt::format("父件编码 {} 不存在", code));
-        return result;
-    }
-    auto kind = GetValueOfSql("select Kind from L_Goods where GoodsID = " + std::to_string(*parent)).AsInteger();
-    if (kind != 2 && kind != 3 && kind != 9) {
-        result.reasons.push_back("当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!");
-        return result;
-    }
-    if (ReadBomAuditState(*parent) != 0) {
+    BomHold hold(parent);
+    if (ReadBomAuditState(parent) != 0) {
         result.reasons.push_back("物料清单已审核，反审核后才能导入");
         return result;
     }
     GoodsBom bom;
-    bom.Load(*parent);
+    bom.Load(parent);
     result.reasons = ApplyLines(bom, lines);
     if (!result.reasons.empty()) return result;
     bool refused = false;
@@ -162,6 +165,7 @@ BomImportResult ImportParent(const std::string& code, const std::vector<ImportLi
         result.reasons.push_back(*failure);
         return result;
     }
+    hold.Commit();
     result.saved = true;
     return result;
 }
@@ -177,7 +181,7 @@ bool IsBomCsvHeader(const std::vector<std::string>& record)
     return true;
 }
 
-std::optional<std::vector<BomImportResult>> ImportBomCsv(std::istream& in)
+std::optional<BomImport> ImportBomCsv(std::istream& in)
 {
     if (!HasNewPrivilege2(BomFunctionNo, static_cast<int>(PrivKind::Append), true)) return std::nullopt;
     auto records = ReadCsvRecords(in);
@@ -191,9 +195,20 @@ std::optional<std::vector<BomImportResult>> ImportBomCsv(std::istream& in)
         if (!byParent.contains(code)) order.push_back(code);
         byParent[code].push_back(std::move(line));
     }
-    std::vector<BomImportResult> results;
-    for (const auto& code : order) results.push_back(ImportParent(code, byParent[code]));
-    return results;
+    BomImport import;
+    std::map<std::string, int> parents;
+    for (const auto& code : order) {
+        auto parent = IdOfCode("L_Goods", "GoodsID", code);
+        if (auto problem = ParentProblem(code, parent)) {
+            for (const auto& line : byParent[code])
+                import.refusals.push_back(fmt::format("第 {} 行: {}", line.fileLine, *problem));
+        } else {
+            parents[code] = *parent;
+        }
+    }
+    if (!import.refusals.empty()) return import;
+    for (const auto& code : order) import.parents.push_back(ImportParent(parents[code], code, byParent[code]));
+    return import;
 }
 
 void ExportBomCsv(int parentID, std::ostream& out)

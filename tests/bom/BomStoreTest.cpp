@@ -81,6 +81,7 @@ TEST_F(BomTest, EverySavePathKeepsQuantityTheRatioOfMnfQtyToMasterQty)
 
 TEST_F(BomTest, AFailureInTheLastSetRollsBackTheWholeSave)
 {
+    host.SqlExecute("update L_GoodsBom set State = 0, Checkorid = null where GoodsID = 21");
     Load(21);
     bom.Lines().First();
     bom.Lines().Edit();
@@ -127,6 +128,26 @@ TEST_F(BomTest, AuditFollowsASuccessfulSaveAndNeedsTheRights)
     ASSERT_TRUE(UnauditBom(3));
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and State = 0 and Checkorid is null").AsInteger(),
               9);
+}
+
+TEST_F(BomTest, ASaveIsRefusedOnceAnotherUserAuditedTheBomAndCheckSeesMixedStates)
+{
+    Load(3);
+    AddLine(101, "4");
+    // Another user audits 3003 while it is open here.
+    host.SqlExecute("update L_GoodsBom set State = 1, Checkorid = 1 where GoodsID = 3");
+    EXPECT_FALSE(SaveBom(bom));
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"物料清单已被其他用户审核, 不能保存!"});
+    EXPECT_FALSE(host.InTransaction());
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3").AsInteger(), 9);
+    EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3 and State = 0").AsInteger(), 0);
+    EXPECT_EQ(MixedAuditProblem(3), std::nullopt);
+    EXPECT_EQ(MixedAuditProblem(101), std::nullopt);  // no lines at all
+
+    host.SqlExecute("update L_GoodsBom set State = 0, Checkorid = null where GoodsID = 3 and ElemGID = 17");
+    EXPECT_EQ(MixedAuditProblem(3), "子件行的审核状态不一致: 已审核 8 行, 未审核 1 行");
+    host.SqlExecute("update L_GoodsBom set State = 1, Checkorid = 2 where GoodsID = 3 and ElemGID = 17");
+    EXPECT_EQ(MixedAuditProblem(3), "子件行的审核人不一致");
 }
 
 }  // namespace

@@ -31,11 +31,11 @@ TEST_F(BomTest, ImportSavesGoodParentsAndSaysWhyOthersAreRefused)
         "3003,1027,8,1,2.5,GX06\n"  // and a new line; its seven other lines go
         "2001,2001,1,1,0,\n"        // 车架组件 naming itself
         "2002,1001,两米,1,0,\n"     // not a number
-        "2002,1099,1,1,0,\n"        // no such component
-        "4004,1001,1,1,0,\n"        // no such parent
-        "1001,1002,1,1,0,\n");      // a purchased material has no BOM
-    auto results = *ImportBomCsv(in);
-    ASSERT_EQ(results.size(), 5u);
+        "2002,1099,1,1,0,\n");      // no such component
+    auto import = *ImportBomCsv(in);
+    EXPECT_TRUE(import.refusals.empty());
+    const auto& results = import.parents;
+    ASSERT_EQ(results.size(), 3u);
     EXPECT_TRUE(results[0].saved);
     EXPECT_EQ(results[0].lines, 2);
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3").AsInteger(), 2);
@@ -48,9 +48,34 @@ TEST_F(BomTest, ImportSavesGoodParentsAndSaysWhyOthersAreRefused)
     ASSERT_EQ(results[2].reasons.size(), 2u);
     EXPECT_EQ(results[2].reasons[0], "第 5 行: 数量不是有效的数字: 两米");
     EXPECT_EQ(results[2].reasons[1], "第 6 行: 子件编码 1099 不存在");
-    EXPECT_EQ(results[3].reasons, std::vector<std::string>{"父件编码 4004 不存在"});
-    EXPECT_EQ(results[4].reasons,
-              std::vector<std::string>{"当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!"});
+}
+
+TEST_F(BomTest, ALineWhoseParentCannotHaveABomRefusesTheWholeFile)
+{
+    host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID in (3, 12)");
+    std::ostringstream exported;
+    ExportBomCsv(3, exported);
+    const auto before = Stored("select sum(ElemGID * 1000 + MnfQty + ItemNo) from L_GoodsBom where GoodsID = 3").AsFloat();
+    struct Case {
+        std::string slip;  // what the second line of 3003 says instead of its parent
+        std::string refusal;
+    };
+    for (const Case& c : {Case{"30003", "第 3 行: 父件编码 30003 不存在"},
+                          Case{"", "第 3 行: 父件编码不能为空"},
+                          Case{"1001", "第 3 行: 父件编码 1001: 当前货品不属于产成品、半成品或虚拟件，不能进行结构清单维护!"}}) {
+        std::string text = exported.str();
+        auto second = text.find("\n3003,", text.find("\n3003,") + 1);
+        text.replace(second + 1, 4, c.slip);
+        // A good parent after it is not written either.
+        std::istringstream in(text + "2002,1002,3,1,0,\n");
+        auto import = *ImportBomCsv(in);
+        EXPECT_EQ(import.refusals, std::vector<std::string>{c.refusal}) << c.slip;
+        EXPECT_TRUE(import.parents.empty());
+        EXPECT_DOUBLE_EQ(
+            Stored("select sum(ElemGID * 1000 + MnfQty + ItemNo) from L_GoodsBom where GoodsID = 3").AsFloat(), before)
+            << c.slip;
+        EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 12").AsInteger(), 5) << c.slip;
+    }
 }
 
 TEST_F(BomTest, AnExportedBomImportsBackUnchanged)
@@ -64,7 +89,7 @@ TEST_F(BomTest, AnExportedBomImportsBackUnchanged)
               "2008,1004,72,2,1,GX04\n");
     auto before = Stored("select sum(MnfQty * 1000 + ItemNo) from L_GoodsBom where GoodsID = 18").AsFloat();
     std::istringstream in(out.str());
-    auto results = *ImportBomCsv(in);
+    auto results = ImportBomCsv(in)->parents;
     ASSERT_EQ(results.size(), 1u);
     EXPECT_TRUE(results[0].saved);
     EXPECT_DOUBLE_EQ(Stored("select sum(MnfQty * 1000 + ItemNo) from L_GoodsBom where GoodsID = 18").AsFloat(), before);
@@ -77,7 +102,7 @@ TEST_F(BomTest, AFirstLineWithASlipIsRefusedAsDataNotTakenForTheHeader)
     const auto before = Stored("select sum(ElemGID * 1000 + MnfQty) from L_GoodsBom where GoodsID = 12").AsFloat();
     // No header: the first line is 2002's 1002 line with "3x" typed for 3.
     std::istringstream in("2002,1002,3x,1,3,\n2002,1001,2.5,1,3,\n2002,1031,0.35,1,inf,\n2002,1022,1,nan,0,\n");
-    auto results = *ImportBomCsv(in);
+    auto results = ImportBomCsv(in)->parents;
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].saved);
     EXPECT_EQ(results[0].reasons, (std::vector<std::string>{"第 1 行: 数量不是有效的数字: 3x",
@@ -91,8 +116,8 @@ TEST_F(BomTest, AFirstLineWithASlipIsRefusedAsDataNotTakenForTheHeader)
     EXPECT_FALSE(IsBomCsvHeader({"parent", "componnet", "mnfqty", "masterqty", "wasterate", "process"}));
     std::istringstream misspelt("parent,componnet,mnfqty,masterqty,wasterate,process\n");
     auto refused = *ImportBomCsv(misspelt);
-    ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].reasons, std::vector<std::string>{"父件编码 parent 不存在"});
+    EXPECT_TRUE(refused.parents.empty());
+    EXPECT_EQ(refused.refusals, std::vector<std::string>{"第 1 行: 父件编码 parent 不存在"});
 }
 
 // Figures that are numbers meet the BOM's rules in the editor's words; the parent quantity is the
@@ -127,7 +152,7 @@ TEST_F(BomTest, AnImportNeedsTheRightsOfTheBoms)
     std::istringstream again("3003,1017,3,2,0,\n");
     auto results = ImportBomCsv(again);
     ASSERT_TRUE(results);
-    EXPECT_TRUE((*results)[0].saved);
+    EXPECT_TRUE(results->parents[0].saved);
     EXPECT_EQ(Stored("select count(*) from L_GoodsBom where GoodsID = 3").AsInteger(), 1);
     EXPECT_DOUBLE_EQ(Stored("select Quantity from L_GoodsBom where GoodsID = 3").AsFloat(), 1.5);
 }
