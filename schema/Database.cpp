@@ -92,7 +92,10 @@ void InstallSchema(Connection& db, const LoadProgress& progress)
     TransactionGuard transaction(db);
     RunFiles(db, TableSql(), progress);
     if (auto* sqlite = dynamic_cast<SqliteConnection*>(&db)) InstallSqliteTriggers(*sqlite);
-    if (auto* server = dynamic_cast<PgConnection*>(&db)) InstallPgTriggers(*server);
+    if (auto* server = dynamic_cast<PgConnection*>(&db)) {
+        InstallPgTriggers(*server);
+        InstallPgReaderRole(*server, PgReaderRole, SecretOperatorColumns);
+    }
     transaction.Commit();
 }
 

@@ -17,11 +17,21 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& url);
 //! mistyped path never leaves an empty database behind.
 std::unique_ptr<Connection> OpenExistingDatabase(const std::string& url);
 
+//! The columns of m_operator that only the accounts service reads: what a guess could be checked
+//! against offline, and how near an account is to its lock.
+inline constexpr std::string_view SecretOperatorColumns[] = {"Password", "PasswordHash", "LoginFailures",
+                                                              "LockedUntil"};
+//! On PostgreSQL, the role a non-administrator's own statements run under (SET ROLE): it reads
+//! every table of the module but those columns. Every operator connects through the same role,
+//! which the login itself needs to read them.
+inline constexpr std::string_view PgReaderRole = "mfg_reader";
+
 //! Reports the file being loaded and how many of all files are done.
 using LoadProgress = std::function<void(std::string_view file, size_t done, size_t total)>;
 
 //! Creates every table of the module and of the host tables it uses, and the schema's triggers, in
-//! one transaction.
+//! one transaction; on PostgreSQL also the reader role's rights on them (PgReaderRole), when the
+//! connection may give them.
 void InstallSchema(Connection& db, const LoadProgress& progress = {});
 //! Loads the demo factory, in one transaction.
 void LoadDemoFactory(Connection& db, const LoadProgress& progress = {});

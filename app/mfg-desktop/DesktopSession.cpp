@@ -21,19 +21,6 @@ DesktopSession::~DesktopSession()
     SetCurrentHost(nullptr);
 }
 
-std::vector<ShopChoice> DesktopSession::ShopsOf(const UserAccount& account)
-{
-    std::string sql = "select ShopID, Name from d_shop where Closed = 0";
-    if (!account.isAdmin && account.shopID > 0) sql += " and ShopID = " + std::to_string(account.shopID);
-    auto shops = host.CreateAutoQuery(sql + " order by Code", true);
-    std::vector<ShopChoice> choices;
-    for (shops->First(); !shops->Eof(); shops->Next())
-        choices.push_back(
-            {static_cast<int>(shops->FieldByName("ShopID").AsInteger()), shops->FieldByName("Name").AsString()});
-    if (!account.isAdmin && account.shopID <= 0 && choices.size() > 1) choices.resize(1);
-    return choices;
-}
-
 std::string DesktopSession::ShopName(int shopID)
 {
     return host.GetValueOfSql("select Name from d_shop where ShopID = " + std::to_string(shopID)).AsString();

@@ -9,12 +9,6 @@
 
 namespace mfg {
 
-//! A branch the user may work in.
-struct ShopChoice {
-    int shopID = 0;
-    std::string name;
-};
-
 //! The desktop's session: the database opened from a URL, the accounts on it and, once Start has
 //! run, the logged-in operator and branch, current for the module while the session lives. Its
 //! messages go to the Qt message boxes.
@@ -26,9 +20,6 @@ public:
     DesktopSession(const DesktopSession&) = delete;
     DesktopSession& operator=(const DesktopSession&) = delete;
 
-    //! The branches the operator may choose: every open one for an administrator, else the
-    //! operator's own (the first open one when the operator has none).
-    std::vector<ShopChoice> ShopsOf(const UserAccount& account);
     //! Makes the session current with the operator and branch logged in.
     void Start(const UserAccount& account, int shopID);
     //! The name of a branch; empty when it does not exist.

@@ -96,7 +96,7 @@ bool LoginDialog::OpenDatabase()
 void LoginDialog::FillShops()
 {
     cmbShop->clear();
-    for (const auto& shop : session->ShopsOf(*account)) cmbShop->addItem(ToQString(shop.name), shop.shopID);
+    for (const auto& shop : session->Users().Shops(*account)) cmbShop->addItem(ToQString(shop.name), shop.shopID);
     int last = QSettings().value("login/shop", account->shopID).toInt();
     if (int index = cmbShop->findData(last); index >= 0) cmbShop->setCurrentIndex(index);
     bool several = cmbShop->count() > 1;

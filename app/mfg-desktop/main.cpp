@@ -46,14 +46,15 @@ std::unique_ptr<mfg::DesktopSession> SessionWithoutLogin(const std::string& url,
 {
     auto session = std::make_unique<mfg::DesktopSession>(url);
     auto account = user.empty() ? session->Users().GetUser(1) : session->Users().FindUser(user);
-    if (!account || account->closed) throw std::invalid_argument("没有这个操作员: " + (user.empty() ? "1" : user));
-    // Without the login dialog an operator who has a password proves it as on the console.
-    if (account->hasPassword) {
+    // Without the login dialog an operator proves the password as on the console, in a branch the
+    // dialog would offer.
+    if (!account || account->closed || account->hasPassword) {
         const char* password = std::getenv("MFG_PASSWORD");
-        auto proven = session->Users().Login(account->code, password ? password : "");
+        auto proven = session->Users().Login(account ? account->code : user, password ? password : "");
         if (!proven) throw std::invalid_argument(proven.message);
+        account = proven.user;
     }
-    session->Start(*account, shop > 0 ? shop : (account->shopID > 0 ? account->shopID : 1));
+    session->Start(*account, session->Users().ShopToWorkIn(*account, shop));
     return session;
 }
 

@@ -17,10 +17,11 @@ namespace {
 //! Turns the terminal's echo off for its lifetime, when standard input is a terminal.
 class HiddenInput {
 public:
-    HiddenInput() : hidden(::isatty(STDIN_FILENO) != 0 && ::tcgetattr(STDIN_FILENO, &saved) == 0)
+    explicit HiddenInput(std::string_view prompt)
+        : hidden(::isatty(STDIN_FILENO) != 0 && ::tcgetattr(STDIN_FILENO, &saved) == 0)
     {
         if (!hidden) return;
-        std::cerr << "口令: " << std::flush;
+        std::cerr << prompt << std::flush;
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
@@ -39,6 +40,34 @@ private:
     bool hidden;
 };
 
+//! One line of standard input without its line end; on a terminal after `prompt`, not echoed.
+std::string ReadHiddenLine(std::string_view prompt)
+{
+    HiddenInput hidden(prompt);
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+bool InputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
+
+std::optional<std::string> PasswordInEnvironment()
+{
+    const char* password = std::getenv("MFG_PASSWORD");
+    if (!password || !*password) return std::nullopt;
+    return password;
+}
+
+//! The proof of an operator whose command reads a new password on standard input: a script's
+//! input line could be taken for either, so only a terminal is asked there, with prompts that say which.
+std::string ReadProofBesideNewPassword(const std::string& code)
+{
+    if (auto password = PasswordInEnvironment()) return *password;
+    if (InputIsTerminal()) return ReadHiddenLine(fmt::format("{} 的口令: ", code));
+    throw UserError(fmt::format("操作员 {} 的口令请放在环境变量 MFG_PASSWORD 中: 标准输入只给新口令。", code));
+}
+
 }  // namespace
 
 DateTime ParseDateOption(const std::string& text, const std::string& option)
@@ -50,12 +79,15 @@ DateTime ParseDateOption(const std::string& text, const std::string& option)
 
 std::string ReadPassword()
 {
-    if (const char* fromEnvironment = std::getenv("MFG_PASSWORD"); fromEnvironment && *fromEnvironment)
-        return fromEnvironment;
-    HiddenInput hidden;
-    std::string password;
-    std::getline(std::cin, password);
-    if (!password.empty() && password.back() == '\r') password.pop_back();
+    if (auto password = PasswordInEnvironment()) return *password;
+    return ReadHiddenLine("口令: ");
+}
+
+std::string ReadNewPassword(std::string_view whose)
+{
+    std::string password = ReadHiddenLine(fmt::format("{} 的新口令: ", whose));
+    if (password.empty()) throw UserError("新口令不能为空: 它从标准输入读取 (一行)。");
+    if (InputIsTerminal() && ReadHiddenLine("再输入一次: ") != password) throw UserError("两次输入的新口令不一致。");
     return password;
 }
 
@@ -92,19 +124,22 @@ ConsoleHost::ConsoleHost(const Session& session, SessionUser who)
             fmt::format("数据库 {} 尚未初始化, 请先执行 mfg init。", UrlWithoutPassword(session.url)));
     host.SetShopID(session.shop);
     if (!session.today.empty()) host.SetToday(ParseDateOption(session.today, "--today"));
-    if (who == SessionUser::Proven) LogIn(session);
+    if (who != SessionUser::NotLoggedIn) LogIn(session, who);
 }
 
-void ConsoleHost::LogIn(const Session& session)
+void ConsoleHost::LogIn(const Session& session, SessionUser who)
 {
     auto account = session.user.empty() ? users.GetUser(1) : users.FindUser(session.user);
-    if (!account) throw std::invalid_argument("没有这个操作员: " + (session.user.empty() ? "1" : session.user));
-    if (account->closed) throw std::invalid_argument("操作员已停用: " + account->name);
-    if (account->hasPassword) {
-        auto proven = users.Login(account->code, ReadPassword());
+    // Until a password is proven, an unknown or a closed operator reads like a wrong password.
+    if (!account || account->closed || account->hasPassword) {
+        std::string named = account ? account->code : session.user;
+        auto password = who == SessionUser::ProvenWithoutInput ? ReadProofBesideNewPassword(named) : ReadPassword();
+        auto proven = users.Login(named, password);
         if (!proven) throw std::invalid_argument(proven.message);
+        account = proven.user;
     }
     host.SetUser(account->id, account->name);
+    host.SetShopID(users.ShopToWorkIn(*account, session.shop));
 }
 
 ConsoleHost::~ConsoleHost() { SetCurrentUsers(nullptr); }

@@ -21,12 +21,14 @@ namespace mfg {
 struct Session {
     std::string url;
     std::string today;
-    int shop = 1;
+    int shop = 0;      // 0: the operator's own branch
     std::string user;  // code or name; empty: the administrator made by init
 };
 
-//! Whether a host proves its operator: every command does, but `login`, which checks another.
-enum class SessionUser { Proven, NotLoggedIn };
+//! Whether a host proves its operator: every command does, but `login`, which checks another, and
+//! the owner's recovery. A command that reads a new password on standard input takes the proof
+//! from $MFG_PASSWORD (or a prompt of its own on a terminal), never from that input.
+enum class SessionUser { Proven, ProvenWithoutInput, NotLoggedIn };
 
 //! The work of the command that was chosen; it returns the exit code. A subcommand's parse
 //! callback sets it, and main runs it once every option, also those after the command, is read.
@@ -51,6 +53,10 @@ DateTime ParseDateOption(const std::string& text, const std::string& option);
 //! A password from $MFG_PASSWORD, else one line of standard input (not echoed on a terminal);
 //! never from the command line, where others can read it.
 std::string ReadPassword();
+//! A new password for `whose`: one line of standard input, never $MFG_PASSWORD (which proves the
+//! operator giving it). On a terminal it is asked twice, hidden; an empty one or two that differ
+//! are refused with a UserError.
+std::string ReadNewPassword(std::string_view whose);
 
 //! The caption of an argument in messages: what it is, and how it is written on the command line.
 std::string ArgumentCaption(std::string_view what, std::string_view option);
@@ -76,9 +82,10 @@ CLI::Option* AddIntegerListOption(CLI::App* command, const std::string& name, st
                                   const std::string& caption, int min, int max, const std::string& description);
 
 //! A host over the session's database, current while it lives, with its today fixed and the
-//! session's operator logged in: one who has a password proves it (ReadPassword), only one without
-//! a password yet acts without. Throws for a database that was never initialised, an unknown, a
-//! closed or a locked operator and a wrong password.
+//! session's operator logged in, in a branch the desktop's login would offer: one who has a
+//! password proves it, only one without a password yet acts without. Throws for a database that
+//! was never initialised, for a failed proof (an unknown, a closed or a locked operator and a wrong
+//! password read alike) and for a branch the operator may not work in.
 class ConsoleHost {
 public:
     explicit ConsoleHost(const Session& session, SessionUser who = SessionUser::Proven);
@@ -94,7 +101,7 @@ public:
     Users users;
 
 private:
-    void LogIn(const Session& session);
+    void LogIn(const Session& session, SessionUser who);
 };
 
 //! The groups of commands; each lives in its own file.

@@ -1,7 +1,10 @@
 // The commands of the host itself: building the database, running SQL, bill codes, operators and
 // the module's entry points.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -17,7 +20,9 @@
 #include "Manufacture.h"
 #include "SyntheticFactory.h"
 #include "host/Registry.h"
+#include "db/PgConnection.h"
 #include "sql/Tokenizer.h"
+#include "types/TextUtil.h"
 
 namespace mfg {
 namespace {
@@ -115,24 +120,86 @@ int RunInit(const Session& session, bool demo, bool force, const std::string& sy
 }
 
 
+//! True for an administrator; anyone else is told that only one may do `what`.
+bool ByAdministrator(ConsoleHost& console, std::string_view what)
+{
+    if (console.users.IsAdmin(console.host.UserID())) return true;
+    std::cerr << fmt::format("只有管理员可以{}。\n", what);
+    return false;
+}
+
+//! The operator an administrator's command names.
+UserAccount NamedOperator(Users& users, const std::string& code)
+{
+    auto account = users.FindUser(code);
+    if (!account) throw UserError("没有这个操作员: " + code);
+    return *account;
+}
+
+//! The one who owns the database: the OS user owning the SQLite file, or on a server a role that
+//! owns m_operator, which connects with credentials of its own, not those the desktops share.
+bool RunByOwner(Connection& db, const std::string& url)
+{
+    if (auto* server = dynamic_cast<PgConnection*>(&db))
+        return server->QueryNative("select pg_has_role(session_user, c.relowner, 'MEMBER') from pg_class c "
+                                   "where c.oid = to_regclass('m_operator')")
+            .FirstValue()
+            .AsBool();
+    struct stat file {};
+    return ::stat(url.c_str(), &file) == 0 && file.st_uid == ::geteuid();
+}
+
 int RunUserAdd(const Session& session, const std::string& code, const std::string& name,
                const std::vector<int>& grants)
 {
-    ConsoleHost console(session);
-    if (!console.users.IsAdmin(console.host.UserID())) {
-        std::cerr << "只有管理员可以增加操作员。\n";
-        return 2;
-    }
+    ConsoleHost console(session, SessionUser::ProvenWithoutInput);
+    if (!ByAdministrator(console, "增加操作员")) return 2;
     // An account without a password could be used by anyone who names it.
-    NewUser user{code, name, ReadPassword(), session.shop};
-    if (user.password.empty()) {
-        std::cerr << "没有口令: 新操作员的口令从标准输入读取 (一行), 不能为空。\n";
-        return 2;
-    }
+    NewUser user{code, name, ReadNewPassword(code), console.host.ShopID()};
     int id = console.users.AddUser(user);
     for (int number : grants) console.users.GrantAllKinds(id, number);
     std::cout << fmt::format("操作员 {} ({}) 已增加, 编号 {}{}。\n", code, name.empty() ? code : name, id,
                              grants.empty() ? "" : fmt::format(", 授权 {} 项", grants.size()));
+    return 0;
+}
+
+int RunUserPassword(const Session& session, const std::string& code)
+{
+    ConsoleHost console(session, SessionUser::ProvenWithoutInput);
+    if (!ByAdministrator(console, "设置操作员的口令")) return 2;
+    auto account = NamedOperator(console.users, code);
+    console.users.SetPassword(account.id, ReadNewPassword(account.code));
+    std::cout << fmt::format("操作员 {} 的口令已设置, 并已解锁。\n", account.code);
+    return 0;
+}
+
+int RunUserUnlock(const Session& session, const std::string& code)
+{
+    ConsoleHost console(session);
+    if (!ByAdministrator(console, "解锁操作员")) return 2;
+    auto account = NamedOperator(console.users, code);
+    console.users.Unlock(account.id);
+    std::cout << fmt::format("操作员 {} 已解锁。\n", account.code);
+    return 0;
+}
+
+//! When no administrator can log in any more (locked, the password forgotten), the owner of the
+//! database gives one a new password: no operator proves anything here, the owner's access does.
+int RunUserRecover(const Session& session, const std::string& code)
+{
+    ConsoleHost console(session, SessionUser::NotLoggedIn);
+    if (!RunByOwner(console.host.DBStartup(), session.url)) {
+        std::cerr << "只有数据库的所有者可以恢复管理员: SQLite 文件所属的操作系统用户, 或 PostgreSQL 上拥有数据表的角色 "
+                     "(用它自己的登录, 不是桌面共用的角色)。\n";
+        return 3;
+    }
+    auto account = NamedOperator(console.users, code);
+    if (!account.isAdmin) {
+        std::cerr << fmt::format("{} 不是管理员: 其他操作员的口令由管理员设置 (user password)。\n", account.code);
+        return 2;
+    }
+    console.users.SetPassword(account.id, ReadNewPassword(account.code));
+    std::cout << fmt::format("管理员 {} 的口令已重设, 并已解锁。\n", account.code);
     return 0;
 }
 
@@ -165,26 +232,57 @@ int RunCall(const Session& session, const std::string& command, const std::strin
     return 2;
 }
 
-//! Words of a statement that writes, or that could turn a read-only session back into one that does.
-constexpr std::array<std::string_view, 24> WritingWords{
-    "insert", "update", "delete",  "merge",  "create",     "alter",  "drop",   "truncate",
-    "exec",   "execute", "into",   "set",    "set_config", "pragma", "attach", "detach",
-    "grant",  "revoke",  "begin",  "commit", "rollback",   "vacuum", "reindex", "call"};
+//! Words of a statement that writes, that could turn a read-only session back into one that does
+//! or leave the reader role, or that runs text of its own (a block, a copy).
+constexpr std::string_view WritingWords[] = {
+    "insert", "update", "delete", "merge",    "create",  "alter",  "drop",    "truncate", "exec",   "execute",
+    "into",   "set",    "reset",  "discard",  "set_config", "pragma", "attach", "detach", "grant",  "revoke",
+    "begin",  "commit", "rollback", "vacuum", "reindex", "call",   "do",      "copy",     "lock"};
 
 bool OnlyReads(std::string_view text)
 {
     for (const auto& token : sql::Tokenize(text))
         if (token.kind == sql::TokenKind::Word &&
-            std::any_of(WritingWords.begin(), WritingWords.end(), [&](std::string_view word) { return token.Is(word); }))
+            std::any_of(std::begin(WritingWords), std::end(WritingWords), [&](std::string_view word) { return token.Is(word); }))
             return false;
     return true;
 }
 
-//! The backend's own guard behind the check of the words: the session refuses every write.
-void MakeReadOnly(Connection& db)
+//! True when a statement names a column that only the accounts service reads, or takes every
+//! column of m_operator with `*`: in any case, quoted or bare, and as a string too, which SQLite
+//! takes for a column name in places (`m.'PasswordHash'`).
+bool ReadsSecrets(std::string_view text)
 {
-    db.ExecuteNative(db.BackendName() == "sqlite" ? "pragma query_only = 1"
-                                                  : "set session characteristics as transaction read only");
+    bool namesOperators = false, star = false;
+    for (const auto& token : sql::Tokenize(text)) {
+        star = star || token.IsSymbol("*");
+        if (token.kind != sql::TokenKind::Word && token.kind != sql::TokenKind::QuotedName &&
+            token.kind != sql::TokenKind::String)
+            continue;
+        namesOperators = namesOperators || EqualsNoCase(token.text, "m_operator");
+        for (auto column : SecretOperatorColumns)
+            if (EqualsNoCase(token.text, column)) return true;
+    }
+    return namesOperators && star;
+}
+
+//! The backend's own guard behind the check of the words: the session refuses every write, and on
+//! a server runs as the reader role, to which the secret columns are closed whatever the text
+//! makes of them (a whole-row value, a query in a string, a file of the server).
+void MakeReader(Connection& db)
+{
+    if (db.BackendName() == "sqlite") {
+        db.ExecuteNative("pragma query_only = 1");
+        return;
+    }
+    db.ExecuteNative("set session characteristics as transaction read only");
+    try {
+        db.ExecuteNative(fmt::format("set role {}", PgReaderRole));
+    } catch (const DbError&) {
+        throw UserError(fmt::format("数据库没有只读角色 {0}, 或连接的角色不是它的成员: 其他操作员不能执行 sql。"
+                                    "请由数据表的所有者执行 mfg init 时建立它, 或 grant {0} to 连接的角色。",
+                                    PgReaderRole));
+    }
 }
 
 //! Before the database has operators the text may build the very tables a session needs; from
@@ -201,7 +299,12 @@ int RunSql(const Session& session, const std::string& text, bool json)
                 std::cerr << "只有管理员可以执行写入数据的语句; 其他操作员只能查询 (select)。\n";
                 return 3;
             }
-            MakeReadOnly(console->host.DBStartup());
+            if (ReadsSecrets(text)) {
+                std::cerr << "只有管理员可以查询操作员的口令与登录失败记录 (m_operator 的 Password、PasswordHash、"
+                             "LoginFailures、LockedUntil 列; 也不能用 * 取 m_operator 的全部列)。\n";
+                return 3;
+            }
+            MakeReader(console->host.DBStartup());
         }
     }
     Connection& target = console ? console->host.DBStartup() : *db;
@@ -260,7 +363,7 @@ struct CoreOptions {
     std::string table, billDate;
     std::string userCode, userName;
     std::vector<int> grants;
-    std::string loginCode;
+    std::string loginCode, targetCode;
     std::string command, argument;
 };
 
@@ -303,12 +406,24 @@ void AddCoreCommands(const CommandLine& line)
     userAdd->add_option("code", o.userCode, "操作员编码")->required();
     userAdd->add_option("--name", o.userName, "姓名 (默认同编码)");
     // The password always comes from standard input; the flag stays for the scripts that name it.
-    userAdd->add_flag("--password-stdin")->description("从标准输入读取口令 (总是如此)");
+    userAdd->add_flag("--password-stdin")
+        ->description("从标准输入读取新操作员的口令 (总是如此; 管理员自己的口令在 $MFG_PASSWORD)");
     AddIntegerListOption(userAdd, "--grant", o.grants, ArgumentCaption("权限号", "--grant"), 1, kMaxId,
                          "授予的权限号 (全部种类), 可多个");
     line.OnChosen(userAdd, [&session, options] {
         return RunUserAdd(session, options->userCode, options->userName, options->grants);
     });
+
+    auto* userPassword = user->add_subcommand("password", "设置操作员的新口令并解锁 (管理员; 新口令从标准输入读取)");
+    userPassword->add_option("code", o.targetCode, "操作员编码或姓名")->required();
+    line.OnChosen(userPassword, [&session, options] { return RunUserPassword(session, options->targetCode); });
+    auto* userUnlock = user->add_subcommand("unlock", "解除操作员因口令错误而被锁定 (管理员)");
+    userUnlock->add_option("code", o.targetCode, "操作员编码或姓名")->required();
+    line.OnChosen(userUnlock, [&session, options] { return RunUserUnlock(session, options->targetCode); });
+    auto* userRecover = user->add_subcommand(
+        "recover", "数据库所有者为管理员重设口令并解锁 (不需登录; 新口令从标准输入读取)");
+    userRecover->add_option("code", o.targetCode, "管理员编码或姓名")->required();
+    line.OnChosen(userRecover, [&session, options] { return RunUserRecover(session, options->targetCode); });
 
     auto* login = line.app.add_subcommand("login", "检查操作员口令 (口令从标准输入读取)");
     login->add_option("code", o.loginCode, "操作员编码或姓名")->required();

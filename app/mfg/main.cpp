@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     app.add_option("--db", session.url, "数据库: SQLite 文件路径 (默认 $MFG_DB, 否则 ./mfg.db)");
     app.add_option("--today", session.today, "以此日期为今天 (yyyy-mm-dd), 用于演示与测试");
     mfg::AddIntegerOption(&app, "--shop", session.shop, mfg::ArgumentCaption("分支机构", "--shop"), 1,
-                          std::numeric_limits<int>::max(), "分支机构 (默认 1)");
+                          std::numeric_limits<int>::max(), "分支机构 (默认为操作员自己的分支机构)");
     app.add_option("--user", session.user, "以此操作员 (编码或姓名) 执行, 默认管理员");
     app.require_subcommand(1);
     app.fallthrough();  // --db, --today, --shop, --user also after the command, as "billcode ... --shop 2"

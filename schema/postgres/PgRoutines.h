@@ -1,5 +1,8 @@
 #pragma once
 
+#include <span>
+#include <string_view>
+
 namespace mfg {
 
 class PgConnection;
@@ -12,5 +15,11 @@ void InstallPgRoutines(PgConnection& db);
 //! sales-order line is marked as taken into the schedule (s_orderdetail.mpsrefered) while a schedule
 //! line refers to it.
 void InstallPgTriggers(PgConnection& db);
+
+//! Creates the reader role `role` when it is missing and lets it read every table of the
+//! connection's schema but the columns `hidden` of m_operator; the connecting role becomes a member,
+//! so that it may SET ROLE to it. A connection without the rights for that leaves it undone: the
+//! statements that need the role are refused then.
+void InstallPgReaderRole(PgConnection& db, std::string_view role, std::span<const std::string_view> hidden);
 
 }  // namespace mfg

@@ -50,8 +50,10 @@ create table m_operator (
   IsAdmin bit not null default 0,
   Closed bit not null default 0,
   LastLoginTime datetime,
-  -- Wrong passwords since the last good one; at the system parameter LoginAttempts the account is locked.
+  -- Wrong passwords since the last good one; from the system parameter LoginAttempts on, each one
+  -- locks the account until LockedUntil, for a cooling-off time that doubles with each.
   LoginFailures int not null default 0,
+  LockedUntil datetime,
   Memo nvarchar(128)
 );
 

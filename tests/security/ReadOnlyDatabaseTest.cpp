@@ -1,5 +1,5 @@
-// A database file the user may only read opens for reading: queries answer, writes are refused
-// with a message that says why.
+// A database file the user may only read opens for reading: queries answer, operators with a
+// password log in, writes are refused with a message that says why.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -12,6 +12,7 @@
 #include "ConsoleRun.h"
 #include "Database.h"
 #include "TestDatabase.h"
+#include "host/Users.h"
 
 namespace mfg::test {
 namespace {
@@ -51,6 +52,10 @@ TEST_P(ReadOnlyDatabase, ReadsWorkAndWritesAreRefusedWithAMessage)
     fs::create_directories(folder);
     const fs::path file = folder / "demo.db";
     fs::copy_file(CopyOfDemoDatabase(fmt::format("readonly-{}", folderWritable)), file);
+    {
+        auto db = OpenDatabase(file.string());
+        Users(*db).AddUser({"zhao", "赵工", "Zhao#Pw1", 1});
+    }
     fs::permissions(folder, folderWritable ? fs::perms::all
                                            : fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                                  fs::perms::others_read | fs::perms::others_exec);
@@ -79,6 +84,12 @@ TEST_P(ReadOnlyDatabase, ReadsWorkAndWritesAreRefusedWithAMessage)
         return shown.exitCode == 0 ? 0 : 4;
     });
     EXPECT_EQ(console, 0) << "the console reads a read-only file";
+    auto proven = AsReader([&] {
+        auto shown = RunConsole({"--db", file.string(), "--user", "zhao", "sql", "select count(*) as n from L_Goods"},
+                                "", {"MFG_PASSWORD=Zhao#Pw1"});
+        return shown.exitCode == 0 ? 0 : 5;
+    });
+    EXPECT_EQ(proven, 0) << "an operator with a password logs in on a read-only file";
     fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
     fs::remove_all(folder);
 }

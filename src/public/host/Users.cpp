@@ -15,11 +15,10 @@
 namespace mfg {
 namespace {
 
-constexpr std::string_view WrongLogin = "用户名或口令不正确。";
 // A hash of the same limits that no operator's password matches, checked for an unknown operator.
 constexpr std::string_view UnknownOperatorHash =
     "$argon2id$v=19$m=65536,t=2,p=1$B94gORXraun0o9CVYauifQ$xGW5z9phIANT577WouNQNBI897YNpVuA5Xh9Tcjqf4g";
-constexpr std::chrono::milliseconds LongestRefusalPause(30000);
+constexpr std::chrono::minutes LongestCoolingOff(24 * 60);
 constexpr size_t CodeMaxChars = 16;
 constexpr size_t NameMaxChars = 32;
 
@@ -70,11 +69,9 @@ void CheckKind(int kind)
 
 }  // namespace
 
-std::chrono::milliseconds RefusalPauseAfter(int failures)
+std::chrono::minutes CoolingOffAfter(int beyond)
 {
-    if (failures <= 1) return std::chrono::milliseconds(0);
-    auto pause = std::chrono::milliseconds(1000 << std::clamp(failures - 2, 0, 5));
-    return std::min(pause, LongestRefusalPause);
+    return std::min(std::chrono::minutes(1 << std::clamp(beyond, 0, 11)), LongestCoolingOff);
 }
 
 std::string PrivKindName(int kind)
@@ -85,8 +82,17 @@ std::string PrivKindName(int kind)
     return std::string(names[kind - FirstPrivKind]);
 }
 
+//! What proving a password reads of an account.
+struct Users::Proof {
+    std::optional<std::string> hash;
+    int failures = 0;
+    std::optional<DateTime> lockedUntil;
+};
+
 Users::Users(Connection& connection)
-    : db(connection), refusalPause([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); })
+    : db(connection),
+      refusalPause([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }),
+      now([] { return DateTime::Now(); })
 {
 }
 
@@ -169,13 +175,21 @@ int Users::AddUser(const NewUser& user)
     return id;
 }
 
-std::optional<std::string> Users::StoredHash(int id)
+Users::Proof Users::ReadProof(int id)
 {
-    auto value = db.Query(fmt::format("select {} from m_operator where OPID = :id", PasswordHashColumn), {{"id", id}})
-                     .FirstValue();
-    if (value.IsNull() || value.AsString().empty()) return std::nullopt;
-    return value.AsString();
+    auto result = db.Query(fmt::format("select {}, LoginFailures, LockedUntil from m_operator where OPID = :id",
+                                       PasswordHashColumn),
+                           {{"id", id}});
+    Proof proof;
+    if (result.Empty()) return proof;
+    const auto& row = result.rows.front();
+    if (!row[0].IsNull() && !row[0].AsString().empty()) proof.hash = row[0].AsString();
+    proof.failures = static_cast<int>(row[1].AsInteger());
+    if (!row[2].IsNull()) proof.lockedUntil = row[2].AsDateTime();
+    return proof;
 }
+
+bool Users::Locked(const Proof& proof) { return proof.lockedUntil && *proof.lockedUntil > now(); }
 
 void Users::StoreHash(int id, std::string_view password)
 {
@@ -185,9 +199,10 @@ void Users::StoreHash(int id, std::string_view password)
     if (changed == 0) throw UserError(fmt::format("没有编号为 {} 的用户。", id));
 }
 
-AuthResult Users::Refuse(std::string message, int failures)
+AuthResult Users::Refuse(std::string message, std::chrono::steady_clock::time_point started)
 {
-    if (refusalPause) refusalPause(RefusalPauseAfter(failures));
+    auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    if (refusalPause) refusalPause(std::max(RefusalTime - spent, std::chrono::milliseconds(0)));
     return AuthResult{std::nullopt, std::move(message)};
 }
 
@@ -203,50 +218,61 @@ int Users::AttemptLimit()
     }
 }
 
-std::optional<int> Users::CountAttempt(int id)
+void Users::CountFailure(int id)
 {
-    // Counted before the hash is checked and in one statement: guesses sent side by side each use
-    // up an attempt, and none of them gets past the limit.
-    auto counted = db.Execute("update m_operator set LoginFailures = LoginFailures + 1 "
-                              "where OPID = :id and LoginFailures < :limit",
-                              {{"id", id}, {"limit", AttemptLimit()}});
-    if (counted == 0) return std::nullopt;
-    return static_cast<int>(
-        db.Query("select LoginFailures from m_operator where OPID = :id", {{"id", id}}).FirstValue().AsInteger());
+    // Counted in one statement, so that guesses sent side by side each count.
+    db.Execute("update m_operator set LoginFailures = LoginFailures + 1 where OPID = :id", {{"id", id}});
+    int beyond = ReadProof(id).failures - AttemptLimit();
+    if (beyond < 0) return;
+    auto until = now().AddDays(static_cast<double>(CoolingOffAfter(beyond).count()) / (24 * 60));
+    db.Execute("update m_operator set LockedUntil = :until where OPID = :id", {{"until", until}, {"id", id}});
 }
 
-AuthResult Users::CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage)
+AuthResult Users::CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage,
+                                std::chrono::steady_clock::time_point started)
 {
-    auto hash = StoredHash(user.id);
-    if (!hash) {
+    auto proof = ReadProof(user.id);
+    if (!proof.hash) {
         PasswordMatches(std::string(UnknownOperatorHash), password);
-        return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令后再登录。", user.name), 1);
+        return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令后再登录。", user.name), started);
     }
-    auto failures = CountAttempt(user.id);
-    if (!failures) {
+    // A locked account is not asked: a guess while it cools off learns nothing, not even that it was right.
+    if (Locked(proof)) {
         PasswordMatches(std::string(UnknownOperatorHash), password);
-        return Refuse(fmt::format("用户「{}」口令连续错误次数过多，已被锁定，请由管理员设置新口令。", user.name),
-                      AttemptLimit());
+        return Refuse(std::string(wrongMessage), started);
     }
-    if (!PasswordMatches(*hash, password)) return Refuse(std::string(wrongMessage), *failures);
-    db.Execute("update m_operator set LoginFailures = 0 where OPID = :id", {{"id", user.id}});
-    if (HashIsOutdated(*hash)) StoreHash(user.id, password);
+    if (!PasswordMatches(*proof.hash, password)) {
+        try {
+            CountFailure(user.id);
+        } catch (const DbError&) {
+            // A database that cannot be written (a read-only file) still refuses the guess.
+        }
+        return Refuse(std::string(wrongMessage), started);
+    }
+    // Guesses sent beside this one may have reached the limit while the hash was checked.
+    auto after = ReadProof(user.id);
+    if (Locked(after)) return Refuse(std::string(wrongMessage), started);
+    try {
+        // Only what needs it is written: a reader logs in on a read-only database and waits for no writer.
+        if (after.failures != 0 || after.lockedUntil) Unlock(user.id);
+        if (HashIsOutdated(*proof.hash)) StoreHash(user.id, password);
+    } catch (const DbError&) {
+        // The proof holds; the count and the hash wait for a login that can write them.
+    }
     return AuthResult{user, {}};
 }
 
 AuthResult Users::Login(std::string_view codeOrName, std::string_view password)
 {
+    auto started = std::chrono::steady_clock::now();
     auto user = FindUser(codeOrName);
     if (!user) {
-        // An unknown operator costs the same hash as a known one: the time of the answer tells nothing.
         PasswordMatches(std::string(UnknownOperatorHash), password);
-        return Refuse(std::string(WrongLogin), 1);
+        return Refuse(std::string(WrongLogin), started);
     }
-    auto checked = CheckPassword(*user, password, WrongLogin);
+    auto checked = CheckPassword(*user, password, WrongLogin, started);
     if (!checked) return checked;
-    if (user->closed) return Refuse(fmt::format("用户「{}」已停用。", user->name), 1);
-
-    db.Execute("update m_operator set LastLoginTime = getdate() where OPID = :id", {{"id", user->id}});
+    if (user->closed) return Refuse(fmt::format("用户「{}」已停用。", user->name), started);
     // A new session starts from the rights as they are now, not as another session left them.
     Refresh(user->id);
     return checked;
@@ -254,11 +280,13 @@ AuthResult Users::Login(std::string_view codeOrName, std::string_view password)
 
 AuthResult Users::ChangePassword(int id, std::string_view oldPassword, std::string_view newPassword)
 {
+    auto started = std::chrono::steady_clock::now();
     auto user = GetUser(id);
-    if (!user) return Refuse(fmt::format("没有编号为 {} 的用户。", id), 1);
+    if (!user) return Refuse(fmt::format("没有编号为 {} 的用户。", id), started);
     // Without a password there is nothing to check the old one against: only a reset may set it.
-    if (!user->hasPassword) return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令。", user->name), 1);
-    auto checked = CheckPassword(*user, oldPassword, "原口令不正确。");
+    if (!user->hasPassword)
+        return Refuse(fmt::format("用户「{}」尚未设置口令，请由管理员设置口令。", user->name), started);
+    auto checked = CheckPassword(*user, oldPassword, "原口令不正确。", started);
     if (!checked) return checked;
     if (newPassword.empty()) return AuthResult{std::nullopt, "新口令不能为空。"};
     StoreHash(id, newPassword);
@@ -272,7 +300,40 @@ void Users::SetPassword(int id, std::string_view newPassword)
     CheckPasswordColumn();
     StoreHash(id, newPassword);
     // A new password from the administrator is also what unlocks an account.
-    db.Execute("update m_operator set LoginFailures = 0 where OPID = :id", {{"id", id}});
+    Unlock(id);
+}
+
+void Users::Unlock(int id)
+{
+    auto changed = db.Execute("update m_operator set LoginFailures = 0, LockedUntil = null where OPID = :id",
+                              {{"id", id}});
+    if (changed == 0) throw UserError(fmt::format("没有编号为 {} 的用户。", id));
+}
+
+std::vector<ShopChoice> Users::Shops(const UserAccount& account)
+{
+    const bool ownOnly = !account.isAdmin && account.shopID > 0;
+    auto rows = db.Query(fmt::format("select ShopID, Name from d_shop where Closed = 0{} order by Code",
+                                     ownOnly ? " and ShopID = :shop" : ""),
+                         ownOnly ? Params{{"shop", account.shopID}} : Params{});
+    std::vector<ShopChoice> choices;
+    for (const auto& row : rows.rows) choices.push_back({static_cast<int>(row[0].AsInteger()), row[1].AsString()});
+    if (!account.isAdmin && choices.size() > 1) choices.resize(1);
+    return choices;
+}
+
+int Users::ShopToWorkIn(const UserAccount& account, int asked)
+{
+    auto shops = Shops(account);
+    if (shops.empty()) throw UserError(fmt::format("操作员「{}」没有可用的分支机构。", account.name));
+    auto own = std::find_if(shops.begin(), shops.end(), [&](const ShopChoice& shop) { return shop.shopID == account.shopID; });
+    if (asked <= 0) asked = own != shops.end() ? own->shopID : shops.front().shopID;
+    std::string offered;
+    for (const auto& shop : shops) {
+        if (shop.shopID == asked) return asked;
+        offered += fmt::format("{}{} {}", offered.empty() ? "" : ", ", shop.shopID, shop.name);
+    }
+    throw UserError(fmt::format("操作员「{}」不能在分支机构 {} 工作 (可用的分支机构: {})。", account.name, asked, offered));
 }
 
 const Users::Rights& Users::RightsOf(int id)

@@ -82,26 +82,40 @@ inline constexpr std::string_view PasswordHashColumnDdl = "alter table m_operato
 inline constexpr std::string_view LoginAttemptsParam = "LoginAttempts";
 //! The limit when that parameter is missing or no whole number from 1 to 1000.
 inline constexpr int DefaultLoginAttempts = 5;
-//! The pause before a refused login answers after `failures` wrong passwords in a row: none for a
-//! first slip of the finger, then a second, doubled with each further failure, at most half a
-//! minute. The lock at LoginAttempts bounds the guesses; the pause spaces them out.
-std::chrono::milliseconds RefusalPauseAfter(int failures);
+//! What every refused proof of a password says, whatever the reason: an unknown operator, a wrong
+//! password or a locked account read alike.
+inline constexpr std::string_view WrongLogin = "用户名或口令不正确。";
+//! How long after its start every refused login answers: long enough for the slowest refusal, so
+//! that the time of the answer tells an unknown operator from a known one as little as its text.
+inline constexpr std::chrono::milliseconds RefusalTime(1500);
+//! How long an operator stays locked after the wrong password that reached the limit (`beyond` 0)
+//! or went `beyond` it: a minute, doubled with each further one, at most a day.
+std::chrono::minutes CoolingOffAfter(int beyond);
+
+//! A branch an operator may work in.
+struct ShopChoice {
+    int shopID = 0;
+    std::string name;
+};
 
 //! Operator accounts (m_operator) and their rights (m_privilege) over one connection.
 //!
 //! Passwords are kept only as libsodium crypto_pwhash_str strings (Argon2id, salted, interactive
-//! limits); the plain text is never stored, copied or written to a log or a message. A refused
-//! login waits before it answers, longer with each wrong password in a row (RefusalPauseAfter);
-//! the wrong passwords are counted in m_operator.LoginFailures, and at the limit of LoginAttempts
-//! the account is locked until SetPassword gives it a new one. An unknown operator costs the same
-//! hash as a known one.
+//! limits); the plain text is never stored, copied or written to a log or a message. Every refused
+//! login says WrongLogin and answers RefusalTime after it began, and an unknown or a locked
+//! operator costs the same hash verification as a known one. Wrong passwords in a row are counted
+//! in m_operator.LoginFailures; from the limit of LoginAttempts on, each locks the account for a
+//! cooling-off time (CoolingOffAfter) until LockedUntil, or until Unlock or SetPassword. A good
+//! password writes only to clear a count that is not zero: reading operators log in on a read-only
+//! database and never wait behind a writer.
 //!
 //! An operator with IsAdmin set passes every privilege check whatever its grants. The grants of an
 //! operator are read once and kept until Refresh; changes made through this object update the kept
 //! copy, changes made elsewhere need Refresh (or RefreshAll).
 class Users {
 public:
-    //! Waits after a refused login; tests replace it to run without the pause.
+    //! Waits after a refused login for the time still left until RefusalTime; tests replace it to
+    //! run without the pause.
     using RefusalPause = std::function<void(std::chrono::milliseconds)>;
 
     explicit Users(Connection& connection);
@@ -114,16 +128,26 @@ public:
     //! The operator whose code, or else whose name, is `codeOrName` (case of the code ignored).
     std::optional<UserAccount> FindUser(std::string_view codeOrName);
 
-    //! Checks a login by code or name. A wrong password, an unknown operator, an account without a
-    //! password, a locked or a closed one is refused with the reason and after the pause; a success
-    //! clears the count of wrong passwords, records LastLoginTime and renews a hash made with weaker
-    //! limits than today's.
+    //! Checks a login by code or name. A wrong password, an unknown operator and a locked account
+    //! are refused alike (WrongLogin, after the pause); an account without a password and a closed
+    //! one say so, the closed one only after its password was proven. A success clears a count of
+    //! wrong passwords that is not zero and renews a hash made with weaker limits than today's when
+    //! the database can be written.
     AuthResult Login(std::string_view codeOrName, std::string_view password);
     //! Replaces the password after checking the old one (refused like a login when it is wrong).
     AuthResult ChangePassword(int id, std::string_view oldPassword, std::string_view newPassword);
     //! Sets the password without the old one (an administrator's reset, which also unlocks the
     //! account); throws UserError for an unknown operator or an empty password.
     void SetPassword(int id, std::string_view newPassword);
+    //! Clears the count of wrong passwords and the lock; throws UserError for an unknown operator.
+    void Unlock(int id);
+
+    //! The branches the operator may work in: every open one for an administrator, else the
+    //! operator's own (the first open one when the operator has none).
+    std::vector<ShopChoice> Shops(const UserAccount& account);
+    //! The branch `asked` (0: the operator's own, else the first offered) when the operator may work
+    //! in it; throws UserError naming the branch otherwise.
+    int ShopToWorkIn(const UserAccount& account, int asked);
 
     //! Grants a right; granting one already held changes nothing.
     void Grant(int id, int number, int kind);
@@ -146,8 +170,11 @@ public:
     //! Forgets what was read about every operator.
     void RefreshAll() { cache.clear(); }
 
-    //! Replaces the pause after a refused login (RefusalPauseAfter by default).
+    //! Replaces the pause after a refused login (a sleep by default).
     void SetRefusalPause(RefusalPause pause) { refusalPause = std::move(pause); }
+    //! Replaces the clock that locks start and end by (this machine's time by default); tests move
+    //! past a cooling-off time with it.
+    void SetClock(Clock clock) { now = std::move(clock); }
 
 private:
     struct Rights {
@@ -160,16 +187,20 @@ private:
     const Rights& RightsOf(int id);
     void CheckPasswordColumn();
     std::optional<UserAccount> ReadUser(std::string_view where, const Params& params);
-    std::optional<std::string> StoredHash(int id);
+    struct Proof;
+    Proof ReadProof(int id);
+    bool Locked(const Proof& proof);
     void StoreHash(int id, std::string_view password);
-    AuthResult Refuse(std::string message, int failures);
+    AuthResult Refuse(std::string message, std::chrono::steady_clock::time_point started);
     int AttemptLimit();
-    std::optional<int> CountAttempt(int id);
-    AuthResult CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage);
+    void CountFailure(int id);
+    AuthResult CheckPassword(const UserAccount& user, std::string_view password, std::string_view wrongMessage,
+                             std::chrono::steady_clock::time_point started);
 
     Connection& db;
     std::unordered_map<int, Rights> cache;
     RefusalPause refusalPause;
+    Clock now;
     bool passwordColumnChecked = false;
 };
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -49,8 +48,6 @@ TEST_F(UsersTest, AddUserKeepsOnlyASaltedHashThatALoginVerifies)
     EXPECT_EQ(login.user->id, first);
     EXPECT_EQ(login.user->name, "张工");
     EXPECT_TRUE(pauses.empty());
-    auto lastLogin = host.GetValueOfSql("select LastLoginTime from m_operator where OPID = :id", {}, {{"id", first}});
-    EXPECT_EQ(lastLogin.AsDateTime().Date(), test::TestToday().Date());
     EXPECT_TRUE(users.Login("张工", "车间2026!")) << "the name logs in as well as the code";
 }
 
@@ -63,11 +60,10 @@ TEST_F(UsersTest, RefusedLoginsWaitAndTellNothingOfThePassword)
     EXPECT_EQ(wrong.message, "用户名或口令不正确。");
     EXPECT_EQ(wrong.message.find("错误口令"), std::string::npos);
     ASSERT_EQ(pauses.size(), 1u);
-    EXPECT_EQ(pauses[0], std::chrono::milliseconds(0)) << "a first slip of the finger costs no wait";
+    EXPECT_LE(pauses[0], RefusalTime);
 
     EXPECT_EQ(users.Login("nobody", "x").message, wrong.message) << "an unknown user must read like a wrong password";
     EXPECT_FALSE(users.Login("li", "")) << "an empty password must not pass";
-    EXPECT_GE(pauses.back(), std::chrono::milliseconds(900)) << "the second wrong password in a row waits";
     EXPECT_FALSE(users.Login("li", "正确口令 ")) << "no trimming of the password";
 
     auto noPassword = users.Login("admin", "");
@@ -81,17 +77,15 @@ TEST_F(UsersTest, RefusedLoginsWaitAndTellNothingOfThePassword)
     EXPECT_EQ(pauses.size(), 6u) << "every refusal pauses";
 }
 
-TEST_F(UsersTest, WrongPasswordsInARowWaitLongerAndLockTheOperatorUntilAReset)
+TEST_F(UsersTest, WrongPasswordsInARowLockTheOperatorUntilAReset)
 {
     int id = users.AddUser({"zhao", "赵工", "对的口令"});
     for (int i = 0; i < DefaultLoginAttempts; ++i) EXPECT_FALSE(users.Login("zhao", "猜的"));
     ASSERT_EQ(pauses.size(), static_cast<size_t>(DefaultLoginAttempts));
-    for (size_t i = 1; i < pauses.size(); ++i) EXPECT_GT(pauses[i], pauses[i - 1]) << "each failure waits longer";
-    EXPECT_LE(pauses.back(), std::chrono::milliseconds(30000));
 
     auto locked = users.Login("zhao", "对的口令");
     EXPECT_FALSE(locked) << "the right password after the limit";
-    EXPECT_NE(locked.message.find("锁定"), std::string::npos) << locked.message;
+    EXPECT_EQ(locked.message, WrongLogin) << "a lock reads like any failed proof";
     EXPECT_FALSE(users.ChangePassword(id, "对的口令", "新口令")) << "nor may a change guess past the lock";
     EXPECT_EQ(host.GetValueOfSql("select LoginFailures from m_operator where OPID = :id", {}, {{"id", id}}).AsInteger(),
               DefaultLoginAttempts);
@@ -116,20 +110,19 @@ TEST(UsersSideBySide, GuessesSentAtOnceAreCountedAgainstOneLimit)
         Users(*db).AddUser({"sun", "孙工", "对的口令"});
     }
     constexpr int Guessers = 4, Guesses = 4;
-    std::atomic<int> lockedAnswers = 0;
     std::vector<std::thread> guessers;
     for (int g = 0; g < Guessers; ++g)
         guessers.emplace_back([&] {
             auto db = OpenDatabase(url);
             Users users(*db);
             users.SetRefusalPause({});
-            for (int i = 0; i < Guesses; ++i)
-                if (users.Login("sun", "猜的" + std::to_string(i)).message.find("锁定") != std::string::npos)
-                    ++lockedAnswers;
+            for (int i = 0; i < Guesses; ++i) EXPECT_FALSE(users.Login("sun", "猜的" + std::to_string(i)));
         });
     for (auto& guesser : guessers) guesser.join();
-    EXPECT_EQ(lockedAnswers, Guessers * Guesses - DefaultLoginAttempts) << "no guess gets past the limit";
     auto db = OpenDatabase(url);
+    EXPECT_GE(db->Query("select LoginFailures from m_operator where Code = 'sun'").FirstValue().AsInteger(),
+              DefaultLoginAttempts)
+        << "every guess before the lock counts";
     Users users(*db);
     users.SetRefusalPause({});
     EXPECT_FALSE(users.Login("sun", "对的口令"));
