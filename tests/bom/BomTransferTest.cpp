@@ -126,7 +126,7 @@ TEST_F(BomTest, AnImportTellsTheRulesAsTheEditorDoesAndAParentFaultOnce)
 {
     host.SqlExecute("update L_GoodsBom set State = 0 where GoodsID = 12");
     std::istringstream in("2002,1002,3,0,3,\n2002,1001,-2,0,3,\n2002,1031,0.35,0,150,\n2002,1022,1,0,0,\n");
-    auto results = *ImportBomCsv(in);
+    auto results = ImportBomCsv(in)->parents;
     ASSERT_EQ(results.size(), 1u);
     EXPECT_FALSE(results[0].saved);
     EXPECT_EQ(results[0].reasons, (std::vector<std::string>{"第 1 行: 父件数量不能小于或等于零！",
